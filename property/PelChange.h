@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 enum tChangeKind : uint8_t {
     ckReset = 0,        // forget the undo history (a body was read, a new document was made)
@@ -19,11 +20,20 @@ enum tChangeKind : uint8_t {
 };
 
 // A node on which a recorded change can be undone or redone (every property node is one).
+// Nodes can be destroyed while the undo history still names them (a device object replaced by one of
+// another class), so a recorder keeps AliveToken() next to the pointer and skips steps whose node is gone.
 class tUndoable : public tObject {
 public:
+    tUndoable() = default;
+    tUndoable(const tUndoable&) = delete;
+    tUndoable& operator=(const tUndoable&) = delete;
+    ~tUndoable() override { *alive_ = false; }
+
     virtual void Undo(tChangeKind kind, const QString& text) = 0;
     virtual void Redo(tChangeKind kind, const QString& text) = 0;
-};
 
-// (sender, kind, text): the notifications BeginChange, RecordUndo, EndChange and RecordRedo.
-class tPelBaseProperty;
+    std::shared_ptr<const bool> AliveToken() const { return alive_; }
+
+private:
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
