@@ -1,0 +1,542 @@
+#include "property/Pelparse.h"
+
+#include "property/PelArray.h"
+#include "property/PelError.h"
+#include "property/PelFile.h"
+#include "property/PelScalar.h"
+
+#include <algorithm>
+
+// ============================================================================================
+// tPelBaseProperty
+// ============================================================================================
+
+tPelBaseProperty::tPelBaseProperty(const QString& name, tPelCompoundProperty* owner)
+    : name_(TrimControl(name)), owner_(owner) {
+    if (owner_)
+        owner_->Children().Append(this);
+    SetModified(true);
+}
+
+tPelBaseProperty::~tPelBaseProperty() = default;
+
+void tPelBaseProperty::AfterConstruction() {
+    Clear();
+    loading_ = false;
+}
+
+void tPelBaseProperty::SetKey(const QString& key) {
+    const QString old = key_;
+    key_ = key;
+    hasKey_ = !key.isEmpty();
+    if (owner_ && old != key_)
+        owner_->Children().Rekey(this, old);
+}
+
+void tPelBaseProperty::SetKeyPresent(const QString& key) {
+    SetKey(key);
+    hasKey_ = true;
+}
+
+void tPelBaseProperty::SetOnChange(tPropertyEvent handler) {
+    onChange_ = std::move(handler);
+    if (onChange_)
+        onChange_(this);
+}
+
+void tPelBaseProperty::SetModified(bool flag) {
+    if (flag == modified_)
+        return;
+    modified_ = flag;
+    if (flag && owner_)
+        owner_->SetModified(true);
+    if (onModifiedChange_)
+        onModifiedChange_(this, flag);
+}
+
+void tPelBaseProperty::SetEnabled(bool flag) {
+    enabled_ = flag;
+    if (label_)
+        label_->SetEnabled(flag);
+}
+
+void tPelBaseProperty::Changed(tPelBaseProperty* sender) {
+    if (onChange_)
+        onChange_(sender);
+    if (owner_)
+        owner_->Changed(sender);
+}
+
+void tPelBaseProperty::Clear() { SetValueText(QString()); }
+
+void tPelBaseProperty::BeginChange(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
+    if (onBeginChange_)
+        onBeginChange_(sender, kind, text);
+    if (owner_)
+        owner_->BeginChange(sender, kind, text);
+}
+
+void tPelBaseProperty::RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
+    if (onRecordUndo_)
+        onRecordUndo_(sender, kind, text);
+    else if (owner_)
+        owner_->RecordUndo(sender, kind, text);
+}
+
+void tPelBaseProperty::EndChange(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
+    if (onEndChange_)
+        onEndChange_(sender, kind, text);
+    if (owner_)
+        owner_->EndChange(sender, kind, text);
+}
+
+void tPelBaseProperty::RecordRedo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
+    if (onRecordRedo_)
+        onRecordRedo_(sender, kind, text);
+    else if (owner_)
+        owner_->RecordRedo(sender, kind, text);
+}
+
+bool tPelBaseProperty::ReadBody(const tLines&, int&, tErrorList*) {
+    SetModified(false);
+    RecordUndo(this, ckReset, QString());
+    return true;
+}
+
+bool tPelBaseProperty::IsUnchanged() {
+    switch (compareMode_) {
+    case 0:
+        return enabled_ ? value_ == reference_ : true;
+    case 1:
+        return true;
+    default:
+        return value_ == reference_;
+    }
+}
+
+void tPelBaseProperty::WriteTo(tLines&, bool, int) { SetModified(false); }
+
+void tPelBaseProperty::Undo(tChangeKind kind, const QString& text) {
+    if (kind != ckValue)
+        return;
+    undoing_ = true;
+    try {
+        SetValueText(text);
+    } catch (...) {
+        undoing_ = false;
+        throw;
+    }
+    undoing_ = false;
+}
+
+void tPelBaseProperty::Redo(tChangeKind kind, const QString& text) {
+    if (kind == ckValue)
+        SetValueText(text);
+}
+
+namespace {
+// Closes the change bracket even when a change hook raises, so an undo group is never left open.
+class EndChangeGuard {
+public:
+    EndChangeGuard(tPelBaseProperty* node, bool active) : node_(node), active_(active) {}
+    ~EndChangeGuard() noexcept(false) {
+        if (active_)
+            node_->EndChange(node_, ckValue, node_->Value());
+    }
+
+private:
+    tPelBaseProperty* node_;
+    bool active_;
+};
+} // namespace
+
+void tPelBaseProperty::SetValueText(const QString& text) {
+    const int mode = GetReferenceMode();
+    if (mode == 1 || mode == 2)
+        reference_ = text;
+    if (mode >= 2)
+        return;
+    if (value_ == text)
+        return;
+    const QString old = value_;
+    const bool notify = !undoing_ && !IsLoading();
+    if (undoing_) {
+        RecordRedo(this, ckValue, old);
+    } else if (notify) {
+        BeginChange(this, ckValue, old);
+    }
+    EndChangeGuard guard(this, notify);
+    if (notify)
+        RecordUndo(this, ckValue, old);
+    value_ = text;
+    SetModified(true);
+    Changed(this);
+}
+
+bool tPelBaseProperty::Matches(const QString& name, const QString& key) const {
+    if (hasKey_) {
+        if (!AsciiSameText(key, key_))
+            return false;
+    } else if (!key.isEmpty()) {
+        return false;
+    }
+    if (AsciiSameText(name, name_))
+        return true;
+    const QString keyword = TypeKeyword();
+    return !keyword.isEmpty() && AsciiSameText(name, keyword + QLatin1Char(' ') + name_);
+}
+
+bool tPelBaseProperty::IsLoading() const {
+    for (const tPelBaseProperty* node = this; node; node = node->owner_)
+        if (node->loading_)
+            return true;
+    return false;
+}
+
+tPelBaseProperty* tPelBaseProperty::Root() {
+    tPelBaseProperty* node = this;
+    while (node->owner_)
+        node = node->owner_;
+    return node;
+}
+
+int tPelBaseProperty::GetReferenceMode() const { return const_cast<tPelBaseProperty*>(this)->Root()->referenceMode_; }
+
+void tPelBaseProperty::SetLabel(ILabelControl* label) {
+    label_ = label;
+    if (label_)
+        label_->SetEnabled(enabled_);
+}
+
+QString tPelBaseProperty::Translate(const QString& text) const {
+    if (!onTranslate_)
+        return text;
+    QString out = text;
+    onTranslate_(text, out);
+    return out;
+}
+
+QString tPelBaseProperty::nameWithKey() const {
+    return hasKey_ ? name_ + QStringLiteral("( ") + key_ + QStringLiteral(" )") : name_;
+}
+
+// ============================================================================================
+// tPelSimpleProperty
+// ============================================================================================
+
+bool tPelSimpleProperty::ReadBody(const tLines&, int&, tErrorList*) {
+    SetModified(false);
+    return true;
+}
+
+void tPelSimpleProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
+    const QString comment = GetComment();
+    QString line = Indent(indent) + nameWithKey() + QStringLiteral(" = ") + Value();
+    if (!comment.isEmpty())
+        line += QStringLiteral("// ") + comment;
+    target.append(line);
+    tPelBaseProperty::WriteTo(target, shortFormat, indent);
+}
+
+// ============================================================================================
+// tPelPropertyList
+// ============================================================================================
+
+tPelPropertyList::~tPelPropertyList() {
+    // Children are destroyed in order, each with its own subtree.
+    for (auto& item : items_)
+        item.reset();
+}
+
+tPelBaseProperty* tPelPropertyList::Items(int index) const {
+    if (index < 0 || index >= Count())
+        throw EZcfgError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return items_[size_t(index)].get();
+}
+
+int tPelPropertyList::IndexOf(const tPelBaseProperty* item) const {
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == item)
+            return int(i);
+    return -1;
+}
+
+QString tPelPropertyList::lookupKey(const QString& name, const QString& key) {
+    return AsciiLower(name) + QChar(0) + AsciiLower(key);
+}
+
+void tPelPropertyList::indexItem(tPelBaseProperty* item) {
+    auto add = [&](const QString& name) {
+        auto& bucket = index_[lookupKey(name, item->key_)];
+        auto at = std::upper_bound(bucket.begin(), bucket.end(), item->sequence_,
+                                   [](quint64 s, const tPelBaseProperty* p) { return s < p->sequence_; });
+        bucket.insert(at, item);
+    };
+    add(item->name_);
+    const QString keyword = item->TypeKeyword();
+    if (!keyword.isEmpty())
+        add(keyword + QLatin1Char(' ') + item->name_);
+}
+
+void tPelPropertyList::unindexItem(tPelBaseProperty* item, const QString& key) {
+    auto remove = [&](const QString& name) {
+        auto found = index_.find(lookupKey(name, key));
+        if (found == index_.end())
+            return;
+        auto& bucket = found.value();
+        bucket.erase(std::remove(bucket.begin(), bucket.end(), item), bucket.end());
+        if (bucket.empty())
+            index_.erase(found);
+    };
+    remove(item->name_);
+    const QString keyword = item->TypeKeyword();
+    if (!keyword.isEmpty())
+        remove(keyword + QLatin1Char(' ') + item->name_);
+}
+
+void tPelPropertyList::Append(tPelBaseProperty* item) {
+    item->sequence_ = nextSequence_++;
+    items_.emplace_back(item);
+    // The type keyword is virtual and not yet final while the item is being constructed, so
+    // items are indexed lazily, on the first lookup after they were appended.
+    pendingIndex_.push_back(item);
+}
+
+void tPelPropertyList::RemoveAt(int index) { TakeAt(index).reset(); }
+
+std::unique_ptr<tPelBaseProperty> tPelPropertyList::TakeAt(int index) {
+    if (index < 0 || index >= Count())
+        throw EZcfgError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    flushPendingIndex();
+    std::unique_ptr<tPelBaseProperty> item = std::move(items_[size_t(index)]);
+    items_.erase(items_.begin() + index);
+    unindexItem(item.get(), item->key_);
+    return item;
+}
+
+void tPelPropertyList::Rekey(tPelBaseProperty* item, const QString& oldKey) {
+    flushPendingIndex();
+    unindexItem(item, oldKey);
+    indexItem(item);
+}
+
+void tPelPropertyList::flushPendingIndex() const {
+    auto* self = const_cast<tPelPropertyList*>(this);
+    for (tPelBaseProperty* item : self->pendingIndex_)
+        self->indexItem(item);
+    self->pendingIndex_.clear();
+}
+
+tPelBaseProperty* tPelPropertyList::FindMatching(const QString& name, const QString& key) const {
+    flushPendingIndex();
+    auto found = index_.constFind(lookupKey(name, key));
+    if (found == index_.constEnd() || found->empty())
+        return nullptr;
+    return found->front();
+}
+
+namespace {
+bool localeSameText(const QString& a, const QString& b) {
+    return a.toCaseFolded().localeAwareCompare(b.toCaseFolded()) == 0;
+}
+
+QString unexpectedMessage(const QString& name, const QString& key) {
+    QString quoted = name;
+    if (!key.isEmpty())
+        quoted += QStringLiteral("( ") + key + QStringLiteral(" )");
+    return QStringLiteral("Unexpected \"") + quoted + QLatin1Char('"');
+}
+} // namespace
+
+tPelBaseProperty* tPelPropertyList::FindChild(const QString& name, const QString& key, bool recursive) const {
+    for (const auto& item : items_) {
+        if (localeSameText(item->Name(), name) && localeSameText(item->Key(), key))
+            return item.get();
+        if (recursive)
+            if (auto* compound = dynamic_cast<tPelCompoundProperty*>(item.get()))
+                if (auto* found = compound->Children().FindChild(name, key, true))
+                    return found;
+    }
+    return nullptr;
+}
+
+bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* errors) {
+    const QString endText = owner_ ? owner_->EndKeyword() : QString();
+    bool ok = true;
+    QString name, key, value, comment;
+    while (lineIndex < source.size()) {
+        const int lineNumber = lineIndex;
+        if (!ParseLine(source[lineIndex], name, key, value, comment)) {
+            ok = false;
+            AddError(errors, lineIndex, QStringLiteral("Syntax error"));
+            ++lineIndex;
+            continue;
+        }
+        ++lineIndex;
+        if (owner_ && AsciiSameText(name, endText))
+            return ok;
+        tPelBaseProperty* child = FindMatching(name, key);
+        if (!child) {
+            ok = false;
+            child = CreateChild(name, key, value, comment, errors, 0, 0);
+            AddError(errors, lineIndex, unexpectedMessage(name, key));
+        }
+        if (!child)
+            continue;
+        // A value the node or its change hooks refuse is reported at its line; reading goes on.
+        try {
+            child->SetValueText(value);
+            child->ReadBody(source, lineIndex, errors);
+        } catch (const EZcfgError& e) {
+            ok = false;
+            AddError(errors, lineNumber, e.Message());
+        }
+    }
+    if (owner_) {
+        ok = false;
+        AddError(errors, lineIndex, QStringLiteral("Unexpected end of file"));
+    }
+    ClearModified();
+    return ok;
+}
+
+tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QString& key, const QString& value,
+                                                const QString& comment, tErrorList* errors, int reserved1,
+                                                int reserved2) {
+    if (owner_)
+        if (tPelBaseProperty* made = owner_->CreateChild(name, key, value, comment, errors, reserved1, reserved2))
+            return made;
+
+    using Maker = tPelBaseProperty* (*)(const QString&, const QString&, tPelCompoundProperty*);
+    struct Keyword {
+        const char* text;
+        Maker make;
+    };
+    static const Keyword keywords[] = {
+        {"Object", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             return k.isEmpty() ? Create<tPelCompoundProperty>(n, o) : CreateWithKey<tPelCompoundProperty>(n, k, o);
+         }},
+        {"Memo", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             return k.isEmpty() ? Create<tMemoProperty>(n, o) : CreateWithKey<tMemoProperty>(n, k, o);
+         }},
+        {"Array", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             return k.isEmpty() ? Create<tPelArrayProperty>(n, o) : CreateWithKey<tPelArrayProperty>(n, k, o);
+         }},
+        {"File", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             return k.isEmpty() ? Create<tPelFileProperty>(n, o) : CreateWithKey<tPelFileProperty>(n, k, o);
+         }},
+    };
+    for (const Keyword& keyword : keywords) {
+        const QString prefix = QLatin1String(keyword.text) + QLatin1Char(' ');
+        if (name.size() >= prefix.size() && AsciiSameText(name.left(prefix.size()), prefix))
+            return keyword.make(TrimControl(name.mid(prefix.size() - 1)), key, owner_);
+    }
+    return key.isEmpty() ? Create<tPelSimpleProperty>(name, owner_)
+                         : CreateWithKey<tPelSimpleProperty>(name, key, owner_);
+}
+
+void tPelPropertyList::WriteAll(tLines& target, bool shortFormat, int indent) {
+    for (size_t i = 0; i < items_.size(); ++i)
+        items_[i]->WriteTo(target, shortFormat, indent);
+}
+
+void tPelPropertyList::ClearModified() {
+    for (size_t i = 0; i < items_.size(); ++i)
+        items_[i]->SetModified(false);
+}
+
+// ============================================================================================
+// tPelCompoundProperty
+// ============================================================================================
+
+tPelCompoundProperty::tPelCompoundProperty(const QString& name, tPelCompoundProperty* owner)
+    : tPelBaseProperty(name, owner), children_(std::make_unique<tPelPropertyList>(this)) {}
+
+tPelCompoundProperty::~tPelCompoundProperty() { children_.reset(); }
+
+tPelBaseProperty* tPelCompoundProperty::Child(const QString& name) const {
+    return children_->FindMatching(name, QString());
+}
+
+void tPelCompoundProperty::SetModified(bool flag) {
+    if (flag == Modified())
+        return;
+    tPelBaseProperty::SetModified(flag);
+    if (!flag && children_)
+        children_->ClearModified();
+}
+
+void tPelCompoundProperty::SetEnabled(bool flag) {
+    if (flag == Enabled())
+        return;
+    tPelBaseProperty::SetEnabled(flag);
+    for (int i = 0; i < children_->Count(); ++i)
+        children_->Items(i)->SetEnabled(flag);
+}
+
+void tPelCompoundProperty::Changed(tPelBaseProperty* sender) {
+    changedChild_ = sender;
+    try {
+        tPelBaseProperty::Changed(sender);
+    } catch (...) {
+        changedChild_ = nullptr;
+        throw;
+    }
+    changedChild_ = nullptr;
+}
+
+void tPelCompoundProperty::Clear() {
+    for (int i = 0; i < children_->Count(); ++i)
+        children_->Items(i)->Clear();
+    tPelBaseProperty::Clear();
+}
+
+bool tPelCompoundProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    tPelBaseProperty::ReadBody(source, lineIndex, errors);
+    const bool ok = children_->Read(source, lineIndex, errors);
+    SetModified(false);
+    return ok;
+}
+
+bool tPelCompoundProperty::IsUnchanged() {
+    const bool result = tPelBaseProperty::IsUnchanged();
+    bool consult = false;
+    switch (CompareMode()) {
+    case 0:
+        consult = Enabled() && result;
+        break;
+    case 1:
+        consult = false;
+        break;
+    default:
+        consult = result;
+    }
+    if (consult)
+        for (int i = 0; i < children_->Count(); ++i)
+            if (!children_->Items(i)->IsUnchanged())
+                return false;
+    return result;
+}
+
+QString tPelBaseProperty::headerLine(bool shortFormat, int indent) const {
+    QString line = Indent(indent);
+    if (!shortFormat)
+        line += TypeKeyword() + QLatin1Char(' ');
+    line += nameWithKey();
+    if (!Value().isEmpty())
+        line += QStringLiteral(" = ") + Value();
+    return line;
+}
+
+void tPelCompoundProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
+    target.append(headerLine(shortFormat, indent));
+    WriteHeader(target, indent);
+    children_->WriteAll(target, shortFormat, indent + 2);
+    target.append(Indent(indent) + EndKeyword());
+    tPelBaseProperty::WriteTo(target, shortFormat, indent);
+}
+
+tPelBaseProperty* tPelCompoundProperty::CreateChild(const QString&, const QString&, const QString&, const QString&,
+                                                    tErrorList*, int, int) {
+    return nullptr;
+}
