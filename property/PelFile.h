@@ -1,8 +1,135 @@
 #pragma once
-// Placeholder until the document root is written.
+// The root of a document tree: knows its file, loads and saves it in the text format, keeps the
+// window caption showing the file name and an unsaved-changes marker, and works with the save
+// dialog (prompt and recent-file history). The menus are built by the widget side (TPelFileMenus),
+// which this class tells when their state changes.
+
 #include "property/Pelparse.h"
+#include "property/SaveDialogInterface.h"
+
+#include <functional>
+
+using tCloseQueryEvent = std::function<void(tObject* sender, bool& canClose)>;
+
+// The window whose caption shows the document and whose closing the document may refuse.
+class IMainForm : public tObject {
+public:
+    virtual QString Caption() const = 0;
+    virtual void SetCaption(const QString& caption) = 0;
+    virtual tCloseQueryEvent OnCloseQuery() const = 0;
+    virtual void SetOnCloseQuery(tCloseQueryEvent handler) = 0;
+    virtual void CloseWindow() = 0;
+};
+
+// The File, Edit, Device and Help menus a document builds in its window's main menu.
+class IFileMenus {
+public:
+    virtual ~IFileMenus() = default;
+    virtual void UpdateHistoryMenu() = 0;
+    virtual void UpdateEditItems() = 0;
+    virtual void UpdateHelpItems() = 0;
+};
+
+// How a load ended; the document is untouched unless the status is Loaded or LoadedWithProblems.
+struct tLoadResult {
+    enum Status { Loaded, LoadedWithProblems, Unreadable, Empty, WrongFile };
+    Status status = Unreadable;
+    QString message; // why it failed (for the three failures)
+    tErrorList errors;
+    bool ok() const { return status == Loaded; }
+    bool touchedDocument() const { return status == Loaded || status == LoadedWithProblems; }
+};
+
 class tPelFileProperty : public tPelCompoundProperty {
 public:
-    using tPelCompoundProperty::tPelCompoundProperty;
+    tPelFileProperty(const QString& name, tPelCompoundProperty* owner) : tPelCompoundProperty(name, owner) {}
+    ~tPelFileProperty() override;
+
     QString TypeKeyword() const override { return QStringLiteral("File"); }
+    void SetModified(bool flag) override;
+
+    // ---- State ----
+    const QString& FileName() const { return fileName_; }
+    ISaveDialog* SaveDialog() const { return saveDialog_; }
+    void SetSaveDialog(ISaveDialog* dialog);
+    tErrorList* Errors() const { return errors_; }
+    void SetErrors(tErrorList* errors) { errors_ = errors; }
+    bool ShortFormat() const { return shortFormat_; }
+    IMainForm* MainForm() const { return mainForm_; }
+    void SetMainForm(IMainForm* form);
+    const QString& CaptionBase() const { return captionBase_; }
+    bool SavePlacementOnClose() const { return savePlacementOnClose_; }
+    void SetSavePlacementOnClose(bool flag) { savePlacementOnClose_ = flag; }
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int context) { helpContext_ = context; }
+    const QString& HelpCaption() const { return helpCaption_; }
+    void SetHelpCaption(const QString& caption);
+    bool UndoEnabled() const { return undoEnabled_; }
+    bool RedoEnabled() const { return redoEnabled_; }
+    void SetUndoEnabled(bool flag);
+    void SetRedoEnabled(bool flag);
+    bool HasAboutBox() const { return bool(showAbout_); }
+    void SetAboutBox(std::function<void()> showAbout);
+    void ShowAbout() const;
+    void SetMenus(IFileMenus* menus) { menus_ = menus; }
+    IFileMenus* Menus() const { return menus_; }
+
+    // ---- Events ----
+    void SetOnAfterLoad(tFileEvent handler) { onAfterLoad_ = std::move(handler); }
+    const tNotifyEvent& OnUndoClick() const { return onUndoClick_; }
+    void SetOnUndoClick(tNotifyEvent handler) { onUndoClick_ = std::move(handler); }
+    const tNotifyEvent& OnRedoClick() const { return onRedoClick_; }
+    void SetOnRedoClick(tNotifyEvent handler) { onRedoClick_ = std::move(handler); }
+    const tNotifyEvent& OnCompare() const { return onCompare_; }
+    void SetOnCompare(tNotifyEvent handler) { onCompare_ = std::move(handler); }
+    const tNotifyEvent& OnSaveToDevice() const { return onSaveToDevice_; }
+    void SetOnSaveToDevice(tNotifyEvent handler) { onSaveToDevice_ = std::move(handler); }
+    const tNotifyEvent& OnLoadFromDevice() const { return onLoadFromDevice_; }
+    void SetOnLoadFromDevice(tNotifyEvent handler) { onLoadFromDevice_ = std::move(handler); }
+
+    // ---- Commands ----
+    bool NewDocument();
+    bool Open(const QString& fileName);
+    bool Save(bool shortFormat = false);
+    bool SaveAs(const QString& fileName, bool shortFormat = false);
+    // The save dialog's load and save handlers: they show what went wrong and clear ok.
+    void LoadFile(tObject* sender, bool& ok, const QString& fileName);
+    void SaveFile(tObject* sender, bool& ok, const QString& fileName);
+    void CloseQuery(tObject* sender, bool& canClose);
+    void UpdateCaption();
+    void UpdateHistoryMenu();
+
+    // ---- Headless core ----
+    // Reads a file into the tree. Unreadable, empty or foreign files leave the document as it was.
+    tLoadResult LoadFromFile(const QString& fileName);
+    // Reads lines as a file's content (first line "File ZCFG File" or the short "ZCFG File").
+    tLoadResult LoadFromLines(const tLines& lines);
+    // Writes the document as the lines of its file.
+    tLines ToLines(bool shortFormat = false);
+    // Writes the document to a file atomically; on failure the document stays modified.
+    bool SaveToFile(const QString& fileName, QString& error, bool shortFormat = false);
+
+    // The warning shown for a file that loaded with problems: the first ten, then how many more.
+    static QString ProblemsText(const QString& fileName, const tErrorList& errors);
+    // The 1-based line an error refers to.
+    static int ErrorLineNumber(const tError& error);
+
+private:
+    QString fileName_;
+    tFileEvent chainedSave_;
+    tFileEvent onAfterLoad_;
+    ISaveDialog* saveDialog_ = nullptr;
+    tErrorList* errors_ = nullptr;
+    bool shortFormat_ = false;
+    IMainForm* mainForm_ = nullptr;
+    QString captionBase_;
+    tCloseQueryEvent chainedCloseQuery_;
+    bool savePlacementOnClose_ = false;
+    int helpContext_ = 0;
+    tNotifyEvent onUndoClick_, onRedoClick_, onCompare_, onSaveToDevice_, onLoadFromDevice_;
+    bool undoEnabled_ = false;
+    bool redoEnabled_ = false;
+    QString helpCaption_;
+    std::function<void()> showAbout_;
+    IFileMenus* menus_ = nullptr;
 };
