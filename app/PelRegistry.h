@@ -1,0 +1,60 @@
+#pragma once
+// The program's per-user settings: one key of the settings store holding integer values, the main
+// window placement and the ten most recently used files.
+
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <memory>
+
+class QSettings;
+class QWidget;
+
+class TPelRegistry {
+public:
+    static constexpr int HistorySize = 10;
+
+    // Settings in the platform's per-user store under the key "Zentara Configurator".
+    TPelRegistry();
+    // Settings in the INI file settingsFile, the key being a group inside it (tests, portable use).
+    explicit TPelRegistry(const QString& settingsFile);
+    // Writes the history if the key was opened in this run.
+    ~TPelRegistry();
+
+    TPelRegistry(const TPelRegistry&) = delete;
+    TPelRegistry& operator=(const TPelRegistry&) = delete;
+
+    const QString& Key() const noexcept { return key_; }
+    // Closes the key; it is opened again on the next use.
+    void SetKey(const QString& key);
+    bool KeyOpen() const noexcept { return settings_ != nullptr; }
+    void Close();
+
+    // Entry 0 (newest) to 9; empty when unused or out of range.
+    QString GetHistory(int index);
+    void AddHistory(const QString& fileName);
+
+    void WriteInteger(const QString& name, int value);
+    // Raises EZcfgError when the value is missing or not an integer.
+    int ReadInteger(const QString& name);
+    int ReadIntegerDefault(const QString& name, int defaultValue) noexcept;
+    void WriteString(const QString& name, const QString& value);
+    // Empty when missing.
+    QString ReadString(const QString& name);
+
+    // The window whose placement is saved and restored; none by default.
+    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+    QWidget* MainWindow() const { return mainWindow_; }
+    void SaveMainWindowPlacement();
+    void RestoreMainWindowPlacement();
+
+private:
+    QSettings& openKey();
+    void restorePlacementValues(QWidget& window);
+
+    QString key_ = QStringLiteral("Zentara Configurator");
+    QString settingsFile_;
+    std::unique_ptr<QSettings> settings_;
+    std::array<QString, HistorySize> history_;
+    QPointer<QWidget> mainWindow_;
+};
