@@ -1,0 +1,102 @@
+#include "app/UnitFormOK.h"
+
+#include "app/AppResources.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+QLabel* makePicture(QWidget* parent, const char* name, const char* picture) {
+    auto* image = new QLabel(parent);
+    image->setObjectName(QLatin1String(name));
+    image->setGeometry(12, 20, 100, 100);
+    image->setPixmap(AppPicture(QLatin1String(picture)));
+    image->setAlignment(Qt::AlignCenter);
+    return image;
+}
+} // namespace
+
+TFormOK::TFormOK(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FormOK"));
+    setWindowTitle(QStringLiteral("Status"));
+    setFixedSize(363, 172);
+
+    imageOK_ = makePicture(this, "ImageOK", "result_ok");
+    imageError_ = makePicture(this, "ImageError", "result_error");
+    imageError_->hide();
+
+    memoResult_ = new QTextEdit(this);
+    memoResult_->setObjectName(QStringLiteral("MemoResult"));
+    memoResult_->setGeometry(124, 20, 227, 100);
+    memoResult_->setReadOnly(true);
+    memoResult_->setFrameShape(QFrame::NoFrame);
+    memoResult_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette memoPalette = memoResult_->palette();
+    memoPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
+    memoResult_->setPalette(memoPalette);
+    showText(QStringLiteral("Operation Complete"));
+
+    bitBtnOK_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    bitBtnOK_->setObjectName(QStringLiteral("BitBtnOK"));
+    bitBtnOK_->setGeometry(144, 132, 75, 28);
+    bitBtnOK_->setDefault(true);
+    connect(bitBtnOK_, &QPushButton::clicked, this, &QDialog::accept);
+
+    timerDone_ = new QTimer(this);
+    timerDone_->setObjectName(QStringLiteral("TimerDone"));
+    timerDone_->setInterval(3000);
+    connect(timerDone_, &QTimer::timeout, this, [this] { TimerDoneTimer(); });
+
+    SetRunModal({});
+}
+
+void TFormOK::SetRunModal(RunModalHook hook) {
+    if (!hook) hook = [](TFormOK& form) { return form.exec(); };
+    runModal_ = std::move(hook);
+}
+
+// Every line centred.
+void TFormOK::showText(const QString& text) {
+    memoResult_->setPlainText(text);
+    QTextCursor cursor(memoResult_->document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    cursor.mergeBlockFormat(centred);
+}
+
+bool TFormOK::ShowResult(const QString& text, bool success) noexcept {
+    try {
+        if (onResult_) onResult_(this, success);
+        showText(text);
+        if (success)
+            timerDone_->start();
+        else
+            timerDone_->stop();
+        imageOK_->setVisible(success);
+        imageError_->setVisible(!success);
+        return runModal_(*this) == QDialog::Accepted;
+    } catch (...) {
+        return true;
+    }
+}
+
+void TFormOK::TimerDoneTimer() {
+    timerDone_->stop();
+    accept();
+}
+
+void TFormOK::done(int result) {
+    timerDone_->stop();
+    QDialog::done(result);
+}
+
+ResultPresenter MakeResultPresenter(TFormOK& form) {
+    return [&form](const QString& text, bool success) { return form.ShowResult(text, success); };
+}
