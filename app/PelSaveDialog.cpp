@@ -62,13 +62,16 @@ bool TPelSaveDialog::SaveAs(const QString& fileName) {
     return Save(*chosen);
 }
 
-// A failed load still makes the file the current one: the document takes its name as well.
+// A file that could not be opened does not become the current one, so the prompt's Yes never
+// saves into it; a file that loaded with problems does, through the document.
 bool TPelSaveDialog::Open(const QString& fileName) {
     bool ok = true;
     if (onLoad_) onLoad_(this, ok, fileName);
-    if (ok) addToHistory(fileName);
+    if (ok) {
+        addToHistory(fileName);
+        fullFileName_ = fileName;
+    }
     setDialogStart(fileName);
-    fullFileName_ = fileName;
     return ok;
 }
 

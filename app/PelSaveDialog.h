@@ -54,6 +54,7 @@ public:
 
     // The file the component works with: the last one saved or opened.
     const QString& FullFileName() const noexcept { return fullFileName_; }
+    void SetFullFileName(const QString& fileName) override { fullFileName_ = fileName; }
 
     // Texts of the prompt; empty gives the built-in text. Applied at once to an existing prompt.
     const QString& NotSavedCaption() const noexcept { return notSavedCaption_; }

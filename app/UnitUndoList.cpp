@@ -62,13 +62,13 @@ void tUndoRedo::Record(int pageIndex, tUndoable* property, tChangeKind kind, con
         fireRedoAvailable(false);
     }
     if (undoStack_.empty()) fireUndoAvailable(true);
-    undoStack_.push_back({pageIndex, kind, property, text});
+    undoStack_.push_back({pageIndex, kind, property, text, property ? property->AliveToken() : nullptr});
     countStep(undoCounts_, undoGroupOpen_);
 }
 
 void tUndoRedo::RecordRedo(tUndoable* property, tChangeKind kind, const QString& text) {
     if (redoStack_.empty()) fireRedoAvailable(true);
-    redoStack_.push_back({lastUndonePage_, kind, property, text});
+    redoStack_.push_back({lastUndonePage_, kind, property, text, property ? property->AliveToken() : nullptr});
     countStep(redoCounts_, redoGroupOpen_);
 }
 
@@ -94,7 +94,7 @@ int tUndoRedo::Undo() {
         if (undoStack_.empty()) fireUndoAvailable(false);
         lastUndonePage_ = step.PageIndex;
         page = step.PageIndex;
-        if (step.Property) step.Property->Undo(step.Kind, step.Text);
+        step.PlayUndo();
     }
     redoGroupOpen_ = false;
     return page;
@@ -128,7 +128,7 @@ int tUndoRedo::playRedoStep() {
     const tUndoRedoRec step = std::move(redoStack_.back());
     redoStack_.pop_back();
     if (redoStack_.empty()) fireRedoAvailable(false);
-    if (step.Property) step.Property->Redo(step.Kind, step.Text);
+    step.PlayRedo();
     return step.PageIndex;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // One recorded step.
@@ -14,6 +15,16 @@ struct tUndoRedoRec {
     tChangeKind Kind = ckValue;    // what the step undoes
     tUndoable* Property = nullptr; // not owned
     QString Text;                  // the text to restore
+    std::shared_ptr<const bool> PropertyAlive; // false once the node is destroyed; its step is skipped
+
+    void PlayUndo() const {
+        if (Property && PropertyAlive && *PropertyAlive)
+            Property->Undo(Kind, Text);
+    }
+    void PlayRedo() const {
+        if (Property && PropertyAlive && *PropertyAlive)
+            Property->Redo(Kind, Text);
+    }
 };
 
 // The number of steps one undo or redo plays back together.

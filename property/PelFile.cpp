@@ -181,6 +181,8 @@ tLoadResult tPelFileProperty::LoadFromFile(const QString& fileName) {
     tLoadResult result = LoadFromLines(lines);
     if (result.touchedDocument()) {
         fileName_ = fileName;
+        if (saveDialog_)
+            saveDialog_->SetFullFileName(fileName_);
         UpdateCaption();
     }
     return result;
@@ -230,6 +232,8 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
         return false;
     }
     fileName_ = fileName;
+    if (saveDialog_)
+        saveDialog_->SetFullFileName(fileName_);
     SetModified(false);
     return true;
 }

@@ -35,6 +35,9 @@ public:
     // No goes on, Cancel stops. true means "go on".
     virtual bool QuerySave() = 0;
 
+    // The file the prompt's Yes saves into; the document keeps it in step with its own file name.
+    virtual void SetFullFileName(const QString& fileName) = 0;
+
     // The settings store's recent-file history: entry 0 (newest) to 9, a full path or empty.
     virtual bool HasSettingsStore() const = 0;
     virtual QString History(int index) const = 0;

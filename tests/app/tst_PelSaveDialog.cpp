@@ -304,13 +304,14 @@ void TestSaveDialog::fullFileNameFollowsSaveAndOpen() {
     QVERIFY(dialog_->QuerySave());
     QCOMPARE(saved_.last(), "/e/new.zcf");
 
-    // A refused save keeps the name; a failed load still takes it, as the document does.
+    // A refused save or a failed load keeps the name, so Yes never writes into a file that could
+    // not be opened.
     saveOk_ = false;
     QVERIFY(!dialog_->Save("/e/other.zcf"));
     QCOMPARE(dialog_->FullFileName(), "/e/new.zcf");
     loadOk_ = false;
     QVERIFY(!dialog_->Open("/f/broken.zcf"));
-    QCOMPARE(dialog_->FullFileName(), "/f/broken.zcf");
+    QCOMPARE(dialog_->FullFileName(), "/e/new.zcf");
 }
 
 void TestSaveDialog::historyFollowsSavesAndOpens() {
