@@ -125,6 +125,7 @@ private:
     bool CheckTransmitterFunctions();
     bool CheckButtonFunction(int n);
     bool processInMode(int mode, const QString& payload);
+    void sendOrFail(const std::function<void()>& send);
     void fail(const QString& message);
     void showResult(const QString& text, bool success);
     void finishVerification(bool processed);
