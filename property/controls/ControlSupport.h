@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the bindable controls: raising a single-handler event from a Qt signal, and the
+// two background looks of an edit field.
+
+#include "property/PelError.h"
+#include "property/PelObject.h"
+
+#include <QPalette>
+#include <QWidget>
+
+// Calls a control's handler, if one is set, without letting an error reach Qt's event loop. The
+// handler is copied first: it may rebind the control and so replace itself while it runs.
+inline void FireEvent(const tNotifyEvent& handler, tObject* sender) {
+    if (!handler) return;
+    const tNotifyEvent call = handler;
+    Guarded([&] { call(sender); });
+}
+
+// true: the field takes its parent's window colour (a display-only look); false: the system's
+// edit-field colour.
+inline void ApplyParentColour(QWidget* widget, bool parentColour) {
+    widget->setPalette(QPalette());
+    if (!parentColour) return;
+    QPalette palette;
+    palette.setColor(QPalette::Base, widget->palette().color(QPalette::Window));
+    widget->setPalette(palette);
+}
+
+// The control's own enabled flag, whatever the state of its parents.
+inline bool OwnEnabled(const QWidget* widget) {
+    return !widget->testAttribute(Qt::WA_ForceDisabled);
+}
