@@ -1,0 +1,577 @@
+// The bindable widgets under real input events, on their own and bound to properties: when each
+// control's handler fires, user edits reaching the node, program changes reaching the control, and
+// handlers handed back.
+#include "property/PelEnum.h"
+#include "property/PelError.h"
+#include "property/PelScalar.h"
+#include "property/controls/PelControls.h"
+#include "property/controls/PelSpinEdit.h"
+
+#include <QVBoxLayout>
+#include <QtTest>
+#include <memory>
+
+ZCFG_ENUM(tTestColour, tc_Red, tc_Light_Green, tc_Blue, tc_Dark_Grey);
+
+namespace {
+
+// Undo records of a tree, grouped by the outermost BeginChange/EndChange bracket, played back the
+// way the undo manager does.
+struct Journal {
+    struct Step {
+        tPelBaseProperty* node;
+        tChangeKind kind;
+        QString text;
+    };
+    QList<QList<Step>> groups;
+    int depth = 0;
+
+    void attach(tPelBaseProperty* root) {
+        root->SetOnBeginChange([this](tPelBaseProperty*, tChangeKind, const QString&) {
+            if (depth++ == 0) groups.append(QList<Step>());
+        });
+        root->SetOnEndChange([this](tPelBaseProperty*, tChangeKind, const QString&) { --depth; });
+        root->SetOnRecordUndo([this](tPelBaseProperty* node, tChangeKind kind, const QString& text) {
+            if (kind == ckReset) {
+                groups.clear();
+                return;
+            }
+            if (depth == 0 || groups.isEmpty()) groups.append(QList<Step>());
+            groups.last().append({node, kind, text});
+        });
+    }
+    void undoLast() {
+        const QList<Step> group = groups.takeLast();
+        for (auto step = group.rbegin(); step != group.rend(); ++step)
+            step->node->Undo(step->kind, step->text);
+    }
+};
+
+} // namespace
+
+class TestPelControls : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void editMasks_data();
+    void editMasks();
+    void programChangesFireOnlyWhereDue();
+    void userChoicesFire();
+    void handlerErrorsAreShown();
+    void spinEditLooks();
+    void memoLinesAndSelection();
+
+    void textFollowsEditBoxes_data();
+    void textFollowsEditBoxes();
+    void booleanFollowsCheckBox();
+    void integerFollowsSpinEdit();
+    void memoUndoRestoresTextThenSelection_data();
+    void memoUndoRestoresTextThenSelection();
+    void enumFollowsListControl_data();
+    void enumFollowsListControl();
+    void flagSetFollowsCheckList();
+    void bindingErrors_data();
+    void bindingErrors();
+    void handlersHandedBack_data();
+    void handlersHandedBack();
+    void enabledStateReachesControls();
+
+private:
+    template <class W> W* add(W* widget) {
+        page->layout()->addWidget(widget);
+        return widget;
+    }
+    tNotifyEvent logCall(const char* what) {
+        return [this, what](tObject*) { calls << QLatin1String(what); };
+    }
+    // A page handler logging its call with the node's value at that moment.
+    tNotifyEvent pageHandler(const tPelBaseProperty* node) {
+        return [this, node](tObject*) { calls << QStringLiteral("page:") + node->Value(); };
+    }
+    // A click on the check mark or radio dot of a button.
+    static void clickIndicator(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    bool readFile(QStringList lines) {
+        lines << QStringLiteral("End Object");
+        int index = 0;
+        return root->ReadBody(lines, index, nullptr);
+    }
+
+    std::unique_ptr<QWidget> page;
+    std::unique_ptr<tPelCompoundProperty> root;
+    Journal journal;
+    QStringList calls;
+    QStringList messages;
+};
+
+void TestPelControls::init() {
+    page = std::make_unique<QWidget>();
+    new QVBoxLayout(page.get());
+    root.reset(Create<tPelCompoundProperty>(QStringLiteral("Root"), nullptr));
+    journal = {};
+    journal.attach(root.get());
+    calls.clear();
+    messages.clear();
+    SetMessagePresenter([this](MessageKind, const QString& text) { messages << text; });
+}
+
+void TestPelControls::cleanup() {
+    root.reset(); // nodes first: they hand their controls' handlers back
+    page.reset();
+    SetMessagePresenter({});
+}
+
+// ---- The controls on their own -------------------------------------------------------------
+
+void TestPelControls::editMasks_data() {
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("complete");
+    auto row = [](const char* tag, const char* mask, const char* typed, const char* text, bool complete) {
+        QTest::newRow(tag) << QString(mask) << QString(typed) << QString(text) << complete;
+    };
+    row("date", "00/00/00", "311299", "31/12/99", true);
+    row("date incomplete", "00/00/00", "31", "31//", false);
+    row("digits only", "000000", "12ab3456", "123456", true);
+    row("literal T kept", "00T0;1", "123", "12T3", true);
+    row("literal P kept", "00P0;1", "9x87", "98P7", true);
+    row("literal dropped", "00T0;0", "123", "123", true);
+}
+
+void TestPelControls::editMasks() {
+    QFETCH(QString, mask);
+    QFETCH(QString, typed);
+    TPelMaskEdit* edit = add(new TPelMaskEdit);
+    edit->SetEditMask(mask);
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClicks(edit, typed);
+    QTEST(edit->Text(), "text");
+    QTEST(edit->hasAcceptableInput(), "complete");
+}
+
+void TestPelControls::programChangesFireOnlyWhereDue() {
+    TPelEdit edit;
+    TPelMemo memo;
+    TPelSpinEdit spin;
+    TPelCheckBox box;
+    TPelComboBox combo;
+    TPelRadioGroup radio;
+    TPelCheckListBox list;
+    edit.SetOnChange(logCall("edit"));
+    memo.SetOnChange(logCall("memo"));
+    spin.SetOnChange(logCall("spin"));
+    box.SetOnClick(logCall("box"));
+    combo.SetOnChange(logCall("combo"));
+    radio.SetOnClick(logCall("radio"));
+    list.SetOnClickCheck(logCall("list"));
+
+    edit.SetText(QStringLiteral("a"));
+    memo.SetLines({QStringLiteral("a")});
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        spin.SetValue(4);
+        box.SetChecked(true);
+    }
+    combo.AddItem(QStringLiteral("x"));
+    combo.SetItemIndex(0);
+    combo.ClearItems();
+    radio.AddItem(QStringLiteral("x"));
+    radio.SetItemIndex(0);
+    radio.SetItemIndex(-1);
+    list.AddItem(QStringLiteral("x"));
+    list.SetChecked(0, true);
+    list.ClearItems();
+    QCOMPARE(calls, QStringList({"edit", "memo", "spin", "box"}));
+    QCOMPARE(radio.ItemIndex(), -1);
+}
+
+void TestPelControls::userChoicesFire() {
+    TPelComboBox* combo = add(new TPelComboBox);
+    combo->addItems({QStringLiteral("x"), QStringLiteral("y")});
+    combo->SetOnChange(logCall("combo"));
+    TPelRadioGroup* radio = add(new TPelRadioGroup);
+    radio->AddItem(QStringLiteral("x"));
+    radio->AddItem(QStringLiteral("y"));
+    radio->SetOnClick(logCall("radio"));
+    TPelCheckListBox* list = add(new TPelCheckListBox);
+    list->AddItem(QStringLiteral("x"));
+    list->SetOnClickCheck(logCall("list"));
+    page->show();
+
+    QTest::keyClick(combo, Qt::Key_Down);
+    clickIndicator(radio->Button(1));
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(calls, QStringList({"combo", "radio", "list"}));
+    QCOMPARE(combo->ItemIndex(), 1);
+    QCOMPARE(radio->ItemIndex(), 1);
+    QVERIFY(list->Checked(0));
+
+    // A page may refill a list from within the handler of the item just chosen.
+    radio->SetOnClick([radio](tObject*) {
+        radio->ClearItems();
+        radio->AddItem(QStringLiteral("z"));
+    });
+    list->SetOnClickCheck([list](tObject*) { list->ClearItems(); });
+    clickIndicator(radio->Button(0));
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(radio->Items(), QStringList({"z"}));
+    QCOMPARE(list->Count(), 0);
+}
+
+void TestPelControls::handlerErrorsAreShown() {
+    TPelEdit* edit = add(new TPelEdit);
+    edit->SetOnChange([](tObject*) { throw EZcfgError(QStringLiteral("Broken page")); });
+    QTest::keyClicks(edit, QStringLiteral("a"));
+    QCOMPARE(messages, QStringList({"Broken page"}));
+}
+
+void TestPelControls::spinEditLooks() {
+    TPelSpinEdit* spin = add(new TPelSpinEdit);
+    const QColor editColour = spin->palette().color(QPalette::Base);
+    spin->SetValue(-500); // equal limits: no limits
+    QCOMPARE(spin->Value(), -500);
+
+    spin->SetReadOnly(true);
+    QVERIFY(spin->isReadOnly());
+    QCOMPARE(spin->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(spin->Value(), -500);
+    spin->SetReadOnly(false);
+    QCOMPARE(spin->buttonSymbols(), QAbstractSpinBox::UpDownArrows);
+
+    spin->SetEditable(false);
+    QVERIFY(spin->isReadOnly());
+    QCOMPARE(spin->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    QCOMPARE(spin->palette().color(QPalette::Base), page->palette().color(QPalette::Window));
+    spin->SetEditable(true);
+    QVERIFY(!spin->isReadOnly());
+    QCOMPARE(spin->palette().color(QPalette::Base), editColour);
+}
+
+void TestPelControls::memoLinesAndSelection() {
+    TPelMemo memo;
+    memo.SetText(QStringLiteral("ab\n\ncd\n"));
+    QCOMPARE(memo.Lines(), QStringList({"ab", "", "cd"}));
+    memo.SetSelStart(1);
+    memo.SetSelLength(3);
+    QCOMPARE(memo.SelStart(), 1);
+    QCOMPARE(memo.SelLength(), 3);
+    QCOMPARE(memo.textCursor().selectedText().size(), 3);
+    memo.SetSelLength(100);
+    QCOMPARE(memo.SelLength(), 6);
+}
+
+// ---- Bound to properties -------------------------------------------------------------------
+
+void TestPelControls::textFollowsEditBoxes_data() {
+    QTest::addColumn<bool>("masked");
+    QTest::newRow("edit box") << false;
+    QTest::newRow("masked edit box") << true;
+}
+
+void TestPelControls::textFollowsEditBoxes() {
+    QFETCH(bool, masked);
+    auto* name = Create<tPelTextProperty>(QStringLiteral("Code"), root.get());
+    IEditBox* edit = masked ? static_cast<IEditBox*>(add(new TPelMaskEdit)) : add(new TPelEdit);
+    if (masked) static_cast<TPelMaskEdit*>(edit)->SetEditMask(QStringLiteral("000000"));
+    edit->SetOnChange(pageHandler(name));
+    name->SetEdit(edit);
+
+    QWidget* editWidget = dynamic_cast<QWidget*>(edit);
+    QTest::keyClick(editWidget, Qt::Key_Home);
+    QTest::keyClicks(editWidget, QStringLiteral("12"));
+    QCOMPARE(name->Value(), QStringLiteral("12"));
+    QCOMPARE(calls, QStringList({"page:1", "page:12"}));
+
+    name->SetValueText(QStringLiteral("345"));
+    QCOMPARE(edit->Text(), QStringLiteral("345"));
+    journal.undoLast();
+    QCOMPARE(edit->Text(), QStringLiteral("12"));
+    QVERIFY(readFile({QStringLiteral("Code = 678")}));
+    QCOMPARE(edit->Text(), QStringLiteral("678"));
+}
+
+void TestPelControls::booleanFollowsCheckBox() {
+    auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Flag"), root.get());
+    TPelCheckBox* box = add(new TPelCheckBox(QStringLiteral("Flag")));
+    box->SetOnClick(pageHandler(flag));
+    flag->SetCheckBox(box);
+    page->show();
+
+    clickIndicator(box);
+    QCOMPARE(flag->Value(), QStringLiteral("TRUE"));
+    QCOMPARE(calls, QStringList({"page:TRUE"}));
+
+    // A change made by the program runs the page's handler as well, once per change.
+    calls.clear();
+    journal.undoLast();
+    QVERIFY(!box->Checked());
+    QEXPECT_FAIL("", "the node runs the page handler again after the box's own click", Continue);
+    QCOMPARE(calls, QStringList({"page:FALSE"}));
+    QVERIFY(readFile({QStringLiteral("Flag = TRUE")}));
+    QVERIFY(box->Checked());
+}
+
+void TestPelControls::integerFollowsSpinEdit() {
+    auto* level = Create<tPelIntegerProperty>(QStringLiteral("Level"), root.get());
+    level->SetMin(0);
+    level->SetMax(10);
+    TPelSpinEdit* spin = add(new TPelSpinEdit);
+    spin->SetOnChange(pageHandler(level));
+    level->SetSpinEdit(spin);
+    QCOMPARE(spin->MaxValue(), 10);
+
+    spin->selectAll();
+    QTest::keyClicks(spin, QStringLiteral("99")); // the second digit would pass the maximum
+    QCOMPARE(level->Value(), QStringLiteral("9"));
+    QTest::keyClick(spin, Qt::Key_Up);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(level->Value(), QStringLiteral("10"));
+    QCOMPARE(calls, QStringList({"page:9", "page:10"}));
+
+    journal.undoLast();
+    QCOMPARE(spin->Value(), 9);
+    QVERIFY(readFile({QStringLiteral("Level = 3")}));
+    QCOMPARE(spin->Value(), 3);
+    level->SetMax(2);
+    QCOMPARE(spin->Value(), 2); // the control's limit also holds against the program
+}
+
+void TestPelControls::memoUndoRestoresTextThenSelection_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("edited");
+    QTest::newRow("typed over a selection") << 1 << 1 << int(Qt::Key_X) << "axc";
+    QTest::newRow("typed at the caret") << 2 << 0 << int(Qt::Key_X) << "abxc";
+    QTest::newRow("backspace") << 2 << 0 << int(Qt::Key_Backspace) << "ac";
+    QTest::newRow("delete") << 1 << 0 << int(Qt::Key_Delete) << "ac";
+}
+
+void TestPelControls::memoUndoRestoresTextThenSelection() {
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(int, key);
+    auto* notes = Create<tMemoProperty>(QStringLiteral("Notes"), root.get());
+    TPelMemo* memo = add(new TPelMemo);
+    memo->SetOnChange(pageHandler(notes));
+    QVERIFY(readFile({QStringLiteral("Memo Notes"), QStringLiteral("// abc"), QStringLiteral("End Memo")}));
+    notes->SetMemo(memo);
+    QCOMPARE(memo->Lines(), QStringList({"abc"}));
+    calls.clear();
+
+    memo->SetSelStart(start);
+    memo->SetSelLength(length);
+    QTest::keyClick(memo, Qt::Key(key));
+    QTEST(notes->Lines().value(0), "edited");
+    QCOMPARE(calls.size(), 1);
+
+    journal.undoLast();
+    QCOMPARE(memo->Lines(), QStringList({"abc"}));
+    QCOMPARE(notes->Lines(), QStringList({"abc"}));
+    QCOMPARE(memo->SelStart(), start);
+    QCOMPARE(memo->SelLength(), length);
+}
+
+void TestPelControls::enumFollowsListControl_data() {
+    QTest::addColumn<bool>("radio");
+    QTest::newRow("combo box") << false;
+    QTest::newRow("radio group") << true;
+}
+
+void TestPelControls::enumFollowsListControl() {
+    QFETCH(bool, radio);
+    auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Colour"), root.get());
+    colour->SetAllAllowed(false);
+    colour->SetAllowed(tc_Light_Green, true);
+    colour->SetAllowed(tc_Dark_Grey, true);
+    colour->SetAsEnum(tc_Light_Green);
+    TPelComboBox* combo = radio ? nullptr : add(new TPelComboBox);
+    TPelRadioGroup* group = radio ? add(new TPelRadioGroup) : nullptr;
+    IItemListControl* control = radio ? static_cast<IItemListControl*>(group) : combo;
+    if (radio)
+        group->SetOnClick(pageHandler(colour));
+    else
+        combo->SetOnChange(pageHandler(colour));
+    colour->SetControl(control);
+    page->show();
+    QCOMPARE(control->Items(), QStringList({"Light Green", "Dark Grey"}));
+    QCOMPARE(control->ItemIndex(), 0);
+
+    if (radio)
+        clickIndicator(group->Button(1));
+    else
+        QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(colour->Value(), QStringLiteral("tc_Dark_Grey"));
+    QCOMPARE(calls, QStringList({"page:tc_Dark_Grey"}));
+
+    journal.undoLast();
+    QCOMPARE(control->ItemIndex(), 0);
+    QVERIFY(readFile({QStringLiteral("Colour = TC_DARK_GREY")}));
+    QCOMPARE(control->ItemIndex(), 1);
+    QVERIFY(readFile({QStringLiteral("Colour = tc_Purple")}));
+    QCOMPARE(control->ItemIndex(), -1);
+    QCOMPARE(calls.size(), 1); // the program's changes are no choice of the user
+}
+
+void TestPelControls::flagSetFollowsCheckList() {
+    auto* flags = Create<tPelEnumSet<tTestColour>>(QStringLiteral("Flags"), root.get());
+    TPelCheckListBox* list = add(new TPelCheckListBox);
+    list->SetOnClickCheck(pageHandler(flags));
+    page->show();
+    flags->SetAllAllowed(false);
+    flags->SetCheckList(list);
+    QVERIFY(!list->IsVisible());
+
+    flags->SetAllAllowed(true);
+    QVERIFY(list->IsVisible());
+    QCOMPARE(list->Count(), 4);
+    QCOMPARE(list->ItemHeight(), list->ClientHeight() / 4);
+    for (int row : {0, 2}) {
+        list->setCurrentRow(row);
+        QTest::keyClick(list, Qt::Key_Space);
+    }
+    QCOMPARE(flags->Value(), QStringLiteral("5"));
+    QEXPECT_FAIL("", "the node runs the page handler before storing the flags", Continue);
+    QCOMPARE(calls, QStringList({"page:1", "page:5"}));
+
+    flags->SetFlag(tc_Blue, false);
+    QVERIFY(!list->Checked(2));
+}
+
+void TestPelControls::bindingErrors_data() {
+    QTest::addColumn<int>("binding");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("text to combo box") << 0 << "Editor type not recognised for Code";
+    QTest::newRow("enum to editable combo box") << 1 << "Combo Box must be Style DropDownList";
+    QTest::newRow("enum to edit box") << 2 << "Illegal GUI Type";
+}
+
+void TestPelControls::bindingErrors() {
+    QFETCH(int, binding);
+    QFETCH(QString, message);
+    auto* code = Create<tPelTextProperty>(QStringLiteral("Code"), root.get());
+    auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Colour"), root.get());
+    TPelComboBox* combo = add(new TPelComboBox);
+    TPelEdit* edit = add(new TPelEdit);
+    combo->setEditable(binding == 1);
+    try {
+        if (binding == 0)
+            code->SetEdit(combo);
+        else
+            colour->SetControl(binding == 1 ? static_cast<IControl*>(combo) : edit);
+        QFAIL("binding succeeded");
+    } catch (const EZcfgError& e) {
+        QCOMPARE(e.Message(), message);
+    }
+}
+
+// How a node lets go of its control: bound to another one, or destroyed.
+void TestPelControls::handlersHandedBack_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("destroy");
+    for (const char* kind : {"edit", "spin", "memo", "check", "combo", "list"}) {
+        QTest::addRow("%s rebound", kind) << kind << false;
+        QTest::addRow("%s destroyed", kind) << kind << true;
+    }
+}
+
+void TestPelControls::handlersHandedBack() {
+    QFETCH(QString, kind);
+    QFETCH(bool, destroy);
+    const tNotifyEvent pageCounter = logCall("page");
+    tPelBaseProperty* node = nullptr;
+    std::function<void()> bindOther; // binds a fresh control (or none)
+    std::function<void()> userEdit;  // an edit through the first control
+    if (kind == "edit") {
+        auto* text = Create<tPelTextProperty>(QStringLiteral("Node"), root.get());
+        TPelEdit* edit = add(new TPelEdit);
+        edit->SetOnChange(pageCounter);
+        text->SetEdit(edit);
+        node = text;
+        bindOther = [this, text] { text->SetEdit(add(new TPelEdit)); };
+        userEdit = [edit] { QTest::keyClicks(edit, QStringLiteral("x")); };
+    } else if (kind == "spin") {
+        auto* number = Create<tPelIntegerProperty>(QStringLiteral("Node"), root.get());
+        TPelSpinEdit* spin = add(new TPelSpinEdit);
+        spin->SetOnChange(pageCounter);
+        number->SetSpinEdit(spin);
+        node = number;
+        bindOther = [number] { number->SetSpinEdit(nullptr); };
+        userEdit = [spin] { QTest::keyClick(spin, Qt::Key_Up); };
+    } else if (kind == "memo") {
+        auto* notes = Create<tMemoProperty>(QStringLiteral("Node"), root.get());
+        TPelMemo* memo = add(new TPelMemo);
+        memo->SetOnChange(pageCounter);
+        notes->SetMemo(memo);
+        node = notes;
+        bindOther = [this, notes] { notes->SetMemo(add(new TPelMemo)); };
+        userEdit = [memo] {
+            memo->setEnabled(true); // a memo let go of is disabled
+            QTest::keyClicks(memo, QStringLiteral("x"));
+        };
+    } else if (kind == "check") {
+        auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Node"), root.get());
+        TPelCheckBox* box = add(new TPelCheckBox(QStringLiteral("Node")));
+        box->SetOnClick(pageCounter);
+        flag->SetCheckBox(box);
+        node = flag;
+        bindOther = [this, flag] { flag->SetCheckBox(add(new TPelCheckBox)); };
+        userEdit = [box] { clickIndicator(box); };
+    } else if (kind == "combo") {
+        auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Node"), root.get());
+        TPelComboBox* combo = add(new TPelComboBox);
+        combo->SetOnChange(pageCounter);
+        colour->SetControl(combo);
+        node = colour;
+        bindOther = [this, colour] { colour->SetControl(add(new TPelRadioGroup)); };
+        userEdit = [combo] { QTest::keyClick(combo, Qt::Key_Down); };
+    } else {
+        auto* flags = Create<tPelEnumSet<tTestColour>>(QStringLiteral("Node"), root.get());
+        TPelCheckListBox* list = add(new TPelCheckListBox);
+        list->SetOnClickCheck(pageCounter);
+        flags->SetCheckList(list);
+        node = flags;
+        bindOther = [this, flags] { flags->SetCheckList(add(new TPelCheckListBox)); };
+        userEdit = [list] {
+            list->setCurrentRow(0);
+            QTest::keyClick(list, Qt::Key_Space);
+        };
+    }
+    page->show();
+    const QString before = node->Value();
+    if (destroy)
+        root.reset();
+    else
+        bindOther();
+    calls.clear();
+    userEdit();
+    QCOMPARE(calls, QStringList({"page"}));
+    if (!destroy) QCOMPARE(node->Value(), before);
+}
+
+void TestPelControls::enabledStateReachesControls() {
+    auto* code = Create<tPelTextProperty>(QStringLiteral("Code"), root.get());
+    auto* level = Create<tPelIntegerProperty>(QStringLiteral("Level"), root.get());
+    TPelLabel* label = add(new TPelLabel(QStringLiteral("Code")));
+    TPelEdit* edit = add(new TPelEdit);
+    TPelSpinEdit* spin = add(new TPelSpinEdit);
+    code->SetLabel(label);
+    code->SetEdit(edit);
+    level->SetSpinEdit(spin);
+    root->SetEnabled(false);
+    QVERIFY(!label->IsEnabled());
+    QVERIFY(!edit->IsEnabled());
+    QVERIFY(!spin->IsEnabled());
+    QCOMPARE(spin->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    root->SetEnabled(true);
+    QVERIFY(label->IsEnabled());
+    QVERIFY(spin->IsEnabled() && !spin->isReadOnly());
+}
+
+QTEST_MAIN(TestPelControls)
+#include "tst_pelcontrols.moc"
