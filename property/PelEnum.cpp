@@ -234,14 +234,16 @@ void tPelEnumSetProperty::Refresh() {
     checkList_->SetEnabled(Enabled());
 }
 
+// Only flags that are shown contribute, so a flag that is not allowed is cleared by the first click.
+// The page's own handler runs after the new flags are stored.
 void tPelEnumSetProperty::CheckListClicked(tObject* sender) {
+    if (checkList_) {
+        uint32_t sum = 0;
+        for (int i = 0; i < checkList_->Count(); ++i)
+            if (checkList_->Checked(i))
+                sum |= 1u << IndexToValue(i);
+        SetAsInteger(int(sum));
+    }
     if (controlHandler_)
         controlHandler_(sender);
-    if (!checkList_)
-        return;
-    uint32_t sum = 0;
-    for (int i = 0; i < checkList_->Count(); ++i)
-        if (checkList_->Checked(i))
-            sum |= 1u << IndexToValue(i);
-    SetAsInteger(int(sum));
 }

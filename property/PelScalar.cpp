@@ -92,12 +92,10 @@ void tPelBooleanProperty::CheckBoxClicked(tObject* sender) {
 
 void tPelBooleanProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
-    if (checkBox_ && checkBox_->Checked() != AsBoolean()) {
+    // Setting the box fires its click handler, so the page's own handler also runs after undo, file
+    // load or device read.
+    if (checkBox_ && checkBox_->Checked() != AsBoolean())
         checkBox_->SetChecked(AsBoolean());
-        // The page's own handler also runs after undo, file load or device read.
-        if (controlHandler_)
-            controlHandler_(this);
-    }
 }
 
 void tPelBooleanProperty::SetEnabled(bool flag) {

@@ -1,0 +1,100 @@
+#include "cli/CliSupport.h"
+
+#include "property/TextFile.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <cstdio>
+
+void PrintOut(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    fflush(stdout);
+}
+
+void PrintError(const QString& text) {
+    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    fflush(stderr);
+}
+
+std::unique_ptr<tZCfgFile> NewConfiguration() {
+    std::unique_ptr<tZCfgFile> doc(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
+    doc->SetModified(false);
+    return doc;
+}
+
+QStringList ProblemLines(const QString& fileName, const tLoadResult& result) {
+    QStringList lines;
+    if (!result.touchedDocument()) {
+        lines << QStringLiteral("%1:1: %2").arg(fileName, result.message);
+        return lines;
+    }
+    for (const tError& error : result.errors)
+        lines << QStringLiteral("%1:%2: %3").arg(fileName).arg(tPelFileProperty::ErrorLineNumber(error)).arg(error.Text);
+    return lines;
+}
+
+std::unique_ptr<tZCfgFile> LoadConfiguration(const QString& fileName, int& exitCode, bool quietProblems) {
+    std::unique_ptr<tZCfgFile> doc = NewConfiguration();
+    const tLoadResult result = doc->LoadFromFile(fileName);
+    if (result.status == tLoadResult::Unreadable) {
+        PrintError(QStringLiteral("%1: cannot read: %2").arg(fileName, result.message));
+        exitCode = ExitUsage;
+        return nullptr;
+    }
+    if (!result.touchedDocument()) {
+        PrintError(ProblemLines(fileName, result).join(QLatin1Char('\n')));
+        exitCode = ExitUsage;
+        return nullptr;
+    }
+    if (!result.errors.isEmpty() && !quietProblems)
+        for (const QString& line : ProblemLines(fileName, result))
+            PrintError(line);
+    exitCode = result.errors.isEmpty() ? ExitSuccess : ExitProblems;
+    return doc;
+}
+
+bool WriteConfiguration(tZCfgFile& doc, const QString& fileName) {
+    if (fileName.isEmpty()) {
+        const QByteArray bytes = EncodeTextLines(doc.ToLines());
+        fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        fflush(stdout);
+        return true;
+    }
+    QString error;
+    if (!doc.SaveToFile(fileName, error)) {
+        PrintError(QStringLiteral("%1: cannot write: %2").arg(fileName, error));
+        return false;
+    }
+    return true;
+}
+
+int ParseDeviceType(const QString& text) {
+    const QString wanted = text.trimmed();
+    bool isNumber = false;
+    const int number = wanted.toInt(&isNumber);
+    if (isNumber)
+        return number >= dt_Staff_Transmitter && number <= dt_ZX250_Call_Point ? number : -1;
+    const tEnumTypeInfo& info = EnumTypeInfo<tDevType>();
+    for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
+        const QString derived = EnumDisplayText(info.NameOf(ordinal));
+        QString shown;
+        tZCfgFile::DeviceTypeDisplayText(derived, shown);
+        for (const QString& candidate : {info.NameOf(ordinal), derived, shown})
+            if (QString::compare(candidate, wanted, Qt::CaseInsensitive) == 0)
+                return ordinal;
+    }
+    return -1;
+}
+
+QString DeviceTypeChoices() {
+    QStringList choices;
+    const tEnumTypeInfo& info = EnumTypeInfo<tDevType>();
+    for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
+        QString shown;
+        tZCfgFile::DeviceTypeDisplayText(EnumDisplayText(info.NameOf(ordinal)), shown);
+        choices << QStringLiteral("  %1  %2  \"%3\"").arg(ordinal).arg(info.NameOf(ordinal), -24).arg(shown);
+    }
+    return choices.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,283 @@
+// zcfg commands that talk to a device through the programmer link: read, program, factory; and apply,
+// which takes frames given on the command line exactly as a read takes them from a device.
+#include "cli/CliSupport.h"
+#include "cli/CommandParser.h"
+#include "cli/Commands.h"
+#include "cli/FrameText.h"
+#include "programmer/ProgrammerLinkSetup.h"
+#include "programmer/USBPanel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+const QString connectFailure = QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
+const QStringList simulatedDevices = {"staff", "pendant", "mpd-call-point", "mpd-monitor-point", "mpd-day-night",
+                                      "relay", "zone-indicator", "zx250", "none", "absent"};
+const QCommandLineOption simOption(QStringLiteral("sim"),
+                                   QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
+                                       simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
+                                   QStringLiteral("TYPE"));
+const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                                      QStringLiteral("Write the configuration to FILE."), QStringLiteral("FILE"));
+
+// Where the simulated adapter library is: ZCFG_SIM_LIBRARY, next to the program, or in the build tree.
+QString simulatorLibrary() {
+    const QString configured = qEnvironmentVariable("ZCFG_SIM_LIBRARY");
+    if (!configured.isEmpty())
+        return configured;
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString& candidate : {here.filePath(QStringLiteral("libzcfg-sim.so")),
+                                     here.filePath(QStringLiteral("../sim/libzcfg-sim.so")),
+                                     here.filePath(QStringLiteral("../lib/zentara-configurator/libzcfg-sim.so"))})
+        if (QFile::exists(candidate))
+            return candidate;
+    return QStringLiteral(ZCFG_SIM_LIBRARY_PATH);
+}
+
+// Selects the simulated adapter before the link binds its driver; false for an unknown TYPE.
+bool useSimulator(const QCommandLineParser& parser, const QString& command) {
+    if (!parser.isSet(simOption))
+        return true;
+    const QString type = parser.value(simOption);
+    if (!simulatedDevices.contains(type)) {
+        PrintError(QStringLiteral("zcfg %1: unknown simulated device \"%2\" (one of: %3)")
+                       .arg(command, type, simulatedDevices.join(QStringLiteral(", "))));
+        return false;
+    }
+    qputenv("ZCFG_D2XX_LIBRARY", QFile::encodeName(simulatorLibrary()));
+    qputenv("ZCFG_SIM", type.toUtf8());
+    return true;
+}
+
+// How one transfer ended.
+struct Outcome {
+    bool gotResult = false;
+    bool success = false;
+    QString result;
+    QStringList errors;
+};
+
+// The programmer link configured as the editor configures it, ticking on its own 100 ms timer, with
+// the document attached. Messages are printed to standard error as they are shown.
+class DeviceSession {
+public:
+    explicit DeviceSession(tZCfgFile& doc) : doc_(doc), link_(nullptr, true) {
+        ConfigureProgrammerLink(link_);
+        doc_.AttachLink(&link_);
+        doc_.SetResultPresenter([this](const QString& text, bool success) {
+            outcome_.gotResult = true;
+            outcome_.success = success;
+            outcome_.result = text;
+            return true;
+        });
+        previousPresenter_ = SetMessagePresenter([this](MessageKind kind, const QString& text) {
+            if (kind == MessageKind::Error)
+                outcome_.errors << text;
+            PrintError((kind == MessageKind::Error ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) + text);
+        });
+    }
+    ~DeviceSession() {
+        doc_.AttachLink(nullptr);
+        SetMessagePresenter(previousPresenter_);
+    }
+
+    bool Connect() {
+        if (link_.Active())
+            return true;
+        try {
+            link_.SetActive(true);
+        } catch (const EZcfgError&) {
+        }
+        if (!link_.Active())
+            PrintError(QStringLiteral("Error: ") + connectFailure);
+        return link_.Active();
+    }
+
+    // Starts a transfer and runs the event loop until the document is idle again.
+    Outcome Run(const std::function<void()>& start) {
+        outcome_ = Outcome();
+        start();
+        QEventLoop loop;
+        QTimer watch;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+            // A device that keeps talking without completing a transfer is given up after a minute.
+            if (doc_.TransferState() == tZCfgFile::tsIdle || elapsed.elapsed() > 60000)
+                loop.quit();
+        });
+        watch.start(10);
+        if (doc_.TransferState() != tZCfgFile::tsIdle)
+            loop.exec();
+        if (doc_.TransferState() != tZCfgFile::tsIdle) {
+            outcome_.errors << QStringLiteral("The transfer did not end");
+            PrintError(QStringLiteral("Error: the transfer did not end within a minute"));
+        }
+        return outcome_;
+    }
+
+private:
+    tZCfgFile& doc_;
+    TUSBPanel link_;
+    MessagePresenter previousPresenter_;
+    Outcome outcome_;
+};
+
+int usage(const QString& command, const QString& message) {
+    PrintError(QStringLiteral("zcfg %1: %2").arg(command, message));
+    PrintError(QStringLiteral("Try 'zcfg %1 --help'.").arg(command));
+    return ExitUsage;
+}
+
+void reportResult(const Outcome& outcome) {
+    if (outcome.gotResult)
+        PrintOut(outcome.result + QLatin1Char('\n'));
+}
+
+// Waits for Enter (the next device is attached) or "q"; false to stop.
+bool askForNextDevice() {
+    PrintError(QStringLiteral("Attach the next device and press Enter, or type q and Enter to finish."));
+    char line[256];
+    if (!fgets(line, sizeof line, stdin))
+        return false;
+    const QString answer = QString::fromLocal8Bit(line).trimmed();
+    return answer.compare(QStringLiteral("q"), Qt::CaseInsensitive) != 0;
+}
+
+} // namespace
+
+int CommandRead(const QStringList& arguments) {
+    CommandParser command(QStringLiteral("read"), QStringLiteral("Reads the attached device and writes its configuration."));
+    command.Parser().addOption(outputOption);
+    command.Parser().addOption(simOption);
+    if (!command.Parse(arguments))
+        return command.ExitCode();
+    if (!command.Parser().positionalArguments().isEmpty())
+        return usage(QStringLiteral("read"), QStringLiteral("takes no file; use -o FILE to save what is read"));
+    if (!useSimulator(command.Parser(), QStringLiteral("read")))
+        return ExitUsage;
+    std::unique_ptr<tZCfgFile> doc = NewConfiguration();
+    DeviceSession session(*doc);
+    if (!session.Connect())
+        return ExitUsage;
+    PrintError(QStringLiteral("Reading the device..."));
+    const Outcome outcome = session.Run([&] { doc->StartRead(); });
+    if (!outcome.gotResult || !outcome.success)
+        return ExitProblems;
+    PrintError(outcome.result);
+    return WriteConfiguration(*doc, command.Parser().value(outputOption)) ? ExitSuccess : ExitUsage;
+}
+
+namespace {
+int programDevices(const QString& name, const QStringList& arguments, bool factory) {
+    CommandParser command(name, factory ? QStringLiteral("Writes a transmitter's factory record from FILE, then its "
+                                                         "user record, and verifies both.")
+                                        : QStringLiteral("Programs the attached device with FILE and verifies it by "
+                                                         "reading it again."));
+    command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
+    const QCommandLineOption repeat(QStringLiteral("repeat"),
+                                    QStringLiteral("After each device, wait for Enter (next device) or q."));
+    if (!factory)
+        command.Parser().addOption(repeat);
+    command.Parser().addOption(simOption);
+    if (!command.Parse(arguments))
+        return command.ExitCode();
+    const QStringList positional = command.Parser().positionalArguments();
+    if (positional.size() != 1)
+        return usage(name, QStringLiteral("name one file"));
+    if (!useSimulator(command.Parser(), name))
+        return ExitUsage;
+    int exitCode = ExitSuccess;
+    std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
+    if (!doc)
+        return exitCode;
+    if (exitCode != ExitSuccess) {
+        PrintError(QStringLiteral("zcfg %1: the file has problems; nothing was programmed").arg(name));
+        return ExitProblems;
+    }
+    DeviceSession session(*doc);
+    int verified = 0;
+    int failed = 0;
+    do {
+        if (!session.Connect()) {
+            ++failed;
+            if (!factory && command.Parser().isSet(repeat))
+                continue;
+            return ExitUsage;
+        }
+        PrintError(factory ? QStringLiteral("Programming the factory record...") : QStringLiteral("Programming..."));
+        const Outcome outcome = session.Run([&] { factory ? doc->StartFactoryProgram() : doc->StartProgram(); });
+        reportResult(outcome);
+        const bool ok = outcome.gotResult && outcome.success && outcome.result == TransferText::TransferredAndVerified;
+        ok ? ++verified : ++failed;
+    } while (!factory && command.Parser().isSet(repeat) && askForNextDevice());
+    if (!factory && command.Parser().isSet(repeat))
+        PrintOut(QStringLiteral("%1 verified, %2 failed\n").arg(verified).arg(failed));
+    return failed == 0 && verified > 0 ? ExitSuccess : ExitProblems;
+}
+} // namespace
+
+int CommandProgram(const QStringList& arguments) { return programDevices(QStringLiteral("program"), arguments, false); }
+
+int CommandFactory(const QStringList& arguments) { return programDevices(QStringLiteral("factory"), arguments, true); }
+
+int CommandApply(const QStringList& arguments) {
+    CommandParser command(QStringLiteral("apply"),
+                          QStringLiteral("Applies frames received from a device to FILE (or a new configuration) "
+                                         "exactly as a read would, and writes the result.\nFRAME is hexadecimal bytes "
+                                         "(blanks allowed) or the serial monitor's rendering (<SOH>PI01...<EOT><#7C>)."));
+    command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file (optional)."),
+                                           QStringLiteral("[FILE]"));
+    command.Parser().addPositionalArgument(QStringLiteral("FRAME"), QStringLiteral("Received frames."),
+                                           QStringLiteral("FRAME..."));
+    command.Parser().addOption(outputOption);
+    if (!command.Parse(arguments))
+        return command.ExitCode();
+    QStringList positional = command.Parser().positionalArguments();
+    std::unique_ptr<tZCfgFile> doc;
+    if (!positional.isEmpty() && QFile::exists(positional.first())) {
+        int exitCode = ExitSuccess;
+        doc = LoadConfiguration(positional.takeFirst(), exitCode);
+        if (!doc)
+            return exitCode;
+    } else {
+        doc = NewConfiguration();
+    }
+    if (positional.isEmpty())
+        return usage(QStringLiteral("apply"), QStringLiteral("give at least one frame"));
+    QList<QByteArray> frames;
+    for (const QString& text : positional) {
+        QString error;
+        const std::optional<QByteArray> bytes = ParseFrameText(text, error);
+        if (!bytes)
+            return usage(QStringLiteral("apply"), QStringLiteral("\"%1\": %2").arg(text, error));
+        frames << *bytes;
+    }
+    Outcome outcome;
+    doc->SetResultPresenter([&](const QString& text, bool success) {
+        outcome.gotResult = true;
+        outcome.success = success;
+        outcome.result = text;
+        return true;
+    });
+    doc->StartRead();
+    for (const QByteArray& bytes : frames)
+        for (char byte : bytes)
+            doc->LinkChar(nullptr, uint8_t(byte));
+    if (doc->TransferState() != tZCfgFile::tsIdle) {
+        PrintError(QStringLiteral("zcfg apply: the frames do not complete a read (a transmitter sends an FD and a UD "
+                                  "frame)"));
+        return ExitProblems;
+    }
+    if (!outcome.gotResult || !outcome.success)
+        return ExitProblems;
+    PrintError(outcome.result);
+    return WriteConfiguration(*doc, command.Parser().value(outputOption)) ? ExitSuccess : ExitUsage;
+}
