@@ -39,7 +39,9 @@ void randomise(tIRRFDevice& device, QRandomGenerator& random) {
     factory->Date()->SetValueText(randomText(random, 2, digits) + "/" + randomText(random, 2, digits) + "/" +
                                   randomText(random, 2, digits));
     factory->CC()->SetAsInteger(random.bounded(1000));
-    factory->CN()->SetValueText(randomText(random, random.bounded(40), QStringLiteral("ABC xyz-09/.")));
+    // Trimmed and without "/": the file format keeps no outer blanks and takes "//" as a comment.
+    factory->CN()->SetValueText(
+        randomText(random, random.bounded(40), QStringLiteral("ABC xyz-09.")).trimmed());
     factory->SF()->SetAsInteger(random.bounded(8));
 
     tIRRFUserRecord* user = device.UserRecord();
@@ -307,6 +309,15 @@ private slots:
             QCOMPARE(copy->FactoryRecord()->GetRecordText(), factoryText);
             QCOMPARE(copy->UserRecord()->GetRecordText(), userText);
             QCOMPARE(copy->ComposeUserFrame(), source->ComposeUserFrame());
+
+            // Saved and loaded again, the transmitter keeps every value.
+            tLines saved, resaved;
+            source->WriteTo(saved, false, 0);
+            auto loaded = newTransmitter();
+            int line = 1;
+            QVERIFY(loaded->ReadBody(saved, line, nullptr));
+            loaded->WriteTo(resaved, false, 0);
+            QCOMPARE(resaved, saved);
         }
         QVERIFY(messages.warnings.isEmpty());
     }

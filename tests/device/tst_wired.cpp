@@ -121,6 +121,15 @@ template <class T> void checkRoundTrips() {
         auto copy = newDevice<T>();
         parse(*copy, headerFor(*copy) + payloadOf(frame));
         QCOMPARE(copy->ComposeUserFrame(), frame);
+
+        // Saved and loaded again, the device keeps every value.
+        tLines saved, resaved;
+        copy->WriteTo(saved, false, 0);
+        auto loaded = newDevice<T>();
+        int line = 1;
+        QVERIFY(loaded->ReadBody(saved, line, nullptr));
+        loaded->WriteTo(resaved, false, 0);
+        QCOMPARE(resaved, saved);
     }
     QVERIFY(messages.warnings.isEmpty());
 }
