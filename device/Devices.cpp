@@ -3,6 +3,8 @@
 #include "programmer/Common.h"
 #include "property/PelError.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 const QString versionWarning = QStringLiteral(
     "Unexpected Version Number. If you program this device results may be erroneous or incomplete");
@@ -172,12 +174,13 @@ tOtherDevice::tOtherDevice(const QString& name, tPelCompoundProperty* owner)
 }
 
 void tOtherDevice::Clear() {
+    QScopedValueRollback<bool> clearing(clearing_, true);
     tConfiguratorDevice::Clear();
     nodeAddress_->SetAsInteger(1);
 }
 
 void tOtherDevice::VersionChanged() {
-    if (version_->Undoing() || IsLoading()) return;
+    if (version_->Undoing() || IsLoading() || clearing_) return;
     if (!IsVersionSupported(version_->Value())) ShowWarning(versionWarning);
 }
 

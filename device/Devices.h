@@ -104,6 +104,7 @@ protected:
 private:
     void VersionChanged();
 
+    bool clearing_ = false; // defaults going back in (New) are no version read from a device
     tPelTextProperty* version_;
     tPelTextProperty* factoryString_;
     tNodeProperty* nodeAddress_;

@@ -271,6 +271,9 @@ private slots:
         QCOMPARE(relay->Condition(5)->AsBoolean(), true); // the read went on
         // Undoing the version back to what it was warns no more.
         relay->Version()->Undo(ckValue, QStringLiteral("0400"));
+        // Nor does a new document clearing the version.
+        relay->Clear();
+        QCOMPARE(relay->Version()->Value(), QString());
         QCOMPARE(messages.warnings.size(), warnings);
     }
 
