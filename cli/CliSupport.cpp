@@ -70,12 +70,21 @@ bool WriteConfiguration(tZCfgFile& doc, const QString& fileName) {
     return true;
 }
 
+namespace {
+const char* const typeKeywords[] = {"staff", "pendant", "mpd-call-point", "mpd-monitor-point",
+                                    "mpd-day-night", "relay", "zone-indicator", "zx250"};
+}
+
 int ParseDeviceType(const QString& text) {
     const QString wanted = text.trimmed();
     bool isNumber = false;
     const int number = wanted.toInt(&isNumber);
     if (isNumber)
         return number >= dt_Staff_Transmitter && number <= dt_ZX250_Call_Point ? number : -1;
+    // The short keywords of the simulated devices name the types too.
+    for (int i = 0; i < 8; ++i)
+        if (QString::compare(wanted, QLatin1String(typeKeywords[i]), Qt::CaseInsensitive) == 0)
+            return dt_Staff_Transmitter + i;
     const tEnumTypeInfo& info = EnumTypeInfo<tDevType>();
     for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
         const QString derived = EnumDisplayText(info.NameOf(ordinal));
@@ -94,7 +103,11 @@ QString DeviceTypeChoices() {
     for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
         QString shown;
         tZCfgFile::DeviceTypeDisplayText(EnumDisplayText(info.NameOf(ordinal)), shown);
-        choices << QStringLiteral("  %1  %2  \"%3\"").arg(ordinal).arg(info.NameOf(ordinal), -24).arg(shown);
+        choices << QStringLiteral("  %1  %2  %3  \"%4\"")
+                       .arg(ordinal)
+                       .arg(QLatin1String(typeKeywords[ordinal - 1]), -18)
+                       .arg(info.NameOf(ordinal), -24)
+                       .arg(shown);
     }
     return choices.join(QLatin1Char('\n'));
 }

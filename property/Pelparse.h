@@ -170,7 +170,7 @@ private:
 class tPelPropertyList {
 public:
     explicit tPelPropertyList(tPelCompoundProperty* owner) : owner_(owner) {}
-    ~tPelPropertyList();
+    virtual ~tPelPropertyList();
     tPelPropertyList(const tPelPropertyList&) = delete;
     tPelPropertyList& operator=(const tPelPropertyList&) = delete;
 
