@@ -18,6 +18,18 @@ void PrintError(const QString& text) {
     fflush(stderr);
 }
 
+int UsageError(const QString& command, const QString& message) {
+    PrintError(QStringLiteral("zcfg %1: %2").arg(command, message));
+    PrintError(QStringLiteral("Try 'zcfg %1 --help'.").arg(command));
+    return ExitUsage;
+}
+
+const QCommandLineOption& OutputOption() {
+    static const QCommandLineOption option({QStringLiteral("o"), QStringLiteral("output")},
+                                           QStringLiteral("Write the configuration to FILE."), QStringLiteral("FILE"));
+    return option;
+}
+
 std::unique_ptr<tZCfgFile> NewConfiguration() {
     std::unique_ptr<tZCfgFile> doc(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
     doc->SetModified(false);

@@ -4,6 +4,7 @@
 #include "device/UnitZCfgFile.h"
 #include "property/PelError.h"
 
+#include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -23,6 +24,12 @@ QStringList ProblemLines(const QString& fileName, const tLoadResult& result);
 
 // Writes the document to a file atomically, or its text to standard output when fileName is empty.
 bool WriteConfiguration(tZCfgFile& doc, const QString& fileName);
+
+// Prints a usage problem of a command and how to get its help; returns ExitUsage.
+int UsageError(const QString& command, const QString& message);
+
+// The -o FILE option of the commands that write a configuration.
+const QCommandLineOption& OutputOption();
 
 // A device type from its value name (any case), its model name, its derived text or its number 1-8.
 int ParseDeviceType(const QString& text);

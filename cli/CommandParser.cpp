@@ -11,9 +11,7 @@ CommandParser::CommandParser(const QString& command, const QString& description)
 
 bool CommandParser::Parse(const QStringList& arguments) {
     if (!parser_.parse(arguments)) {
-        PrintError(QStringLiteral("zcfg %1: %2").arg(command_, parser_.errorText()));
-        PrintError(QStringLiteral("Try 'zcfg %1 --help'.").arg(command_));
-        exitCode_ = ExitUsage;
+        exitCode_ = UsageError(command_, parser_.errorText());
         return false;
     }
     if (parser_.isSet(QStringLiteral("help"))) {

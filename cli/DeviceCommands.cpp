@@ -24,8 +24,6 @@ const QCommandLineOption simOption(QStringLiteral("sim"),
                                    QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
                                        simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
                                    QStringLiteral("TYPE"));
-const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                      QStringLiteral("Write the configuration to FILE."), QStringLiteral("FILE"));
 
 // Where the simulated adapter library is: ZCFG_SIM_LIBRARY, next to the program, or in the build tree.
 QString simulatorLibrary() {
@@ -130,11 +128,6 @@ private:
     Outcome outcome_;
 };
 
-int usage(const QString& command, const QString& message) {
-    PrintError(QStringLiteral("zcfg %1: %2").arg(command, message));
-    PrintError(QStringLiteral("Try 'zcfg %1 --help'.").arg(command));
-    return ExitUsage;
-}
 
 void reportResult(const Outcome& outcome) {
     if (outcome.gotResult)
@@ -155,12 +148,12 @@ bool askForNextDevice() {
 
 int CommandRead(const QStringList& arguments) {
     CommandParser command(QStringLiteral("read"), QStringLiteral("Reads the attached device and writes its configuration."));
-    command.Parser().addOption(outputOption);
+    command.Parser().addOption(OutputOption());
     command.Parser().addOption(simOption);
     if (!command.Parse(arguments))
         return command.ExitCode();
     if (!command.Parser().positionalArguments().isEmpty())
-        return usage(QStringLiteral("read"), QStringLiteral("takes no file; use -o FILE to save what is read"));
+        return UsageError(QStringLiteral("read"), QStringLiteral("takes no file; use -o FILE to save what is read"));
     if (!useSimulator(command.Parser(), QStringLiteral("read")))
         return ExitUsage;
     std::unique_ptr<tZCfgFile> doc = NewConfiguration();
@@ -172,7 +165,7 @@ int CommandRead(const QStringList& arguments) {
     if (!outcome.gotResult || !outcome.success)
         return ExitProblems;
     PrintError(outcome.result);
-    return WriteConfiguration(*doc, command.Parser().value(outputOption)) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
 }
 
 namespace {
@@ -191,7 +184,7 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
         return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() != 1)
-        return usage(name, QStringLiteral("name one file"));
+        return UsageError(name, QStringLiteral("name one file"));
     if (!useSimulator(command.Parser(), name))
         return ExitUsage;
     int exitCode = ExitSuccess;
@@ -237,7 +230,7 @@ int CommandApply(const QStringList& arguments) {
                                            QStringLiteral("[FILE]"));
     command.Parser().addPositionalArgument(QStringLiteral("FRAME"), QStringLiteral("Received frames."),
                                            QStringLiteral("FRAME..."));
-    command.Parser().addOption(outputOption);
+    command.Parser().addOption(OutputOption());
     if (!command.Parse(arguments))
         return command.ExitCode();
     QStringList positional = command.Parser().positionalArguments();
@@ -251,13 +244,13 @@ int CommandApply(const QStringList& arguments) {
         doc = NewConfiguration();
     }
     if (positional.isEmpty())
-        return usage(QStringLiteral("apply"), QStringLiteral("give at least one frame"));
+        return UsageError(QStringLiteral("apply"), QStringLiteral("give at least one frame"));
     QList<QByteArray> frames;
     for (const QString& text : positional) {
         QString error;
         const std::optional<QByteArray> bytes = ParseFrameText(text, error);
         if (!bytes)
-            return usage(QStringLiteral("apply"), QStringLiteral("\"%1\": %2").arg(text, error));
+            return UsageError(QStringLiteral("apply"), QStringLiteral("\"%1\": %2").arg(text, error));
         frames << *bytes;
     }
     Outcome outcome;
@@ -279,5 +272,5 @@ int CommandApply(const QStringList& arguments) {
     if (!outcome.gotResult || !outcome.success)
         return ExitProblems;
     PrintError(outcome.result);
-    return WriteConfiguration(*doc, command.Parser().value(outputOption)) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
 }

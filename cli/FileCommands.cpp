@@ -6,34 +6,23 @@
 #include "cli/PropertyPaths.h"
 #include "property/PelError.h"
 
-namespace {
-const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
-                                      QStringLiteral("Write the configuration to FILE."), QStringLiteral("FILE"));
-
-int usage(const QString& command, const QString& message) {
-    PrintError(QStringLiteral("zcfg %1: %2").arg(command, message));
-    PrintError(QStringLiteral("Try 'zcfg %1 --help'.").arg(command));
-    return ExitUsage;
-}
-} // namespace
-
 int CommandNew(const QStringList& arguments) {
     CommandParser command(QStringLiteral("new"), QStringLiteral("A new configuration of a device type with every default.\n\n"
                                                                  "TYPE is one of:\n") + DeviceTypeChoices());
     command.Parser().addPositionalArgument(QStringLiteral("TYPE"), QStringLiteral("The device type."));
-    command.Parser().addOption(outputOption);
+    command.Parser().addOption(OutputOption());
     if (!command.Parse(arguments))
         return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() != 1)
-        return usage(QStringLiteral("new"), QStringLiteral("name one device type"));
+        return UsageError(QStringLiteral("new"), QStringLiteral("name one device type"));
     const int type = ParseDeviceType(positional.first());
     if (type < 0)
-        return usage(QStringLiteral("new"), QStringLiteral("unknown device type \"%1\"; choose one of:\n%2")
+        return UsageError(QStringLiteral("new"), QStringLiteral("unknown device type \"%1\"; choose one of:\n%2")
                                                  .arg(positional.first(), DeviceTypeChoices()));
     std::unique_ptr<tZCfgFile> doc = NewConfiguration();
     doc->SetDeviceType(uint8_t(type));
-    return WriteConfiguration(*doc, command.Parser().value(outputOption)) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
 }
 
 int CommandShow(const QStringList& arguments) {
@@ -45,7 +34,7 @@ int CommandShow(const QStringList& arguments) {
         return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() != 1)
-        return usage(QStringLiteral("show"), QStringLiteral("name one file"));
+        return UsageError(QStringLiteral("show"), QStringLiteral("name one file"));
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
     if (!doc)
@@ -66,7 +55,7 @@ int CommandCheck(const QStringList& arguments) {
         return command.ExitCode();
     const QStringList files = command.Parser().positionalArguments();
     if (files.isEmpty())
-        return usage(QStringLiteral("check"), QStringLiteral("name at least one file"));
+        return UsageError(QStringLiteral("check"), QStringLiteral("name at least one file"));
     int worst = ExitSuccess;
     for (const QString& file : files) {
         std::unique_ptr<tZCfgFile> doc = NewConfiguration();
@@ -92,12 +81,12 @@ int CommandSet(const QStringList& arguments) {
     command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
     command.Parser().addPositionalArgument(QStringLiteral("PATH=VALUE"), QStringLiteral("Values to change."),
                                            QStringLiteral("PATH=VALUE..."));
-    command.Parser().addOption(outputOption);
+    command.Parser().addOption(OutputOption());
     if (!command.Parse(arguments))
         return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() < 2)
-        return usage(QStringLiteral("set"), QStringLiteral("name a file and at least one PATH=VALUE"));
+        return UsageError(QStringLiteral("set"), QStringLiteral("name a file and at least one PATH=VALUE"));
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
     if (!doc)
@@ -105,7 +94,7 @@ int CommandSet(const QStringList& arguments) {
     for (const QString& assignment : positional.mid(1)) {
         const int equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            return usage(QStringLiteral("set"), QStringLiteral("\"%1\" is not PATH=VALUE").arg(assignment));
+            return UsageError(QStringLiteral("set"), QStringLiteral("\"%1\" is not PATH=VALUE").arg(assignment));
         const QString path = assignment.left(equals).trimmed();
         const QString value = assignment.mid(equals + 1).trimmed();
         tPelBaseProperty* node = ResolvePath(doc.get(), path);
@@ -119,7 +108,7 @@ int CommandSet(const QStringList& arguments) {
             return ExitProblems;
         }
     }
-    const QString target = command.Parser().isSet(outputOption) ? command.Parser().value(outputOption) : positional.first();
+    const QString target = command.Parser().isSet(OutputOption()) ? command.Parser().value(OutputOption()) : positional.first();
     return WriteConfiguration(*doc, target) ? ExitSuccess : ExitUsage;
 }
 
@@ -134,7 +123,7 @@ int CommandFrame(const QStringList& arguments) {
         return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() != 1)
-        return usage(QStringLiteral("frame"), QStringLiteral("name one file"));
+        return UsageError(QStringLiteral("frame"), QStringLiteral("name one file"));
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
     if (!doc)

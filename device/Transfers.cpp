@@ -149,6 +149,24 @@ void tZCfgFile::sendOrFail(const std::function<void()>& send) {
     }
 }
 
+// The device has identified itself before being programmed: the record is checked against the
+// document (references only), and when the device fits, the next frame goes out.
+void tZCfgFile::afterIdentification(const QString& payload, const QString& wrongType, uint8_t sentState,
+                                    const std::function<void()>& send) {
+    if (!processInMode(2, payload) || transferState_ == tsIdle) {
+        transferState_ = tsIdle;
+        return;
+    }
+    if (pending_)
+        return;
+    if (deviceType_->Reference() != deviceType_->Value()) {
+        fail(wrongType);
+        return;
+    }
+    transferState_ = sentState;
+    sendOrFail(send);
+}
+
 bool tZCfgFile::processInMode(int mode, const QString& payload) {
     ReferenceModeScope scope(this, mode);
     return ProcessRecord(payload);
@@ -160,6 +178,14 @@ void tZCfgFile::finishVerification(bool processed) {
         showResult(TransferredButErrors, false);
         return;
     }
+    // The reply header of a wired device (version, factory string, node and zone addresses) is the
+    // device's own and is never programmed, so it takes no part in the comparison. The integer
+    // comparison would otherwise count a zone address that differs from the document's even though
+    // the header is disabled.
+    if (auto* wired = dynamic_cast<tOtherDevice*>(device_))
+        for (tPelBaseProperty* header : std::initializer_list<tPelBaseProperty*>{
+                 wired->Version(), wired->FactoryString(), wired->NodeAddress(), wired->ZoneGroupAddress()})
+            header->SetReference(header->Value());
     const bool same = device_ && device_->IsUnchanged();
     showResult(same ? TransferredAndVerified : TransferredButErrors, same);
 }
@@ -186,21 +212,9 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
             showResult(DataTransferred, true);
         return;
     }
-    case tsProgramIdentify: {
-        if (!processInMode(2, frame.Payload) || transferState_ == tsIdle) {
-            transferState_ = tsIdle;
-            return;
-        }
-        if (pending_)
-            return;
-        if (deviceType_->Reference() != deviceType_->Value()) {
-            fail(WrongTypeConfiguration);
-            return;
-        }
-        transferState_ = tsProgramSent;
-        sendOrFail([this] { SendUserFrame(); });
+    case tsProgramIdentify:
+        afterIdentification(frame.Payload, WrongTypeConfiguration, tsProgramSent, [this] { SendUserFrame(); });
         return;
-    }
     case tsProgramSent:
         if (dynamic_cast<tIRRFDevice*>(device_)) {
             transferState_ = tsTransmitterVerify;
@@ -218,21 +232,9 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
         finishVerification(processed);
         return;
     }
-    case tsFactoryIdentify: {
-        if (!processInMode(2, frame.Payload) || transferState_ == tsIdle) {
-            transferState_ = tsIdle;
-            return;
-        }
-        if (pending_)
-            return;
-        if (deviceType_->Reference() != deviceType_->Value()) {
-            fail(WrongTypeProgramming);
-            return;
-        }
-        transferState_ = tsFactorySent;
-        sendOrFail([this] { SendFactoryFrame(); });
+    case tsFactoryIdentify:
+        afterIdentification(frame.Payload, WrongTypeProgramming, tsFactorySent, [this] { SendFactoryFrame(); });
         return;
-    }
     case tsFactorySent:
         transferState_ = tsFactorySecondAnswer;
         return;

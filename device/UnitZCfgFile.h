@@ -126,6 +126,8 @@ private:
     bool CheckButtonFunction(int n);
     bool processInMode(int mode, const QString& payload);
     void sendOrFail(const std::function<void()>& send);
+    void afterIdentification(const QString& payload, const QString& wrongType, uint8_t sentState,
+                             const std::function<void()>& send);
     void fail(const QString& message);
     void showResult(const QString& text, bool success);
     void finishVerification(bool processed);
