@@ -51,7 +51,7 @@ private slots:
                                       "FD2 SW02A0 HW00T0 W/O 000000 Date 01/02/09 CC000 SF007 CN Arvel",
                                       "UD1PT1BT11BT21BT31CO0BP10BP20BP30RF10RF20RF30TM0ID1IC000BV1GP000"};
         QTest::newRow("mpd monitor point")
-            << "mpd-monitor-point" << QByteArrayList{"PI000201ZENTARA-SIM-00010101490802"};
+            << "mpd-monitor-point" << QByteArrayList{"PI000201ZENTARA-SIM-00010101490A00"};
         QTest::newRow("zone indicator")
             << "zone-indicator" << QByteArrayList{"PI020201ZENTARA-SIM-000101010000242424242421C345"};
     }
