@@ -648,10 +648,12 @@ void TUSBPanel::PollReceive() {
     // A handler may close the link while bytes are delivered; draining stops then.
     while (waiting > 0 && active_ && ft_.FT_Read) {
         setImage(rcvImage_, 1);
-        timeOutCountdown_ = timeOut_;
         uint8_t byte = 0;
         uint32_t returned = 0;
         if (!CheckStatus(context, ft_.FT_Read(handle_, &byte, 1, &returned))) return;
+        // Only a byte that arrived restarts the time-out: an adapter whose reads keep failing
+        // must still let the waiting transfer end.
+        timeOutCountdown_ = timeOut_;
         if (receive_.size() < readBufferSize_) receive_.append(char(byte));
         if (onChar_) onChar_(this, byte);
         if (!active_ || !CheckStatus(context, ft_.FT_GetQueueStatus(handle_, &waiting))) return;

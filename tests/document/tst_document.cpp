@@ -289,8 +289,8 @@ void TestDocument::promptSavesWhereTheUserLastSaved() {
 
 void TestDocument::captionFollowsFileAndEdits() {
     QTemporaryDir dir;
+    FakeForm form; // outlives the document, which hands its close check back when destroyed
     auto doc = newDocument(dt_Relay_Output);
-    FakeForm form;
     doc->SetMainForm(&form);
     QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
     QString error;
@@ -394,8 +394,8 @@ void TestDocument::loadingAndNewForgetTheHistory() {
 }
 
 void TestDocument::comboModes() {
+    FakeCombo combo; // outlives the document, which hands the combo its handler back when destroyed
     auto doc = newDocument(dt_Staff_Transmitter);
-    FakeCombo combo;
     QList<int> modes;
     doc->SetOnComboModeChanged([&](uint8_t mode) { modes << mode; });
     doc->SetDeviceCombo(&combo);
