@@ -68,7 +68,8 @@ void tUndoRedo::Record(int pageIndex, tUndoable* property, tChangeKind kind, con
 
 void tUndoRedo::RecordRedo(tUndoable* property, tChangeKind kind, const QString& text) {
     if (redoStack_.empty()) fireRedoAvailable(true);
-    redoStack_.push_back({lastUndonePage_, kind, property, text, property ? property->AliveToken() : nullptr});
+    redoStack_.push_back(
+        {lastUndonePage_, kind, property, text, property ? property->AliveToken() : nullptr});
     countStep(redoCounts_, redoGroupOpen_);
 }
 

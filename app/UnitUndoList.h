@@ -11,19 +11,17 @@
 
 // One recorded step.
 struct tUndoRedoRec {
-    int PageIndex = -1;            // page that was in front when the step was recorded
-    tChangeKind Kind = ckValue;    // what the step undoes
-    tUndoable* Property = nullptr; // not owned
-    QString Text;                  // the text to restore
+    int PageIndex = -1;                        // page that was in front when the step was recorded
+    tChangeKind Kind = ckValue;                // what the step undoes
+    tUndoable* Property = nullptr;             // not owned
+    QString Text;                              // the text to restore
     std::shared_ptr<const bool> PropertyAlive; // false once the node is destroyed; its step is skipped
 
     void PlayUndo() const {
-        if (Property && PropertyAlive && *PropertyAlive)
-            Property->Undo(Kind, Text);
+        if (Property && PropertyAlive && *PropertyAlive) Property->Undo(Kind, Text);
     }
     void PlayRedo() const {
-        if (Property && PropertyAlive && *PropertyAlive)
-            Property->Redo(Kind, Text);
+        if (Property && PropertyAlive && *PropertyAlive) Property->Redo(Kind, Text);
     }
 };
 

@@ -26,7 +26,8 @@ int UsageError(const QString& command, const QString& message) {
 
 const QCommandLineOption& OutputOption() {
     static const QCommandLineOption option({QStringLiteral("o"), QStringLiteral("output")},
-                                           QStringLiteral("Write the configuration to FILE."), QStringLiteral("FILE"));
+                                           QStringLiteral("Write the configuration to FILE."),
+                                           QStringLiteral("FILE"));
     return option;
 }
 
@@ -43,7 +44,10 @@ QStringList ProblemLines(const QString& fileName, const tLoadResult& result) {
         return lines;
     }
     for (const tError& error : result.errors)
-        lines << QStringLiteral("%1:%2: %3").arg(fileName).arg(tPelFileProperty::ErrorLineNumber(error)).arg(error.Text);
+        lines << QStringLiteral("%1:%2: %3")
+                     .arg(fileName)
+                     .arg(tPelFileProperty::ErrorLineNumber(error))
+                     .arg(error.Text);
     return lines;
 }
 
@@ -83,16 +87,15 @@ bool WriteConfiguration(tZCfgFile& doc, const QString& fileName) {
 }
 
 namespace {
-const char* const typeKeywords[] = {"staff", "pendant", "mpd-call-point", "mpd-monitor-point",
-                                    "mpd-day-night", "relay", "zone-indicator", "zx250"};
+const char* const typeKeywords[] = {"staff",         "pendant", "mpd-call-point", "mpd-monitor-point",
+                                    "mpd-day-night", "relay",   "zone-indicator", "zx250"};
 }
 
 int ParseDeviceType(const QString& text) {
     const QString wanted = text.trimmed();
     bool isNumber = false;
     const int number = wanted.toInt(&isNumber);
-    if (isNumber)
-        return number >= dt_Staff_Transmitter && number <= dt_ZX250_Call_Point ? number : -1;
+    if (isNumber) return number >= dt_Staff_Transmitter && number <= dt_ZX250_Call_Point ? number : -1;
     // The short keywords of the simulated devices name the types too.
     for (int i = 0; i < 8; ++i)
         if (QString::compare(wanted, QLatin1String(typeKeywords[i]), Qt::CaseInsensitive) == 0)
@@ -103,8 +106,7 @@ int ParseDeviceType(const QString& text) {
         QString shown;
         tZCfgFile::DeviceTypeDisplayText(derived, shown);
         for (const QString& candidate : {info.NameOf(ordinal), derived, shown})
-            if (QString::compare(candidate, wanted, Qt::CaseInsensitive) == 0)
-                return ordinal;
+            if (QString::compare(candidate, wanted, Qt::CaseInsensitive) == 0) return ordinal;
     }
     return -1;
 }

@@ -19,7 +19,8 @@ std::unique_ptr<tZCfgFile> NewConfiguration();
 
 // Loads a file; problems are printed as "FILE:LINE: MESSAGE". Returns nullptr (and sets exitCode to
 // ExitUsage) when the file cannot be read or is not a configuration file.
-std::unique_ptr<tZCfgFile> LoadConfiguration(const QString& fileName, int& exitCode, bool quietProblems = false);
+std::unique_ptr<tZCfgFile> LoadConfiguration(const QString& fileName, int& exitCode,
+                                             bool quietProblems = false);
 QStringList ProblemLines(const QString& fileName, const tLoadResult& result);
 
 // Writes the document to a file atomically, or its text to standard output when fileName is empty.

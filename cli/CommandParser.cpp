@@ -16,7 +16,8 @@ bool CommandParser::Parse(const QStringList& arguments) {
     }
     if (parser_.isSet(QStringLiteral("help"))) {
         QString help = parser_.helpText();
-        help.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: zcfg ") + command_);
+        help.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                     QStringLiteral("Usage: zcfg ") + command_);
         PrintOut(help);
         exitCode_ = ExitSuccess;
         return false;

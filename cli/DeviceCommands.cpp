@@ -17,32 +17,33 @@
 
 namespace {
 
-const QString connectFailure = QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
-const QStringList simulatedDevices = {"staff", "pendant", "mpd-call-point", "mpd-monitor-point", "mpd-day-night",
-                                      "relay", "zone-indicator", "zx250", "none", "absent"};
-const QCommandLineOption simOption(QStringLiteral("sim"),
-                                   QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
-                                       simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
-                                   QStringLiteral("TYPE"));
+const QString connectFailure =
+    QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
+const QStringList simulatedDevices = {"staff",         "pendant", "mpd-call-point", "mpd-monitor-point",
+                                      "mpd-day-night", "relay",   "zone-indicator", "zx250",
+                                      "none",          "absent"};
+const QCommandLineOption
+    simOption(QStringLiteral("sim"),
+              QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
+                  simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
+              QStringLiteral("TYPE"));
 
 // Where the simulated adapter library is: ZCFG_SIM_LIBRARY, next to the program, or in the build tree.
 QString simulatorLibrary() {
     const QString configured = qEnvironmentVariable("ZCFG_SIM_LIBRARY");
-    if (!configured.isEmpty())
-        return configured;
+    if (!configured.isEmpty()) return configured;
     const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {here.filePath(QStringLiteral("libzcfg-sim.so")),
-                                     here.filePath(QStringLiteral("../sim/libzcfg-sim.so")),
-                                     here.filePath(QStringLiteral("../lib/zentara-configurator/libzcfg-sim.so"))})
-        if (QFile::exists(candidate))
-            return candidate;
+    for (const QString& candidate :
+         {here.filePath(QStringLiteral("libzcfg-sim.so")),
+          here.filePath(QStringLiteral("../sim/libzcfg-sim.so")),
+          here.filePath(QStringLiteral("../lib/zentara-configurator/libzcfg-sim.so"))})
+        if (QFile::exists(candidate)) return candidate;
     return QStringLiteral(ZCFG_SIM_LIBRARY_PATH);
 }
 
 // Selects the simulated adapter before the link binds its driver; false for an unknown TYPE.
 bool useSimulator(const QCommandLineParser& parser, const QString& command) {
-    if (!parser.isSet(simOption))
-        return true;
+    if (!parser.isSet(simOption)) return true;
     const QString type = parser.value(simOption);
     if (!simulatedDevices.contains(type)) {
         PrintError(QStringLiteral("zcfg %1: unknown simulated device \"%2\" (one of: %3)")
@@ -76,9 +77,10 @@ public:
             return true;
         });
         previousPresenter_ = SetMessagePresenter([this](MessageKind kind, const QString& text) {
-            if (kind == MessageKind::Error)
-                outcome_.errors << text;
-            PrintError((kind == MessageKind::Error ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) + text);
+            if (kind == MessageKind::Error) outcome_.errors << text;
+            PrintError(
+                (kind == MessageKind::Error ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) +
+                text);
         });
     }
     ~DeviceSession() {
@@ -87,14 +89,12 @@ public:
     }
 
     bool Connect() {
-        if (link_.Active())
-            return true;
+        if (link_.Active()) return true;
         try {
             link_.SetActive(true);
         } catch (const EZcfgError&) {
         }
-        if (!link_.Active())
-            PrintError(QStringLiteral("Error: ") + connectFailure);
+        if (!link_.Active()) PrintError(QStringLiteral("Error: ") + connectFailure);
         return link_.Active();
     }
 
@@ -108,12 +108,10 @@ public:
         elapsed.start();
         QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
             // A device that keeps talking without completing a transfer is given up after a minute.
-            if (doc_.TransferState() == tZCfgFile::tsIdle || elapsed.elapsed() > 60000)
-                loop.quit();
+            if (doc_.TransferState() == tZCfgFile::tsIdle || elapsed.elapsed() > 60000) loop.quit();
         });
         watch.start(10);
-        if (doc_.TransferState() != tZCfgFile::tsIdle)
-            loop.exec();
+        if (doc_.TransferState() != tZCfgFile::tsIdle) loop.exec();
         if (doc_.TransferState() != tZCfgFile::tsIdle) {
             outcome_.errors << QStringLiteral("The transfer did not end");
             PrintError(QStringLiteral("Error: the transfer did not end within a minute"));
@@ -128,18 +126,15 @@ private:
     Outcome outcome_;
 };
 
-
 void reportResult(const Outcome& outcome) {
-    if (outcome.gotResult)
-        PrintOut(outcome.result + QLatin1Char('\n'));
+    if (outcome.gotResult) PrintOut(outcome.result + QLatin1Char('\n'));
 }
 
 // Waits for Enter (the next device is attached) or "q"; false to stop.
 bool askForNextDevice() {
     PrintError(QStringLiteral("Attach the next device and press Enter, or type q and Enter to finish."));
     char line[256];
-    if (!fgets(line, sizeof line, stdin))
-        return false;
+    if (!fgets(line, sizeof line, stdin)) return false;
     const QString answer = QString::fromLocal8Bit(line).trimmed();
     return answer.compare(QStringLiteral("q"), Qt::CaseInsensitive) != 0;
 }
@@ -147,50 +142,44 @@ bool askForNextDevice() {
 } // namespace
 
 int CommandRead(const QStringList& arguments) {
-    CommandParser command(QStringLiteral("read"), QStringLiteral("Reads the attached device and writes its configuration."));
+    CommandParser command(QStringLiteral("read"),
+                          QStringLiteral("Reads the attached device and writes its configuration."));
     command.Parser().addOption(OutputOption());
     command.Parser().addOption(simOption);
-    if (!command.Parse(arguments))
-        return command.ExitCode();
+    if (!command.Parse(arguments)) return command.ExitCode();
     if (!command.Parser().positionalArguments().isEmpty())
-        return UsageError(QStringLiteral("read"), QStringLiteral("takes no file; use -o FILE to save what is read"));
-    if (!useSimulator(command.Parser(), QStringLiteral("read")))
-        return ExitUsage;
+        return UsageError(QStringLiteral("read"),
+                          QStringLiteral("takes no file; use -o FILE to save what is read"));
+    if (!useSimulator(command.Parser(), QStringLiteral("read"))) return ExitUsage;
     std::unique_ptr<tZCfgFile> doc = NewConfiguration();
     DeviceSession session(*doc);
-    if (!session.Connect())
-        return ExitUsage;
+    if (!session.Connect()) return ExitUsage;
     PrintError(QStringLiteral("Reading the device..."));
     const Outcome outcome = session.Run([&] { doc->StartRead(); });
-    if (!outcome.gotResult || !outcome.success)
-        return ExitProblems;
+    if (!outcome.gotResult || !outcome.success) return ExitProblems;
     PrintError(outcome.result);
     return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
 }
 
 namespace {
 int programDevices(const QString& name, const QStringList& arguments, bool factory) {
-    CommandParser command(name, factory ? QStringLiteral("Writes a transmitter's factory record from FILE, then its "
-                                                         "user record, and verifies both.")
-                                        : QStringLiteral("Programs the attached device with FILE and verifies it by "
-                                                         "reading it again."));
+    CommandParser command(
+        name, factory ? QStringLiteral("Writes a transmitter's factory record from FILE, then its "
+                                       "user record, and verifies both.")
+                      : QStringLiteral("Programs the attached device with FILE and verifies it by "
+                                       "reading it again."));
     command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
     const QCommandLineOption repeat(QStringLiteral("repeat"),
                                     QStringLiteral("After each device, wait for Enter (next device) or q."));
-    if (!factory)
-        command.Parser().addOption(repeat);
+    if (!factory) command.Parser().addOption(repeat);
     command.Parser().addOption(simOption);
-    if (!command.Parse(arguments))
-        return command.ExitCode();
+    if (!command.Parse(arguments)) return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
-    if (positional.size() != 1)
-        return UsageError(name, QStringLiteral("name one file"));
-    if (!useSimulator(command.Parser(), name))
-        return ExitUsage;
+    if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
+    if (!useSimulator(command.Parser(), name)) return ExitUsage;
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
-    if (!doc)
-        return exitCode;
+    if (!doc) return exitCode;
     if (exitCode != ExitSuccess) {
         PrintError(QStringLiteral("zcfg %1: the file has problems; nothing was programmed").arg(name));
         return ExitProblems;
@@ -201,14 +190,16 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
     do {
         if (!session.Connect()) {
             ++failed;
-            if (!factory && command.Parser().isSet(repeat))
-                continue;
+            if (!factory && command.Parser().isSet(repeat)) continue;
             return ExitUsage;
         }
-        PrintError(factory ? QStringLiteral("Programming the factory record...") : QStringLiteral("Programming..."));
-        const Outcome outcome = session.Run([&] { factory ? doc->StartFactoryProgram() : doc->StartProgram(); });
+        PrintError(factory ? QStringLiteral("Programming the factory record...")
+                           : QStringLiteral("Programming..."));
+        const Outcome outcome =
+            session.Run([&] { factory ? doc->StartFactoryProgram() : doc->StartProgram(); });
         reportResult(outcome);
-        const bool ok = outcome.gotResult && outcome.success && outcome.result == TransferText::TransferredAndVerified;
+        const bool ok =
+            outcome.gotResult && outcome.success && outcome.result == TransferText::TransferredAndVerified;
         ok ? ++verified : ++failed;
     } while (!factory && command.Parser().isSet(repeat) && askForNextDevice());
     if (!factory && command.Parser().isSet(repeat))
@@ -217,29 +208,32 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
 }
 } // namespace
 
-int CommandProgram(const QStringList& arguments) { return programDevices(QStringLiteral("program"), arguments, false); }
+int CommandProgram(const QStringList& arguments) {
+    return programDevices(QStringLiteral("program"), arguments, false);
+}
 
-int CommandFactory(const QStringList& arguments) { return programDevices(QStringLiteral("factory"), arguments, true); }
+int CommandFactory(const QStringList& arguments) {
+    return programDevices(QStringLiteral("factory"), arguments, true);
+}
 
 int CommandApply(const QStringList& arguments) {
-    CommandParser command(QStringLiteral("apply"),
-                          QStringLiteral("Applies frames received from a device to FILE (or a new configuration) "
-                                         "exactly as a read would, and writes the result.\nFRAME is hexadecimal bytes "
-                                         "(blanks allowed) or the serial monitor's rendering (<SOH>PI01...<EOT><#7C>)."));
-    command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file (optional)."),
-                                           QStringLiteral("[FILE]"));
+    CommandParser command(
+        QStringLiteral("apply"),
+        QStringLiteral("Applies frames received from a device to FILE (or a new configuration) "
+                       "exactly as a read would, and writes the result.\nFRAME is hexadecimal bytes "
+                       "(blanks allowed) or the serial monitor's rendering (<SOH>PI01...<EOT><#7C>)."));
+    command.Parser().addPositionalArgument(
+        QStringLiteral("FILE"), QStringLiteral("A configuration file (optional)."), QStringLiteral("[FILE]"));
     command.Parser().addPositionalArgument(QStringLiteral("FRAME"), QStringLiteral("Received frames."),
                                            QStringLiteral("FRAME..."));
     command.Parser().addOption(OutputOption());
-    if (!command.Parse(arguments))
-        return command.ExitCode();
+    if (!command.Parse(arguments)) return command.ExitCode();
     QStringList positional = command.Parser().positionalArguments();
     std::unique_ptr<tZCfgFile> doc;
     if (!positional.isEmpty() && QFile::exists(positional.first())) {
         int exitCode = ExitSuccess;
         doc = LoadConfiguration(positional.takeFirst(), exitCode);
-        if (!doc)
-            return exitCode;
+        if (!doc) return exitCode;
     } else {
         doc = NewConfiguration();
     }
@@ -249,8 +243,7 @@ int CommandApply(const QStringList& arguments) {
     for (const QString& text : positional) {
         QString error;
         const std::optional<QByteArray> bytes = ParseFrameText(text, error);
-        if (!bytes)
-            return UsageError(QStringLiteral("apply"), QStringLiteral("\"%1\": %2").arg(text, error));
+        if (!bytes) return UsageError(QStringLiteral("apply"), QStringLiteral("\"%1\": %2").arg(text, error));
         frames << *bytes;
     }
     Outcome outcome;
@@ -265,12 +258,12 @@ int CommandApply(const QStringList& arguments) {
         for (char byte : bytes)
             doc->LinkChar(nullptr, uint8_t(byte));
     if (doc->TransferState() != tZCfgFile::tsIdle) {
-        PrintError(QStringLiteral("zcfg apply: the frames do not complete a read (a transmitter sends an FD and a UD "
-                                  "frame)"));
+        PrintError(QStringLiteral(
+            "zcfg apply: the frames do not complete a read (a transmitter sends an FD and a UD "
+            "frame)"));
         return ExitProblems;
     }
-    if (!outcome.gotResult || !outcome.success)
-        return ExitProblems;
+    if (!outcome.gotResult || !outcome.success) return ExitProblems;
     PrintError(outcome.result);
     return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
 }

@@ -2,9 +2,10 @@
 
 namespace {
 
-const char* const controlNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
-                                      "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-                                      "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+const char* const controlNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                      "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                      "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                      "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
 std::optional<QByteArray> parseRendering(const QString& text, QString& error) {
     QByteArray bytes;
@@ -28,12 +29,10 @@ std::optional<QByteArray> parseRendering(const QString& text, QString& error) {
         if (name.startsWith(QLatin1Char('#'))) {
             bool ok = false;
             code = name.mid(1).toInt(&ok, 16);
-            if (!ok || name.size() != 3)
-                code = -1;
+            if (!ok || name.size() != 3) code = -1;
         } else {
             for (int n = 0; n < 32; ++n)
-                if (name == QLatin1String(controlNames[n]))
-                    code = n;
+                if (name == QLatin1String(controlNames[n])) code = n;
         }
         if (code < 0 || code > 255) {
             error = QStringLiteral("unknown byte name <%1>").arg(name);
@@ -67,7 +66,9 @@ std::optional<QByteArray> ParseFrameText(const QString& text, QString& error) {
     return text.contains(QLatin1Char('<')) ? parseRendering(text, error) : parseHex(text, error);
 }
 
-QString HexBytes(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString HexBytes(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 QByteArray FrameBytes(const QString& frame) {
     QByteArray bytes;

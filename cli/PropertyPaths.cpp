@@ -18,16 +18,13 @@ QString ShownText(tPelBaseProperty* node) {
             return ordinal < 0 ? node->Value() : enumeration->ValueToText(ordinal);
         }
         if (auto* flags = dynamic_cast<tPelEnumSetProperty*>(node)) {
-            if (!TryStrToInt(node->Value(), value))
-                return node->Value();
+            if (!TryStrToInt(node->Value(), value)) return node->Value();
             QStringList set;
             for (int ordinal = flags->Min(); ordinal <= flags->Max(); ++ordinal)
-                if (flags->IsFlagSet(ordinal))
-                    set << flags->ValueToText(ordinal);
+                if (flags->IsFlagSet(ordinal)) set << flags->ValueToText(ordinal);
             return set.isEmpty() ? QStringLiteral("none") : set.join(QStringLiteral(", "));
         }
-        if (!TryStrToInt(node->Value(), value))
-            return node->Value();
+        if (!TryStrToInt(node->Value(), value)) return node->Value();
         return node->Translate(integer->ValueToText(value));
     }
     return node->Translate(node->Value());
@@ -45,19 +42,20 @@ void collectLines(tPelBaseProperty* node, const QString& path, QStringList& line
     if (!compound || !node->Value().isEmpty()) {
         QString line = path + QStringLiteral(" = ") + node->Value();
         const QString shown = ShownText(node);
-        if (shown != node->Value())
-            line += QStringLiteral(" (") + shown + QLatin1Char(')');
+        if (shown != node->Value()) line += QStringLiteral(" (") + shown + QLatin1Char(')');
         lines << line;
     }
-    if (!compound)
-        return;
+    if (!compound) return;
     for (int i = 0; i < compound->ChildCount(); ++i) {
         tPelBaseProperty* child = compound->Children().Items(i);
-        collectLines(child, path.isEmpty() ? PathSegment(child) : path + QLatin1Char('/') + PathSegment(child), lines);
+        collectLines(
+            child, path.isEmpty() ? PathSegment(child) : path + QLatin1Char('/') + PathSegment(child), lines);
     }
 }
 
-bool sameText(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) == 0; }
+bool sameText(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -75,13 +73,11 @@ tPelBaseProperty* ResolvePath(tPelCompoundProperty* root, const QString& path) {
     for (int i = 0; i < root->ChildCount(); ++i) {
         tPelBaseProperty* child = root->Children().Items(i);
         const QString segment = PathSegment(child);
-        if (sameText(wanted, segment))
-            return child;
+        if (sameText(wanted, segment)) return child;
         const QString prefix = segment + QLatin1Char('/');
         auto* compound = dynamic_cast<tPelCompoundProperty*>(child);
         if (compound && wanted.size() > prefix.size() && sameText(wanted.left(prefix.size()), prefix))
-            if (tPelBaseProperty* found = ResolvePath(compound, wanted.mid(prefix.size())))
-                return found;
+            if (tPelBaseProperty* found = ResolvePath(compound, wanted.mid(prefix.size()))) return found;
     }
     return nullptr;
 }
@@ -91,21 +87,21 @@ namespace {
 QString offered(tPelBaseEnumProperty* node) {
     QStringList names;
     for (int ordinal = node->Min(); ordinal <= node->Max(); ++ordinal)
-        if (node->IsAllowed(ordinal))
-            names << node->ValueToText(ordinal);
+        if (node->IsAllowed(ordinal)) names << node->ValueToText(ordinal);
     return names.join(QStringLiteral(", "));
 }
 
 QString setEnumeration(tPelEnumProperty* node, const QString& value) {
     for (int ordinal = node->Min(); ordinal <= node->Max(); ++ordinal) {
-        if (!node->IsAllowed(ordinal))
-            continue;
-        if (sameText(value, node->TypeInfo().NameOf(ordinal)) || sameText(value, node->ValueToText(ordinal))) {
+        if (!node->IsAllowed(ordinal)) continue;
+        if (sameText(value, node->TypeInfo().NameOf(ordinal)) ||
+            sameText(value, node->ValueToText(ordinal))) {
             node->SetAsInteger(ordinal);
             return QString();
         }
     }
-    return QStringLiteral("\"%1\" is not offered for %2 (offered: %3)").arg(value, node->Name(), offered(node));
+    return QStringLiteral("\"%1\" is not offered for %2 (offered: %3)")
+        .arg(value, node->Name(), offered(node));
 }
 
 QString setFlags(tPelEnumSetProperty* node, const QString& value) {
@@ -114,30 +110,35 @@ QString setFlags(tPelEnumSetProperty* node, const QString& value) {
     if (TryStrToInt(value, number)) {
         bits = uint32_t(number);
     } else {
-        for (const QString& part : value.split(QRegularExpression(QStringLiteral("[,+]")), Qt::SkipEmptyParts)) {
+        for (const QString& part :
+             value.split(QRegularExpression(QStringLiteral("[,+]")), Qt::SkipEmptyParts)) {
             const QString flag = part.trimmed();
             int found = -1;
             for (int ordinal = node->Min(); ordinal <= node->Max(); ++ordinal)
-                if (sameText(flag, node->TypeInfo().NameOf(ordinal)) || sameText(flag, node->ValueToText(ordinal)))
+                if (sameText(flag, node->TypeInfo().NameOf(ordinal)) ||
+                    sameText(flag, node->ValueToText(ordinal)))
                     found = ordinal;
-            if (found < 0)
-                return QStringLiteral("\"%1\" is not a flag of %2").arg(flag, node->Name());
+            if (found < 0) return QStringLiteral("\"%1\" is not a flag of %2").arg(flag, node->Name());
             bits |= 1u << found;
         }
     }
     for (int bit = 0; bit < 32; ++bit)
         if ((bits >> bit) & 1u && (!node->IsAllowed(bit) || bit < node->Min() || bit > node->Max()))
-            return QStringLiteral("%1 is not offered for %2 (offered: %3)").arg(value, node->Name(), offered(node));
+            return QStringLiteral("%1 is not offered for %2 (offered: %3)")
+                .arg(value, node->Name(), offered(node));
     node->SetAsInteger(int(bits));
     return QString();
 }
 
 QString setInteger(tPelIntegerProperty* node, const QString& value) {
     int number = 0;
-    if (!TryStrToInt(value, number))
-        return QStringLiteral("'%1' is not a valid integer value").arg(value);
+    if (!TryStrToInt(value, number)) return QStringLiteral("'%1' is not a valid integer value").arg(value);
     if (node->Max() > node->Min() && (number < node->Min() || number > node->Max()))
-        return QStringLiteral("%1 is outside the limits of %2 (%3 to %4)").arg(number).arg(node->Name()).arg(node->Min()).arg(node->Max());
+        return QStringLiteral("%1 is outside the limits of %2 (%3 to %4)")
+            .arg(number)
+            .arg(node->Name())
+            .arg(node->Min())
+            .arg(node->Max());
     node->SetAsInteger(number);
     return QString();
 }
@@ -169,12 +170,14 @@ QString checkRecordText(const tPelBaseProperty* node, const QString& value) {
         {"CN", "^[ -~]{0,255}$", "up to 255 printable characters"},
     };
     const tPelBaseProperty* owner = node->Owner();
-    if (!owner || (owner->Name() != QLatin1String("Factory Record") && owner->Name() != QLatin1String("User Record")))
+    if (!owner ||
+        (owner->Name() != QLatin1String("Factory Record") && owner->Name() != QLatin1String("User Record")))
         return QString();
     for (const auto& layout : layouts)
         if (node->Name() == QLatin1String(layout.name) &&
             !QRegularExpression(QLatin1String(layout.pattern)).match(value).hasMatch())
-            return QStringLiteral("\"%1\" does not fit %2 (%3)").arg(value, node->Name(), QLatin1String(layout.form));
+            return QStringLiteral("\"%1\" does not fit %2 (%3)")
+                .arg(value, node->Name(), QLatin1String(layout.form));
     return QString();
 }
 
@@ -194,17 +197,13 @@ QString SetAsEditor(tPelBaseProperty* node, const QString& value) {
             return QStringLiteral("%1 holds other values; name one of them").arg(node->Name());
         if (auto* enumeration = dynamic_cast<tPelEnumProperty*>(node))
             return setEnumeration(enumeration, value);
-        if (auto* flags = dynamic_cast<tPelEnumSetProperty*>(node))
-            return setFlags(flags, value);
-        if (auto* integer = dynamic_cast<tPelIntegerProperty*>(node))
-            return setInteger(integer, value);
-        if (auto* boolean = dynamic_cast<tPelBooleanProperty*>(node))
-            return setBoolean(boolean, value);
+        if (auto* flags = dynamic_cast<tPelEnumSetProperty*>(node)) return setFlags(flags, value);
+        if (auto* integer = dynamic_cast<tPelIntegerProperty*>(node)) return setInteger(integer, value);
+        if (auto* boolean = dynamic_cast<tPelBooleanProperty*>(node)) return setBoolean(boolean, value);
         if (dynamic_cast<tPelBaseIntegerProperty*>(node))
             return QStringLiteral("%1 is shown only and cannot be changed").arg(node->Name());
         const QString refused = checkRecordText(node, value);
-        if (!refused.isEmpty())
-            return refused;
+        if (!refused.isEmpty()) return refused;
         node->SetValueText(value);
         return QString();
     } catch (const EZcfgError& e) {

@@ -30,9 +30,12 @@ QString generalHelp() {
                                   "Zentara Configurator on the command line: prepare, check and program the\n"
                                   "configurations of Zentara nurse-call devices.\n\nCommands:\n");
     for (const Command& command : commands)
-        text += QStringLiteral("  %1 %2\n").arg(QLatin1String(command.name), -8).arg(QLatin1String(command.summary));
-    text += QStringLiteral("\n'zcfg COMMAND --help' describes a command. Exit status: 0 success, 1 problems found or "
-                           "request refused,\n2 usage or input/output error.\n");
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(QLatin1String(command.name), -8)
+                    .arg(QLatin1String(command.summary));
+    text += QStringLiteral(
+        "\n'zcfg COMMAND --help' describes a command. Exit status: 0 success, 1 problems found or "
+        "request refused,\n2 usage or input/output error.\n");
     return text;
 }
 
@@ -43,8 +46,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("zcfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZCFG_VERSION));
     QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h") ||
-        arguments[1] == QLatin1String("help")) {
+    if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") ||
+        arguments[1] == QLatin1String("-h") || arguments[1] == QLatin1String("help")) {
         PrintOut(generalHelp());
         return arguments.size() < 2 ? ExitUsage : ExitSuccess;
     }
@@ -57,8 +60,7 @@ int main(int argc, char** argv) {
         if (name == QLatin1String(command.name)) {
             arguments.removeFirst(); // the command's own parser sees the command as its program name
             int exitCode = ExitUsage;
-            if (!Guarded([&] { exitCode = command.run(arguments); }))
-                return ExitProblems;
+            if (!Guarded([&] { exitCode = command.run(arguments); })) return ExitProblems;
             return exitCode;
         }
     PrintError(QStringLiteral("zcfg: unknown command \"%1\"").arg(name));

@@ -10,10 +10,12 @@ namespace TransferText {
 const QString DataTransferred = QStringLiteral("Data Transferred");
 const QString TransferredAndVerified = QStringLiteral("Data Transferred and Verified");
 const QString TransferredButErrors = QStringLiteral("Data Transferred but Errors Found");
-const QString CannotFindDevice = QStringLiteral("Cannot find device. Check it is connected and powered, then retry");
-const QString UnrecognisedRecord = QStringLiteral("Unrecognised Record. Data retrieval aborted. Please try again");
-const QString WrongTypeConfiguration =
-    QStringLiteral("Device attached cannot be programmed with this data (wrong type). Configuration aborted.");
+const QString CannotFindDevice =
+    QStringLiteral("Cannot find device. Check it is connected and powered, then retry");
+const QString UnrecognisedRecord =
+    QStringLiteral("Unrecognised Record. Data retrieval aborted. Please try again");
+const QString WrongTypeConfiguration = QStringLiteral(
+    "Device attached cannot be programmed with this data (wrong type). Configuration aborted.");
 const QString WrongTypeProgramming =
     QStringLiteral("Device attached cannot be programmed with this data (wrong type). Programming aborted.");
 const QString UnrecognisedDevice = QStringLiteral("Unrecognised Device");
@@ -51,14 +53,11 @@ void takeValuesAsReferences(tPelBaseProperty* node) {
 // ---- Link --------------------------------------------------------------------------------------
 
 void tZCfgFile::AttachLink(TUSBPanel* link) {
-    if (link_ && savedOnChar_)
-        link_->SetOnChar(savedOnChar_);
-    if (link_)
-        link_->SetOnTimeOut(nullptr);
+    if (link_ && savedOnChar_) link_->SetOnChar(savedOnChar_);
+    if (link_) link_->SetOnTimeOut(nullptr);
     link_ = link;
     savedOnChar_ = nullptr;
-    if (!link_)
-        return;
+    if (!link_) return;
     savedOnChar_ = link_->OnChar();
     link_->SetOnChar([this](tObject* sender, uint8_t byte) { LinkChar(sender, byte); });
     link_->SetOnTimeOut([this](tObject* sender) { LinkTimeOut(sender); });
@@ -72,21 +71,25 @@ void tZCfgFile::startTransfer(uint8_t state) {
     SendReadRequest();
 }
 
-void tZCfgFile::StartRead() { startTransfer(tsReading); }
-void tZCfgFile::StartProgram() { startTransfer(tsProgramIdentify); }
-void tZCfgFile::StartFactoryProgram() { startTransfer(tsFactoryIdentify); }
+void tZCfgFile::StartRead() {
+    startTransfer(tsReading);
+}
+void tZCfgFile::StartProgram() {
+    startTransfer(tsProgramIdentify);
+}
+void tZCfgFile::StartFactoryProgram() {
+    startTransfer(tsFactoryIdentify);
+}
 
 void tZCfgFile::SendReadRequest() {
-    if (!link_)
-        return;
+    if (!link_) return;
     link_->WriteText(wakeUp);
     link_->SetSendDelay(delayTicks);
     link_->WriteText(readRequest);
 }
 
 void tZCfgFile::SendUserFrame() {
-    if (!link_ || !device_)
-        return;
+    if (!link_ || !device_) return;
     const QString frame = device_->ComposeUserFrame();
     link_->WriteText(wakeUp);
     link_->SetSendDelay(delayTicks);
@@ -94,8 +97,7 @@ void tZCfgFile::SendUserFrame() {
 }
 
 void tZCfgFile::SendFactoryFrame() {
-    if (!link_ || !device_)
-        return;
+    if (!link_ || !device_) return;
     const QString frame = device_->ComposeFactoryFrame(); // raises for a wired device
     link_->WriteText(wakeUp);
     link_->SetSendDelay(delayTicks);
@@ -109,8 +111,7 @@ void tZCfgFile::LinkChar(tObject* sender, uint8_t byte) {
         tObject* sender;
         uint8_t byte;
         ~PassOn() {
-            if (self->savedOnChar_)
-                self->savedOnChar_(sender, byte);
+            if (self->savedOnChar_) self->savedOnChar_(sender, byte);
         }
     } passOn{this, sender, byte};
     if (const std::optional<tReceivedFrame> frame = receiver_.Feed(byte))
@@ -118,8 +119,7 @@ void tZCfgFile::LinkChar(tObject* sender, uint8_t byte) {
 }
 
 void tZCfgFile::LinkTimeOut(tObject*) {
-    if (transferState_ == tsIdle || MessageShowing())
-        return;
+    if (transferState_ == tsIdle || MessageShowing()) return;
     transferState_ = tsIdle;
     ShowError(Translate(CannotFindDevice));
 }
@@ -128,8 +128,7 @@ void tZCfgFile::LinkTimeOut(tObject*) {
 
 void tZCfgFile::showResult(const QString& text, bool success) {
     const QString shown = Translate(text);
-    if (resultPresenter_)
-        resultPresenter_(shown, success);
+    if (resultPresenter_) resultPresenter_(shown, success);
 }
 
 void tZCfgFile::fail(const QString& message) {
@@ -157,8 +156,7 @@ void tZCfgFile::afterIdentification(const QString& payload, const QString& wrong
         transferState_ = tsIdle;
         return;
     }
-    if (pending_)
-        return;
+    if (pending_) return;
     if (deviceType_->Reference() != deviceType_->Value()) {
         fail(wrongType);
         return;
@@ -192,8 +190,7 @@ void tZCfgFile::finishVerification(bool processed) {
 
 void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
     const uint8_t state = transferState_;
-    if (state == tsIdle)
-        return;
+    if (state == tsIdle) return;
     // A frame whose check byte does not match what came is never applied nor counted as a
     // verification. The first answer after a programming frame is not examined.
     if (!frame.CheckMatches() && state != tsProgramSent && state != tsFactorySent) {
@@ -204,16 +201,15 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
     switch (state) {
     case tsReading: {
         const bool processed = processInMode(1, frame.Payload);
-        if (pending_ && transferState_ == tsReading)
-            return;
+        if (pending_ && transferState_ == tsReading) return;
         const bool stillRunning = transferState_ == tsReading;
         transferState_ = tsIdle;
-        if (processed && stillRunning)
-            showResult(DataTransferred, true);
+        if (processed && stillRunning) showResult(DataTransferred, true);
         return;
     }
     case tsProgramIdentify:
-        afterIdentification(frame.Payload, WrongTypeConfiguration, tsProgramSent, [this] { SendUserFrame(); });
+        afterIdentification(frame.Payload, WrongTypeConfiguration, tsProgramSent,
+                            [this] { SendUserFrame(); });
         return;
     case tsProgramSent:
         if (dynamic_cast<tIRRFDevice*>(device_)) {
@@ -225,23 +221,22 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
         return;
     case tsTransmitterVerify:
     case tsWiredVerify: {
-        if (device_)
-            takeValuesAsReferences(device_);
+        if (device_) takeValuesAsReferences(device_);
         const bool processed = processInMode(2, frame.Payload);
         transferState_ = tsIdle;
         finishVerification(processed);
         return;
     }
     case tsFactoryIdentify:
-        afterIdentification(frame.Payload, WrongTypeProgramming, tsFactorySent, [this] { SendFactoryFrame(); });
+        afterIdentification(frame.Payload, WrongTypeProgramming, tsFactorySent,
+                            [this] { SendFactoryFrame(); });
         return;
     case tsFactorySent:
         transferState_ = tsFactorySecondAnswer;
         return;
     case tsFactorySecondAnswer:
         processInMode(2, frame.Payload);
-        if (transferState_ == tsIdle)
-            return;
+        if (transferState_ == tsIdle) return;
         transferState_ = tsProgramSent;
         sendOrFail([this] { SendUserFrame(); });
         return;
@@ -283,14 +278,12 @@ bool tZCfgFile::ProcessRecord(const QString& payload) {
         fail(e.Message());
         return false;
     }
-    if (!ok)
-        transferState_ = tsIdle;
+    if (!ok) transferState_ = tsIdle;
     return ok;
 }
 
 bool tZCfgFile::processWiredRecord(QString rest) {
-    if (rest.size() < 2)
-        return true;
+    if (rest.size() < 2) return true;
     // A code that is not two hexadecimal digits names no device.
     const int code = IsHex(rest.left(2)) ? HexToInt(rest.left(2)) : 256;
     rest.remove(0, 2);
@@ -311,11 +304,11 @@ bool tZCfgFile::processWiredRecord(QString rest) {
         return false;
     }
     if (code == 0) {
-        if (!dynamic_cast<tMPD*>(device_))
-            replaceDevice(dt_MPD_Call_Point);
+        if (!dynamic_cast<tMPD*>(device_)) replaceDevice(dt_MPD_Call_Point);
         tMPD* mpd = AsMPD();
         mpd->ParseDeviceData(rest);
-        static const uint8_t typeOfMode[] = {dt_MPD_Call_Point, 0, dt_MPD_Monitor_Point, dt_MPDDayNightSwitch};
+        static const uint8_t typeOfMode[] = {dt_MPD_Call_Point, 0, dt_MPD_Monitor_Point,
+                                             dt_MPDDayNightSwitch};
         const int mode = mpd->GetModeCode();
         SetDeviceType(typeOfMode[mode & 3]);
         SetComboMode(ConfigurationMode);
@@ -340,12 +333,12 @@ bool tZCfgFile::ApplyTransmitterRecords() {
     tIRRFDevice* transmitter = AsIRRFDevice();
     if (state == tsProgramIdentify) {
         const QString documentHW = transmitter->FactoryRecord()->HW()->Value();
-        if (receivedFactoryText_.size() < 14 || documentHW.size() < 3 || receivedFactoryText_[13] != documentHW[2]) {
+        if (receivedFactoryText_.size() < 14 || documentHW.size() < 3 ||
+            receivedFactoryText_[13] != documentHW[2]) {
             fail(WrongTypeConfiguration);
             return false;
         }
-        if (!CheckTransmitterFunctions())
-            return false;
+        if (!CheckTransmitterFunctions()) return false;
         SetReferenceMode(1);
         transmitter->FactoryRecord()->SetRecordText(receivedFactoryText_);
         transmitter->UserRecord()->UserRecVer()->SetValueText(receivedUserText_.left(1));
@@ -355,8 +348,7 @@ bool tZCfgFile::ApplyTransmitterRecords() {
     }
     SetDeviceType(uint8_t(transmitter->TransmitterKind()));
     SetComboMode(ConfigurationMode);
-    if (state == tsProgramIdentify)
-        return true;
+    if (state == tsProgramIdentify) return true;
     try {
         transmitter->UserRecord()->SetRecordText(receivedUserText_);
     } catch (const EZcfgError&) {
@@ -369,11 +361,9 @@ bool tZCfgFile::ApplyTransmitterRecords() {
 
 bool tZCfgFile::CheckTransmitterFunctions() {
     const tIRRFDevice* transmitter = AsIRRFDevice();
-    if (transmitter->TransmitterKind() == tIRRFDevice::Pendant)
-        return CheckButtonFunction(2);
+    if (transmitter->TransmitterKind() == tIRRFDevice::Pendant) return CheckButtonFunction(2);
     for (int n = 1; n <= 3; ++n)
-        if (!CheckButtonFunction(n))
-            return false;
+        if (!CheckButtonFunction(n)) return false;
     return true;
 }
 
@@ -384,26 +374,20 @@ bool tZCfgFile::CheckButtonFunction(int n) {
     const int type = transmitter->UserRecord()->Button(n)->ButtonType()->AsInteger();
     const bool pendant = transmitter->TransmitterKind() == tIRRFDevice::Pendant;
     auto unsupported = [this](const char* function) {
-        fail(QStringLiteral("Device Attached does not support %1 function. Transfer Aborted").arg(QLatin1String(function)));
+        fail(QStringLiteral("Device Attached does not support %1 function. Transfer Aborted")
+                 .arg(QLatin1String(function)));
         return false;
     };
     if (sw < QLatin1String("02A0")) {
-        if (type == irrf_Attendance)
-            return unsupported("Attendance");
-        if (pendant && type == irrf_Attack)
-            return unsupported("Attack");
-        if (pendant && type == irrf_Emergency)
-            return unsupported("Emergency");
+        if (type == irrf_Attendance) return unsupported("Attendance");
+        if (pendant && type == irrf_Attack) return unsupported("Attack");
+        if (pendant && type == irrf_Emergency) return unsupported("Emergency");
     }
-    if (receivedFactoryText_.isEmpty() || receivedFactoryText_[0] < QLatin1Char('2'))
-        return true;
+    if (receivedFactoryText_.isEmpty() || receivedFactoryText_[0] < QLatin1Char('2')) return true;
     const int sfAt = receivedFactoryText_.indexOf(QStringLiteral("SF"));
     const int sf = sfAt >= 0 ? HexToInt(receivedFactoryText_.mid(sfAt + 2, 3)) : 0;
-    if (type == irrf_Attack && !(sf & 1))
-        return unsupported("Attack");
-    if (type == irrf_Emergency && !(sf & 2))
-        return unsupported("Emergency");
-    if (type == irrf_Attendance && !(sf & 4))
-        return unsupported("Attendance");
+    if (type == irrf_Attack && !(sf & 1)) return unsupported("Attack");
+    if (type == irrf_Emergency && !(sf & 2)) return unsupported("Emergency");
+    if (type == irrf_Attendance && !(sf & 4)) return unsupported("Attendance");
     return true;
 }

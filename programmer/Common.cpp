@@ -1,31 +1,28 @@
 #include "programmer/Common.h"
 
 void SetBit(uint16_t& word, int bit, bool on) {
-    if (bit < 0 || bit > 15)
-        return;
+    if (bit < 0 || bit > 15) return;
     const uint16_t mask = uint16_t(1u << bit);
     word = on ? uint16_t(word | mask) : uint16_t(word & ~mask);
 }
 
-bool TestBit(uint16_t word, int bit) { return bit >= 0 && bit <= 15 && (word >> bit) & 1u; }
+bool TestBit(uint16_t word, int bit) {
+    return bit >= 0 && bit <= 15 && (word >> bit) & 1u;
+}
 
 namespace {
 int hexDigitValue(QChar c) {
     const ushort u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     return -1;
 }
 } // namespace
 
 bool IsHex(const QString& text) {
     for (QChar c : text)
-        if (hexDigitValue(c) < 0)
-            return false;
+        if (hexDigitValue(c) < 0) return false;
     return true;
 }
 
@@ -33,15 +30,20 @@ int HexToInt(const QString& text) {
     quint32 value = 0;
     for (QChar c : text) {
         const int d = hexDigitValue(c);
-        if (d >= 0)
-            value = value * 16u + quint32(d); // wraps like the 32-bit original
+        if (d >= 0) value = value * 16u + quint32(d); // wraps like the 32-bit original
     }
     return int(value);
 }
 
-void ShowWarning(const QString& text) { PresentMessage(MessageKind::Warning, text); }
-void ShowError(const QString& text) { PresentMessage(MessageKind::Error, text); }
-bool MessageShowing() { return MessageIsShowing(); }
+void ShowWarning(const QString& text) {
+    PresentMessage(MessageKind::Warning, text);
+}
+void ShowError(const QString& text) {
+    PresentMessage(MessageKind::Error, text);
+}
+bool MessageShowing() {
+    return MessageIsShowing();
+}
 
 QString RenderControlChars(const QString& text) {
     static const char* const names[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",

@@ -3,11 +3,12 @@
 #include "property/PelError.h"
 
 void AddError(tErrorList* list, int line, int column, const QString& text) {
-    if (list)
-        list->append(tError{line, column, text});
+    if (list) list->append(tError{line, column, text});
 }
 
-void AddError(tErrorList* list, int line, const QString& text) { AddError(list, line, 0, text); }
+void AddError(tErrorList* list, int line, const QString& text) {
+    AddError(list, line, 0, text);
+}
 
 namespace {
 
@@ -28,13 +29,14 @@ tTokenKind takeOperator(const QString& line, int& i) {
         kind = next == QLatin1Char('<') ? tkLessEqual : next == QLatin1Char('>') ? tkGreaterEqual : tkEquals;
     else
         kind = next == QLatin1Char('=') ? tkGreaterEqual : next == QLatin1Char('<') ? tkNotEqual : tkGreater;
-    if (kind == tkLess || kind == tkEquals || kind == tkGreater)
-        length = 1;
+    if (kind == tkLess || kind == tkEquals || kind == tkGreater) length = 1;
     i += length;
     return kind;
 }
 
-bool isOperatorChar(QChar c) { return c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>'); }
+bool isOperatorChar(QChar c) {
+    return c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>');
+}
 
 bool isCommentStart(const QString& line, int i) {
     return line[i] == QLatin1Char('/') && i + 1 < line.size() && line[i + 1] == QLatin1Char('/');
@@ -85,8 +87,7 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
     // Key phase: inside the parentheses, and on after the closing one up to an operator.
     if (keyFollows) {
         skipBlanks(line, i);
-        if (i >= n)
-            return tkUnbalanced;
+        if (i >= n) return tkUnbalanced;
         bool inside = true;
         pending.clear();
         while (i < n) {
@@ -100,15 +101,13 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
             } else if (isCommentStart(line, i)) {
                 break;
             } else if (c == QLatin1Char('/')) {
-                if (!inside)
-                    return tkUnbalanced;
+                if (!inside) return tkUnbalanced;
                 key += pending;
                 key += c;
                 pending.clear();
                 ++i;
             } else if (isOperatorChar(c)) {
-                if (inside)
-                    return tkUnbalanced;
+                if (inside) return tkUnbalanced;
                 kind = takeOperator(line, i);
                 break;
             } else {
@@ -140,10 +139,8 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
     }
 
     // Comment phase: one separating blank is dropped, the rest is kept verbatim.
-    if (n - i >= 2 && isBlank(line[i]))
-        ++i;
-    if (i < n)
-        comment = line.mid(i);
+    if (n - i >= 2 && isBlank(line[i])) ++i;
+    if (i < n) comment = line.mid(i);
     return kind;
 }
 
@@ -160,8 +157,7 @@ bool ParseLine(const QString& line, QString& name, QString& key, QString& value,
     case tkGreaterEqual:
     case tkLessEqual:
     case tkNotEqual:
-        if (!key.isEmpty())
-            return false;
+        if (!key.isEmpty()) return false;
         if (comment.isEmpty()) {
             name = TrimControl(line);
         } else {
@@ -177,11 +173,10 @@ bool ParseLine(const QString& line, QString& name, QString& key, QString& value,
 }
 
 void OperatorText(int kind, QString& text) {
-    static const char* const texts[] = {"", " = ", nullptr, " > ", " < ", " >= ", " <= ", " <> ", " + ", " - ", " * ", " / "};
-    if (kind == tkUnbalanced)
-        throw EZcfgError(QStringLiteral("Error - Unbalanced Braces"));
-    if (kind >= 0 && kind <= tkDivide)
-        text = QLatin1String(texts[kind]);
+    static const char* const texts[] = {
+        "", " = ", nullptr, " > ", " < ", " >= ", " <= ", " <> ", " + ", " - ", " * ", " / "};
+    if (kind == tkUnbalanced) throw EZcfgError(QStringLiteral("Error - Unbalanced Braces"));
+    if (kind >= 0 && kind <= tkDivide) text = QLatin1String(texts[kind]);
 }
 
 QString TrimControl(const QString& text) {
@@ -197,23 +192,18 @@ QString TrimControl(const QString& text) {
 QString AsciiLower(const QString& text) {
     QString result = text;
     for (QChar& c : result)
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(ushort(c.unicode() + 32));
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z') c = QChar(ushort(c.unicode() + 32));
     return result;
 }
 
 bool AsciiSameText(const QString& a, const QString& b) {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (int i = 0; i < a.size(); ++i) {
         ushort x = a[i].unicode();
         ushort y = b[i].unicode();
-        if (x >= 'A' && x <= 'Z')
-            x += 32;
-        if (y >= 'A' && y <= 'Z')
-            y += 32;
-        if (x != y)
-            return false;
+        if (x >= 'A' && x <= 'Z') x += 32;
+        if (y >= 'A' && y <= 'Z') y += 32;
+        if (x != y) return false;
     }
     return true;
 }

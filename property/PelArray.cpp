@@ -6,7 +6,9 @@ namespace {
 const QString itemName = QStringLiteral("Item");
 }
 
-tPelBaseProperty* tPelArrayProperty::GetItem(int index) const { return Children().Items(index); }
+tPelBaseProperty* tPelArrayProperty::GetItem(int index) const {
+    return Children().Items(index);
+}
 
 void tPelArrayProperty::Renumber() {
     for (int i = 0; i < Children().Count(); ++i)
@@ -22,16 +24,14 @@ void tPelArrayProperty::recordItemChange(tChangeKind kind, int index) {
 
 tPelBaseProperty* tPelArrayProperty::makeItem(const QString& key) {
     tPelBaseProperty* item = CreateChild(itemName, key, QString(), QString(), nullptr, 0, 0);
-    if (!item)
-        throw EZcfgError(QStringLiteral("Unable to create child"));
+    if (!item) throw EZcfgError(QStringLiteral("Unable to create child"));
     return item;
 }
 
 void tPelArrayProperty::itemAdded(tPelBaseProperty* item) {
     maxIndex_ = Children().Count() - 1;
     SetCurrentIndex(maxIndex_);
-    if (onItemAdded_)
-        onItemAdded_(item);
+    if (onItemAdded_) onItemAdded_(item);
 }
 
 tPelBaseProperty* tPelArrayProperty::AddItem() {
@@ -48,17 +48,14 @@ tPelBaseProperty* tPelArrayProperty::InsertItem(int index) {
     maxIndex_ = Children().Count() - 1;
     SetCurrentIndex(maxIndex_);
     Renumber();
-    if (onItemAdded_)
-        onItemAdded_(item);
+    if (onItemAdded_) onItemAdded_(item);
     return item;
 }
 
 void tPelArrayProperty::DeleteItem(int index) {
     // A record naming an item that no longer exists (or never came to be) is ignored.
-    if (index < 0 || index >= Children().Count())
-        return;
-    if (onItemDeleting_)
-        onItemDeleting_(Children().Items(index));
+    if (index < 0 || index >= Children().Count()) return;
+    if (onItemDeleting_) onItemDeleting_(Children().Items(index));
     recordItemChange(ckItemDeleted, index);
     Children().RemoveAt(index);
     Renumber();
@@ -76,14 +73,12 @@ void tPelArrayProperty::resizeItems(int value) {
 }
 
 void tPelArrayProperty::SetMaxIndex(int value) {
-    if (value == maxIndex_)
-        return;
+    if (value == maxIndex_) return;
     resizeItems(value);
 }
 
 void tPelArrayProperty::Clear() {
-    if (IsLoading())
-        return;
+    if (IsLoading()) return;
     if (clearDeletesItems_) {
         SetMaxIndex(-1);
         return;
@@ -95,8 +90,7 @@ void tPelArrayProperty::Clear() {
 void tPelArrayProperty::playBack(tChangeKind kind, const QString& text) {
     bool ok = false;
     const int index = text.toInt(&ok);
-    if (!ok)
-        return;
+    if (!ok) return;
     if (kind == ckItemAdded || kind == ckItemInserted)
         DeleteItem(index);
     else if (kind == ckItemDeleted)
@@ -114,7 +108,9 @@ void tPelArrayProperty::Undo(tChangeKind kind, const QString& text) {
     setUndoing(false);
 }
 
-void tPelArrayProperty::Redo(tChangeKind kind, const QString& text) { playBack(kind, text); }
+void tPelArrayProperty::Redo(tChangeKind kind, const QString& text) {
+    playBack(kind, text);
+}
 
 void tPelArrayProperty::WriteHeader(tLines& target, int indent) {
     target.append(Indent(indent + 2) + QStringLiteral("Max = ") + QString::number(maxIndex_));
@@ -143,7 +139,9 @@ bool tPelArrayProperty::ReadBody(const tLines& source, int& lineIndex, tErrorLis
             if (!TryStrToInt(value, size) || size < -1 || size > MaxArrayIndex) {
                 ok = false;
                 AddError(errors, sizeLine,
-                         QStringLiteral("Invalid array size \"%1\" (expected -1 to %2)").arg(value).arg(MaxArrayIndex));
+                         QStringLiteral("Invalid array size \"%1\" (expected -1 to %2)")
+                             .arg(value)
+                             .arg(MaxArrayIndex));
             } else {
                 try {
                     SetMaxIndex(size);
@@ -153,12 +151,12 @@ bool tPelArrayProperty::ReadBody(const tLines& source, int& lineIndex, tErrorLis
                 }
             }
         } else if (warnsWithoutSizeLine()) {
-            AddError(errors, lineIndex, 0, QStringLiteral("Warning - array size not specified. Will be calculated"));
+            AddError(errors, lineIndex, 0,
+                     QStringLiteral("Warning - array size not specified. Will be calculated"));
         }
     }
     ok = tPelCompoundProperty::ReadBody(source, lineIndex, errors) && ok;
-    if (!sizeSeen && warnsWithoutSizeLine())
-        SetMaxIndex(Children().Count() - 1);
+    if (!sizeSeen && warnsWithoutSizeLine()) SetMaxIndex(Children().Count() - 1);
     return ok;
 }
 
@@ -167,9 +165,9 @@ bool tPelArrayProperty::ReadBody(const tLines& source, int& lineIndex, tErrorLis
 // ============================================================================================
 
 tPelBaseProperty* tPelObjectArray::makeItem(const QString& key) {
-    tPelBaseProperty* item = itemClass_.CreateWithKey ? itemClass_.CreateWithKey(itemName, key, this) : nullptr;
-    if (!item)
-        throw EZcfgError(QStringLiteral("Unable to create child"));
+    tPelBaseProperty* item =
+        itemClass_.CreateWithKey ? itemClass_.CreateWithKey(itemName, key, this) : nullptr;
+    if (!item) throw EZcfgError(QStringLiteral("Unable to create child"));
     return item;
 }
 
@@ -180,8 +178,7 @@ tPelBaseProperty* tPelObjectArray::AddItem() {
 }
 
 void tPelObjectArray::SetMaxIndex(int value) {
-    if (value == MaxIndex())
-        return;
+    if (value == MaxIndex()) return;
     BeginChange(this, ckArraySize, QString::number(MaxIndex()));
     try {
         resizeItems(value);
@@ -204,10 +201,10 @@ void tPelObjectArray::Clear() {
 tPelBaseProperty* tPelObjectArray::CreateChild(const QString& name, const QString& key, const QString& value,
                                                const QString&, tErrorList*, int, int) {
     const QString k = key.isEmpty() ? QString::number(MaxIndex() + 1) : key;
-    if (!AsciiSameText(name, itemClass_.TypeKeyword + QStringLiteral(" Item")) && !AsciiSameText(name, itemName))
+    if (!AsciiSameText(name, itemClass_.TypeKeyword + QStringLiteral(" Item")) &&
+        !AsciiSameText(name, itemName))
         return nullptr;
-    if (!itemClass_.CreateWithKey)
-        return nullptr;
+    if (!itemClass_.CreateWithKey) return nullptr;
     tPelBaseProperty* item = itemClass_.CreateWithKey(itemName, k, this);
     item->SetValueText(value);
     return item;

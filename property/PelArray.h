@@ -11,12 +11,13 @@ using tItemEvent = std::function<void(tPelBaseProperty* item)>;
 // What an object array makes its items from: the class's type keyword and its keyed constructor.
 struct tPropertyClass {
     QString TypeKeyword;
-    std::function<tPelBaseProperty*(const QString& name, const QString& key, tPelCompoundProperty* owner)> CreateWithKey;
+    std::function<tPelBaseProperty*(const QString& name, const QString& key, tPelCompoundProperty* owner)>
+        CreateWithKey;
 };
 
-template <class T>
-tPropertyClass PropertyClassOf(const QString& typeKeyword = QStringLiteral("Object")) {
-    return {typeKeyword, [](const QString& name, const QString& key, tPelCompoundProperty* owner) -> tPelBaseProperty* {
+template <class T> tPropertyClass PropertyClassOf(const QString& typeKeyword = QStringLiteral("Object")) {
+    return {typeKeyword,
+            [](const QString& name, const QString& key, tPelCompoundProperty* owner) -> tPelBaseProperty* {
                 return ::CreateWithKey<T>(name, key, owner);
             }};
 }
@@ -78,7 +79,8 @@ public:
     void SetMaxIndex(int value) override;
     void Clear() override;
     tPelBaseProperty* CreateChild(const QString& name, const QString& key, const QString& value,
-                                  const QString& comment, tErrorList* errors, int reserved1, int reserved2) override;
+                                  const QString& comment, tErrorList* errors, int reserved1,
+                                  int reserved2) override;
     QString TypeKeyword() const override { return QStringLiteral("ObjectArray"); }
 
 protected:

@@ -19,7 +19,9 @@ QString tEnumTypeInfo::NameOf(int ordinal) const {
     return ordinal >= 0 && ordinal < names_.size() ? names_[ordinal] : QString();
 }
 
-int tEnumTypeInfo::OrdinalOf(const QString& name) const { return byLowerName_.value(AsciiLower(name), -1); }
+int tEnumTypeInfo::OrdinalOf(const QString& name) const {
+    return byLowerName_.value(AsciiLower(name), -1);
+}
 
 QString EnumDisplayText(const QString& valueName) {
     const int underscore = valueName.indexOf(QLatin1Char('_'));
@@ -40,18 +42,15 @@ int tPelBaseEnumProperty::IndexToValue(int listIndex) const {
     int count = 0;
     if (listIndex >= 0)
         for (int ordinal = Min(); ordinal <= Max(); ++ordinal)
-            if (IsAllowed(ordinal) && count++ == listIndex)
-                return ordinal;
+            if (IsAllowed(ordinal) && count++ == listIndex) return ordinal;
     throw EZcfgError(QStringLiteral("Index out of bounds for ") + Name());
 }
 
 int tPelBaseEnumProperty::ValueToIndex(int ordinal) const {
-    if (ordinal < Min())
-        return -1;
+    if (ordinal < Min()) return -1;
     int count = 0;
     for (int o = Min(); o <= ordinal && o < 16; ++o)
-        if (IsAllowed(o))
-            ++count;
+        if (IsAllowed(o)) ++count;
     return count - 1;
 }
 
@@ -61,8 +60,7 @@ void tPelBaseEnumProperty::SetAllAllowed(bool flag) {
 }
 
 void tPelBaseEnumProperty::SetAllowed(int ordinal, bool flag) {
-    if (ordinal < 0 || ordinal > 15)
-        return;
+    if (ordinal < 0 || ordinal > 15) return;
     const uint16_t bit = uint16_t(1u << ordinal);
     allowedMask_ = flag ? uint16_t(allowedMask_ | bit) : uint16_t(allowedMask_ & ~bit);
     Refresh();
@@ -78,20 +76,24 @@ void tPelBaseEnumProperty::Clear() {
 // tPelEnumProperty
 // ============================================================================================
 
-tPelEnumProperty::tPelEnumProperty(const QString& name, tPelCompoundProperty* owner, const tEnumTypeInfo& typeInfo)
+tPelEnumProperty::tPelEnumProperty(const QString& name, tPelCompoundProperty* owner,
+                                   const tEnumTypeInfo& typeInfo)
     : tPelBaseEnumProperty(name, owner), typeInfo_(typeInfo) {
     selector_.SetOnChange([this](tObject* sender) { SelectionChanged(sender); });
 }
 
-tPelEnumProperty::~tPelEnumProperty() { selector_.Bind(nullptr); }
+tPelEnumProperty::~tPelEnumProperty() {
+    selector_.Bind(nullptr);
+}
 
 void tPelEnumProperty::SetControl(IControl* control) {
     controlHandler_ = selector_.Bind(control);
-    if (control)
-        Refresh();
+    if (control) Refresh();
 }
 
-int tPelEnumProperty::AsInteger() const { return typeInfo_.OrdinalOf(Value()); }
+int tPelEnumProperty::AsInteger() const {
+    return typeInfo_.OrdinalOf(Value());
+}
 
 void tPelEnumProperty::SetAsInteger(int value) {
     if (value < typeInfo_.MinOrdinal() || value > typeInfo_.MaxOrdinal())
@@ -99,7 +101,9 @@ void tPelEnumProperty::SetAsInteger(int value) {
     SetValueText(typeInfo_.NameOf(value));
 }
 
-QString tPelEnumProperty::ValueToText(int value) const { return Translate(EnumDisplayText(typeInfo_.NameOf(value))); }
+QString tPelEnumProperty::ValueToText(int value) const {
+    return Translate(EnumDisplayText(typeInfo_.NameOf(value)));
+}
 
 void tPelEnumProperty::SetMax(int value) {
     tPelBaseEnumProperty::SetMax(value);
@@ -119,8 +123,7 @@ void tPelEnumProperty::SetEnabled(bool flag) {
 void tPelEnumProperty::Changed(tPelBaseProperty* sender) {
     tPelBaseEnumProperty::Changed(sender);
     const int index = ValueToIndex(AsInteger());
-    if (index != selector_.ItemIndex())
-        selector_.SetItemIndex(index);
+    if (index != selector_.ItemIndex()) selector_.SetItemIndex(index);
 }
 
 void tPelEnumProperty::Clear() {
@@ -130,19 +133,16 @@ void tPelEnumProperty::Clear() {
 }
 
 void tPelEnumProperty::Refresh() {
-    if (!selector_.Control())
-        return;
+    if (!selector_.Control()) return;
     selector_.ClearItems();
     for (int ordinal = Min(); ordinal <= Max(); ++ordinal)
-        if (IsAllowed(ordinal))
-            selector_.AddItem(ValueToText(ordinal));
+        if (IsAllowed(ordinal)) selector_.AddItem(ValueToText(ordinal));
     selector_.SetItemIndex(ValueToIndex(AsInteger()));
 }
 
 void tPelEnumProperty::SelectionChanged(tObject* sender) {
     SetAsInteger(IndexToValue(selector_.ItemIndex()));
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (controlHandler_) controlHandler_(sender);
 }
 
 // ============================================================================================
@@ -154,32 +154,27 @@ tPelEnumSetProperty::tPelEnumSetProperty(const QString& name, tPelCompoundProper
     : tPelBaseEnumProperty(name, owner), typeInfo_(typeInfo) {}
 
 tPelEnumSetProperty::~tPelEnumSetProperty() {
-    if (checkList_)
-        checkList_->SetOnClickCheck(controlHandler_);
+    if (checkList_) checkList_->SetOnClickCheck(controlHandler_);
 }
 
 bool tPelEnumSetProperty::IsFlagSet(int ordinal) const {
     int value = 0;
-    if (ordinal < 0 || ordinal > 15 || !TryStrToInt(Value(), value))
-        return false;
+    if (ordinal < 0 || ordinal > 15 || !TryStrToInt(Value(), value)) return false;
     return (uint32_t(value) >> ordinal) & 1u;
 }
 
 void tPelEnumSetProperty::SetFlag(int ordinal, bool flag) {
-    if (ordinal < 0 || ordinal > 15)
-        return;
+    if (ordinal < 0 || ordinal > 15) return;
     int value = 0;
     TryStrToInt(Value(), value); // a value that is not a number counts as no flags
     const uint32_t bit = 1u << ordinal;
     const uint32_t x = flag ? uint32_t(value) | bit : uint32_t(value) & ~bit;
     SetAsInteger(int(x));
-    if (checkList_)
-        Refresh();
+    if (checkList_) Refresh();
 }
 
 void tPelEnumSetProperty::SetCheckList(ICheckListBox* control) {
-    if (checkList_)
-        checkList_->SetOnClickCheck(controlHandler_);
+    if (checkList_) checkList_->SetOnClickCheck(controlHandler_);
     checkList_ = control;
     controlHandler_ = nullptr;
     if (checkList_) {
@@ -205,8 +200,7 @@ void tPelEnumSetProperty::SetMin(int value) {
 
 void tPelEnumSetProperty::SetEnabled(bool flag) {
     tPelBaseEnumProperty::SetEnabled(flag);
-    if (checkList_)
-        checkList_->SetEnabled(flag);
+    if (checkList_) checkList_->SetEnabled(flag);
 }
 
 void tPelEnumSetProperty::Clear() {
@@ -216,21 +210,18 @@ void tPelEnumSetProperty::Clear() {
 }
 
 void tPelEnumSetProperty::Refresh() {
-    if (!checkList_)
-        return;
+    if (!checkList_) return;
     checkList_->SetOwnerDrawFixed();
     checkList_->ClearItems();
     int count = 0;
     for (int ordinal = Min(); ordinal <= Max(); ++ordinal) {
-        if (!IsAllowed(ordinal))
-            continue;
+        if (!IsAllowed(ordinal)) continue;
         checkList_->AddItem(ValueToText(ordinal));
         checkList_->SetChecked(count, IsFlagSet(ordinal));
         ++count;
     }
     checkList_->SetVisible(count > 0);
-    if (count > 0)
-        checkList_->SetItemHeight(checkList_->ClientHeight() / count);
+    if (count > 0) checkList_->SetItemHeight(checkList_->ClientHeight() / count);
     checkList_->SetEnabled(Enabled());
 }
 
@@ -240,10 +231,8 @@ void tPelEnumSetProperty::CheckListClicked(tObject* sender) {
     if (checkList_) {
         uint32_t sum = 0;
         for (int i = 0; i < checkList_->Count(); ++i)
-            if (checkList_->Checked(i))
-                sum |= 1u << IndexToValue(i);
+            if (checkList_->Checked(i)) sum |= 1u << IndexToValue(i);
         SetAsInteger(int(sum));
     }
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (controlHandler_) controlHandler_(sender);
 }

@@ -31,18 +31,15 @@ private:
     QHash<QString, int> byLowerName_;
 };
 
-template <class T>
-struct tEnumTraits; // specialised by ZCFG_ENUM
+template <class T> struct tEnumTraits; // specialised by ZCFG_ENUM
 
-template <class T>
-const tEnumTypeInfo& EnumTypeInfo() {
+template <class T> const tEnumTypeInfo& EnumTypeInfo() {
     return tEnumTraits<T>::Info();
 }
 
 #define ZCFG_ENUM(Type, ...)                                                                                 \
     enum Type : uint8_t { __VA_ARGS__ };                                                                     \
-    template <>                                                                                              \
-    struct tEnumTraits<Type> {                                                                               \
+    template <> struct tEnumTraits<Type> {                                                                   \
         static const tEnumTypeInfo& Info() {                                                                 \
             static const tEnumTypeInfo info(#Type, #__VA_ARGS__);                                            \
             return info;                                                                                     \
@@ -107,10 +104,10 @@ private:
     tNotifyEvent controlHandler_;
 };
 
-template <class T>
-class tPelEnum : public tPelEnumProperty {
+template <class T> class tPelEnum : public tPelEnumProperty {
 public:
-    tPelEnum(const QString& name, tPelCompoundProperty* owner) : tPelEnumProperty(name, owner, EnumTypeInfo<T>()) {}
+    tPelEnum(const QString& name, tPelCompoundProperty* owner)
+        : tPelEnumProperty(name, owner, EnumTypeInfo<T>()) {}
     T AsEnum() const { return T(AsInteger()); }
     void SetAsEnum(T value) { SetAsInteger(int(value)); }
 };
@@ -142,8 +139,7 @@ private:
     tNotifyEvent controlHandler_;
 };
 
-template <class T>
-class tPelEnumSet : public tPelEnumSetProperty {
+template <class T> class tPelEnumSet : public tPelEnumSetProperty {
 public:
     tPelEnumSet(const QString& name, tPelCompoundProperty* owner)
         : tPelEnumSetProperty(name, owner, EnumTypeInfo<T>()) {}

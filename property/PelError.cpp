@@ -20,12 +20,12 @@ bool TryStrToInt(const QString& text, int& value) noexcept {
     if (i < n && text[i] == QLatin1Char('$')) {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text[i] == QLatin1Char('0') && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+    } else if (i + 1 < n && text[i] == QLatin1Char('0') &&
+               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
         base = 16;
         i += 2;
     }
-    if (i >= n)
-        return false;
+    if (i >= n) return false;
     qint64 acc = 0;
     for (; i < n; ++i) {
         int digit = -1;
@@ -36,14 +36,12 @@ bool TryStrToInt(const QString& text, int& value) noexcept {
             digit = c - 'a' + 10;
         else if (base == 16 && c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
-        if (digit < 0)
-            return false;
+        if (digit < 0) return false;
         acc = acc * base + digit;
         // Hexadecimal texts may spell the full 32-bit pattern ("$FFFFFFFF" is -1); decimal may not overflow.
         const qint64 limit = base == 16 ? qint64(std::numeric_limits<quint32>::max())
                                         : qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
-        if (acc > limit)
-            return false;
+        if (acc > limit) return false;
     }
     if (base == 16 && !negative)
         value = int(quint32(acc));
@@ -54,8 +52,7 @@ bool TryStrToInt(const QString& text, int& value) noexcept {
 
 int StrToInt(const QString& text) {
     int value = 0;
-    if (!TryStrToInt(text, value))
-        throw EConvertError(text);
+    if (!TryStrToInt(text, value)) throw EConvertError(text);
     return value;
 }
 
@@ -90,4 +87,6 @@ void PresentMessage(MessageKind kind, const QString& text) {
     --showingDepth;
 }
 
-bool MessageIsShowing() noexcept { return showingDepth > 0; }
+bool MessageIsShowing() noexcept {
+    return showingDepth > 0;
+}

@@ -49,8 +49,7 @@ bool MessageIsShowing() noexcept;
 
 // Runs f, catching any error and showing it in the application's error box. Every slot, timer
 // handler and event handler that may raise goes through this, so no error reaches Qt's event loop.
-template <class F>
-bool Guarded(F&& f) noexcept {
+template <class F> bool Guarded(F&& f) noexcept {
     try {
         std::forward<F>(f)();
         return true;

@@ -12,21 +12,18 @@ bool localeAwareSame(const QString& a, const QString& b) {
 } // namespace
 
 tPelFileProperty::~tPelFileProperty() {
-    if (mainForm_)
-        mainForm_->SetOnCloseQuery(chainedCloseQuery_);
+    if (mainForm_) mainForm_->SetOnCloseQuery(chainedCloseQuery_);
 }
 
 void tPelFileProperty::SetModified(bool flag) {
     tPelCompoundProperty::SetModified(flag);
-    if (saveDialog_)
-        saveDialog_->SetModified(flag);
+    if (saveDialog_) saveDialog_->SetModified(flag);
     UpdateCaption();
 }
 
 void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     saveDialog_ = dialog;
-    if (!dialog)
-        return;
+    if (!dialog) return;
     chainedSave_ = dialog->OnSave();
     dialog->SetOnSave([this](tObject* sender, bool& ok, const QString& name) { SaveFile(sender, ok, name); });
     dialog->SetOnLoad([this](tObject* sender, bool& ok, const QString& name) { LoadFile(sender, ok, name); });
@@ -45,64 +42,53 @@ void tPelFileProperty::SetMainForm(IMainForm* form) {
 
 void tPelFileProperty::SetHelpCaption(const QString& caption) {
     helpCaption_ = caption;
-    if (menus_)
-        menus_->UpdateHelpItems();
+    if (menus_) menus_->UpdateHelpItems();
 }
 
 void tPelFileProperty::SetUndoEnabled(bool flag) {
     undoEnabled_ = flag;
-    if (menus_)
-        menus_->UpdateEditItems();
+    if (menus_) menus_->UpdateEditItems();
 }
 
 void tPelFileProperty::SetRedoEnabled(bool flag) {
     redoEnabled_ = flag;
-    if (menus_)
-        menus_->UpdateEditItems();
+    if (menus_) menus_->UpdateEditItems();
 }
 
 void tPelFileProperty::SetAboutBox(std::function<void()> showAbout) {
     showAbout_ = std::move(showAbout);
-    if (menus_)
-        menus_->UpdateHelpItems();
+    if (menus_) menus_->UpdateHelpItems();
 }
 
 void tPelFileProperty::ShowAbout() const {
-    if (showAbout_)
-        showAbout_();
+    if (showAbout_) showAbout_();
 }
 
 void tPelFileProperty::UpdateCaption() {
-    if (!mainForm_)
-        return;
+    if (!mainForm_) return;
     QString caption = captionBase_ + QStringLiteral(" - ");
-    caption += fileName_.isEmpty() ? QLatin1Char('<') + Translate(QStringLiteral("No Name")) + QLatin1Char('>')
-                                   : QFileInfo(fileName_).fileName();
-    if (Modified())
-        caption += QStringLiteral(" *");
+    caption += fileName_.isEmpty()
+                   ? QLatin1Char('<') + Translate(QStringLiteral("No Name")) + QLatin1Char('>')
+                   : QFileInfo(fileName_).fileName();
+    if (Modified()) caption += QStringLiteral(" *");
     mainForm_->SetCaption(caption);
 }
 
 void tPelFileProperty::UpdateHistoryMenu() {
-    if (menus_)
-        menus_->UpdateHistoryMenu();
+    if (menus_) menus_->UpdateHistoryMenu();
 }
 
 void tPelFileProperty::CloseQuery(tObject* sender, bool& canClose) {
-    if (chainedCloseQuery_)
-        chainedCloseQuery_(sender, canClose);
-    if (canClose && saveDialog_)
-        canClose = saveDialog_->QuerySave();
-    if (canClose && savePlacementOnClose_ && saveDialog_)
-        saveDialog_->SaveMainWindowPlacement();
+    if (chainedCloseQuery_) chainedCloseQuery_(sender, canClose);
+    if (canClose && saveDialog_) canClose = saveDialog_->QuerySave();
+    if (canClose && savePlacementOnClose_ && saveDialog_) saveDialog_->SaveMainWindowPlacement();
 }
 
 // ---- Commands ------------------------------------------------------------------------------
 
 bool tPelFileProperty::NewDocument() {
     const bool ok = !Modified() || !saveDialog_ || saveDialog_->QuerySave();
-    if (!ok)
-        return false;
+    if (!ok) return false;
     Clear();
     fileName_.clear();
     SetModified(false);
@@ -112,8 +98,7 @@ bool tPelFileProperty::NewDocument() {
 }
 
 bool tPelFileProperty::Open(const QString& fileName) {
-    if (saveDialog_)
-        return fileName.isEmpty() ? saveDialog_->OpenWithDialog() : saveDialog_->Open(fileName);
+    if (saveDialog_) return fileName.isEmpty() ? saveDialog_->OpenWithDialog() : saveDialog_->Open(fileName);
     bool ok = true;
     LoadFile(this, ok, fileName);
     UpdateHistoryMenu();
@@ -122,8 +107,7 @@ bool tPelFileProperty::Open(const QString& fileName) {
 
 bool tPelFileProperty::Save(bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_)
-        return saveDialog_->Save(fileName_);
+    if (saveDialog_) return saveDialog_->Save(fileName_);
     bool ok = true;
     SaveFile(this, ok, fileName_);
     return ok;
@@ -131,8 +115,7 @@ bool tPelFileProperty::Save(bool shortFormat) {
 
 bool tPelFileProperty::SaveAs(const QString& fileName, bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_)
-        return saveDialog_->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
+    if (saveDialog_) return saveDialog_->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
     bool ok = true;
     SaveFile(this, ok, fileName.isEmpty() ? fileName_ : fileName);
     return ok;
@@ -140,13 +123,14 @@ bool tPelFileProperty::SaveAs(const QString& fileName, bool shortFormat) {
 
 void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileName) {
     const QString target = fileName.isEmpty() ? fileName_ : fileName;
-    if (chainedSave_)
-        chainedSave_(sender, ok, target);
+    if (chainedSave_) chainedSave_(sender, ok, target);
     QString error;
     if (target.isEmpty() || !SaveToFile(target, error, shortFormat_)) {
         ok = false;
-        PresentMessage(MessageKind::Error, QStringLiteral("Cannot save \"%1\": %2")
-                                               .arg(QFileInfo(target).fileName(), error.isEmpty() ? QStringLiteral("no file name") : error));
+        PresentMessage(
+            MessageKind::Error,
+            QStringLiteral("Cannot save \"%1\": %2")
+                .arg(QFileInfo(target).fileName(), error.isEmpty() ? QStringLiteral("no file name") : error));
         return;
     }
     ok = true;
@@ -158,11 +142,11 @@ void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileNa
     const QString shownName = QFileInfo(fileName).fileName();
     ok = result.ok();
     if (!result.touchedDocument()) {
-        PresentMessage(MessageKind::Error, QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
+        PresentMessage(MessageKind::Error,
+                       QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
         return;
     }
-    if (onAfterLoad_)
-        onAfterLoad_(sender, ok, fileName_);
+    if (onAfterLoad_) onAfterLoad_(sender, ok, fileName_);
     if (!result.errors.isEmpty())
         PresentMessage(MessageKind::Warning, ProblemsText(shownName, result.errors));
 }
@@ -181,8 +165,7 @@ tLoadResult tPelFileProperty::LoadFromFile(const QString& fileName) {
     tLoadResult result = LoadFromLines(lines);
     if (result.touchedDocument()) {
         fileName_ = fileName;
-        if (saveDialog_)
-            saveDialog_->SetFullFileName(fileName_);
+        if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
         UpdateCaption();
     }
     return result;
@@ -200,7 +183,8 @@ tLoadResult tPelFileProperty::LoadFromLines(const tLines& lines) {
     if (parsed && localeAwareSame(name, TypeKeyword() + QLatin1Char(' ') + Name())) {
         // the long format
     } else if (parsed && localeAwareSame(name, Name())) {
-        AddError(&result.errors, 0, 0, QStringLiteral("Warning - Short format. May not be backwards compatible"));
+        AddError(&result.errors, 0, 0,
+                 QStringLiteral("Warning - Short format. May not be backwards compatible"));
     } else {
         result.status = tLoadResult::WrongFile;
         result.message = QStringLiteral("Error - wrong file");
@@ -208,8 +192,7 @@ tLoadResult tPelFileProperty::LoadFromLines(const tLines& lines) {
     }
     int lineIndex = 1;
     const bool bodyOk = ReadBody(lines, lineIndex, &result.errors);
-    if (errors_)
-        *errors_ += result.errors;
+    if (errors_) *errors_ += result.errors;
     result.status = bodyOk && result.errors.isEmpty() ? tLoadResult::Loaded : tLoadResult::LoadedWithProblems;
     SetModified(false);
     // Values read from a file are not edits: the history starts afresh with the loaded document.
@@ -227,13 +210,11 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
     const bool wasModified = Modified();
     const tLines lines = ToLines(shortFormat); // clears every modified flag
     if (!WriteTextFile(fileName, lines, error)) {
-        if (wasModified)
-            SetModified(true);
+        if (wasModified) SetModified(true);
         return false;
     }
     fileName_ = fileName;
-    if (saveDialog_)
-        saveDialog_->SetFullFileName(fileName_);
+    if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
     SetModified(false);
     return true;
 }
@@ -241,7 +222,8 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
 int tPelFileProperty::ErrorLineNumber(const tError& error) {
     // "Unexpected" entries are recorded one past the index of their line, and the end of the file at
     // the line count; every other entry at the 0-based index of its line.
-    if (error.Text.startsWith(QStringLiteral("Unexpected \"")) || error.Text == QLatin1String("Unexpected end of file"))
+    if (error.Text.startsWith(QStringLiteral("Unexpected \"")) ||
+        error.Text == QLatin1String("Unexpected end of file"))
         return qMax(1, error.Line);
     return error.Line + 1;
 }
@@ -251,7 +233,6 @@ QString tPelFileProperty::ProblemsText(const QString& fileName, const tErrorList
     QString text = QStringLiteral("\"%1\" was loaded with problems:").arg(fileName);
     for (int i = 0; i < errors.size() && i < shown; ++i)
         text += QStringLiteral("\nLine %1: %2").arg(ErrorLineNumber(errors[i])).arg(errors[i].Text);
-    if (errors.size() > shown)
-        text += QStringLiteral("\n... and %1 more").arg(errors.size() - shown);
+    if (errors.size() > shown) text += QStringLiteral("\n... and %1 more").arg(errors.size() - shown);
     return text;
 }

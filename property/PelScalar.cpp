@@ -3,33 +3,33 @@
 #include "property/PelError.h"
 
 namespace {
-QString editorNotRecognised(const QString& name) { return QStringLiteral("Editor type not recognised for ") + name; }
+QString editorNotRecognised(const QString& name) {
+    return QStringLiteral("Editor type not recognised for ") + name;
+}
 } // namespace
 
 // ============================================================================================
 // tPelTextProperty
 // ============================================================================================
 
-tPelTextProperty::~tPelTextProperty() { unbind(); }
+tPelTextProperty::~tPelTextProperty() {
+    unbind();
+}
 
 void tPelTextProperty::unbind() {
     // The previous control always gets its own handler back, so it no longer edits this node.
-    if (edit_)
-        edit_->SetOnChange(controlHandler_);
+    if (edit_) edit_->SetOnChange(controlHandler_);
     edit_ = nullptr;
     controlHandler_ = nullptr;
 }
 
 void tPelTextProperty::SetEdit(IControl* control) {
-    if (control && control == edit_)
-        return;
+    if (control && control == edit_) return;
     unbind();
-    if (!control)
-        return;
+    if (!control) return;
     control->SetEnabled(Enabled());
     auto* edit = dynamic_cast<IEditBox*>(control);
-    if (!edit)
-        throw EZcfgError(editorNotRecognised(Name()));
+    if (!edit) throw EZcfgError(editorNotRecognised(Name()));
     edit_ = edit;
     controlHandler_ = edit->OnChange();
     edit->SetOnChange([this](tObject* sender) { EditChanged(sender); });
@@ -37,22 +37,18 @@ void tPelTextProperty::SetEdit(IControl* control) {
 }
 
 void tPelTextProperty::EditChanged(tObject* sender) {
-    if (edit_)
-        SetValueText(edit_->Text());
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (edit_) SetValueText(edit_->Text());
+    if (controlHandler_) controlHandler_(sender);
 }
 
 void tPelTextProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
-    if (edit_ && edit_->Text() != Value())
-        edit_->SetText(Value());
+    if (edit_ && edit_->Text() != Value()) edit_->SetText(Value());
 }
 
 void tPelTextProperty::SetEnabled(bool flag) {
     tPelSimpleProperty::SetEnabled(flag);
-    if (edit_)
-        edit_->SetEnabled(flag);
+    if (edit_) edit_->SetEnabled(flag);
 }
 
 // ============================================================================================
@@ -60,23 +56,19 @@ void tPelTextProperty::SetEnabled(bool flag) {
 // ============================================================================================
 
 tPelBooleanProperty::~tPelBooleanProperty() {
-    if (checkBox_)
-        checkBox_->SetOnClick(controlHandler_);
+    if (checkBox_) checkBox_->SetOnClick(controlHandler_);
 }
 
 void tPelBooleanProperty::SetAsBoolean(bool flag) {
     SetValueText(flag ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-    if (checkBox_ && checkBox_->Checked() != AsBoolean())
-        checkBox_->SetChecked(AsBoolean());
+    if (checkBox_ && checkBox_->Checked() != AsBoolean()) checkBox_->SetChecked(AsBoolean());
 }
 
 void tPelBooleanProperty::SetCheckBox(ICheckBox* control) {
-    if (checkBox_)
-        checkBox_->SetOnClick(controlHandler_);
+    if (checkBox_) checkBox_->SetOnClick(controlHandler_);
     checkBox_ = control;
     controlHandler_ = nullptr;
-    if (!checkBox_)
-        return;
+    if (!checkBox_) return;
     controlHandler_ = checkBox_->OnClick();
     checkBox_->SetOnClick([this](tObject* sender) { CheckBoxClicked(sender); });
     checkBox_->SetChecked(AsBoolean());
@@ -84,71 +76,65 @@ void tPelBooleanProperty::SetCheckBox(ICheckBox* control) {
 }
 
 void tPelBooleanProperty::CheckBoxClicked(tObject* sender) {
-    if (checkBox_ && checkBox_->Checked() != AsBoolean())
-        SetAsBoolean(checkBox_->Checked());
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (checkBox_ && checkBox_->Checked() != AsBoolean()) SetAsBoolean(checkBox_->Checked());
+    if (controlHandler_) controlHandler_(sender);
 }
 
 void tPelBooleanProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
     // Setting the box fires its click handler, so the page's own handler also runs after undo, file
     // load or device read.
-    if (checkBox_ && checkBox_->Checked() != AsBoolean())
-        checkBox_->SetChecked(AsBoolean());
+    if (checkBox_ && checkBox_->Checked() != AsBoolean()) checkBox_->SetChecked(AsBoolean());
 }
 
 void tPelBooleanProperty::SetEnabled(bool flag) {
     tPelSimpleProperty::SetEnabled(flag);
-    if (checkBox_)
-        checkBox_->SetEnabled(Enabled());
+    if (checkBox_) checkBox_->SetEnabled(Enabled());
 }
 
 // ============================================================================================
 // Integers
 // ============================================================================================
 
-int tPelBaseIntegerProperty::AsInteger() const { return StrToInt(Value()); }
+int tPelBaseIntegerProperty::AsInteger() const {
+    return StrToInt(Value());
+}
 
-void tPelBaseIntegerProperty::SetAsInteger(int value) { SetValueText(QString::number(value)); }
+void tPelBaseIntegerProperty::SetAsInteger(int value) {
+    SetValueText(QString::number(value));
+}
 
-QString tPelBaseIntegerProperty::ValueToText(int value) const { return QString::number(value); }
+QString tPelBaseIntegerProperty::ValueToText(int value) const {
+    return QString::number(value);
+}
 
 tPelIntegerProperty::~tPelIntegerProperty() {
-    if (spinEdit_)
-        spinEdit_->SetOnChange(controlHandler_);
+    if (spinEdit_) spinEdit_->SetOnChange(controlHandler_);
 }
 
 void tPelIntegerProperty::SetSpinEdit(ISpinEdit* control) {
-    if (control && control == spinEdit_)
-        return;
-    if (spinEdit_)
-        spinEdit_->SetOnChange(controlHandler_);
+    if (control && control == spinEdit_) return;
+    if (spinEdit_) spinEdit_->SetOnChange(controlHandler_);
     spinEdit_ = control;
     controlHandler_ = nullptr;
-    if (!spinEdit_)
-        return;
+    if (!spinEdit_) return;
     controlHandler_ = spinEdit_->OnChange();
     spinEdit_->SetMaxValue(Max());
     spinEdit_->SetMinValue(Min());
     spinEdit_->SetOnChange([this](tObject* sender) { SpinEditChanged(sender); });
     int value = 0;
-    if (TryStrToInt(Value(), value))
-        spinEdit_->SetValue(value);
+    if (TryStrToInt(Value(), value)) spinEdit_->SetValue(value);
     SetEnabled(Enabled());
 }
 
 void tPelIntegerProperty::SpinEditChanged(tObject* sender) {
-    if (spinEdit_)
-        SetAsInteger(spinEdit_->Value());
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (spinEdit_) SetAsInteger(spinEdit_->Value());
+    if (controlHandler_) controlHandler_(sender);
 }
 
 void tPelIntegerProperty::SetEnabled(bool flag) {
     tPelBaseIntegerProperty::SetEnabled(flag);
-    if (!spinEdit_)
-        return;
+    if (!spinEdit_) return;
     spinEdit_->SetEnabled(flag);
     spinEdit_->SetEditable(flag);
     spinEdit_->SetMinValue(Min());
@@ -158,43 +144,36 @@ void tPelIntegerProperty::SetEnabled(bool flag) {
 void tPelIntegerProperty::Changed(tPelBaseProperty* sender) {
     tPelBaseIntegerProperty::Changed(sender);
     int value = 0;
-    if (spinEdit_ && TryStrToInt(Value(), value) && spinEdit_->Value() != value)
-        spinEdit_->SetValue(value);
+    if (spinEdit_ && TryStrToInt(Value(), value) && spinEdit_->Value() != value) spinEdit_->SetValue(value);
 }
 
 void tPelIntegerProperty::SetAsInteger(int value) {
     tPelBaseIntegerProperty::SetAsInteger(value);
-    if (spinEdit_ && spinEdit_->Value() != value)
-        spinEdit_->SetValue(value);
+    if (spinEdit_ && spinEdit_->Value() != value) spinEdit_->SetValue(value);
 }
 
 void tPelIntegerProperty::SetMax(int value) {
     tPelBaseIntegerProperty::SetMax(value);
-    if (spinEdit_)
-        spinEdit_->SetMaxValue(value);
+    if (spinEdit_) spinEdit_->SetMaxValue(value);
 }
 
 void tPelIntegerProperty::SetMin(int value) {
     tPelBaseIntegerProperty::SetMin(value);
-    if (spinEdit_)
-        spinEdit_->SetMinValue(value);
+    if (spinEdit_) spinEdit_->SetMinValue(value);
 }
 
 bool tPelIntegerProperty::IsUnchanged() {
     int value = 0;
     int reference = 0;
-    if (TryStrToInt(Value(), value) && TryStrToInt(Reference(), reference))
-        return value == reference;
+    if (TryStrToInt(Value(), value) && TryStrToInt(Reference(), reference)) return value == reference;
     return tPelBaseIntegerProperty::IsUnchanged();
 }
 
 QString tPelIntegerProperty::GetComment() {
-    if (!Comment().isEmpty())
-        return Comment();
+    if (!Comment().isEmpty()) return Comment();
     // A value that is not an integer has no comment; it is written back as it was read.
     int value = 0;
-    if (!TryStrToInt(Value(), value))
-        return QString();
+    if (!TryStrToInt(Value(), value)) return QString();
     const QString shown = ValueToText(value);
     return shown != Value() ? shown : QString();
 }
@@ -218,14 +197,12 @@ QStringList tMemoProperty::SplitLines(const QString& text) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             lines.append(current);
             current.clear();
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
         } else {
             current += c;
         }
     }
-    if (!current.isEmpty())
-        lines.append(current);
+    if (!current.isEmpty()) lines.append(current);
     return lines;
 }
 
@@ -245,8 +222,7 @@ void tMemoProperty::Clear() {
 void tMemoProperty::SetLinesFrom(const QStringList& lines) {
     const QString newText = JoinLines(lines);
     const QString oldText = JoinLines(lines_);
-    if (newText == oldText)
-        return;
+    if (newText == oldText) return;
     const bool notify = !Undoing() && !IsLoading();
     if (Undoing()) {
         RecordRedo(this, ckValue, oldText);
@@ -263,29 +239,23 @@ void tMemoProperty::SetLinesFrom(const QStringList& lines) {
         SetModified(true);
         Changed(this);
     } catch (...) {
-        if (notify)
-            EndChange(this, ckValue, newText);
+        if (notify) EndChange(this, ckValue, newText);
         throw;
     }
-    if (notify)
-        EndChange(this, ckValue, newText);
+    if (notify) EndChange(this, ckValue, newText);
 }
 
 void tMemoProperty::CopyLinesTo(IMemoControl* control) {
-    if (!control)
-        return;
+    if (!control) return;
     setUpdating(true);
     control->SetLines(lines_);
     setUpdating(false);
 }
 
 void tMemoProperty::MemoChanged(tObject* sender) {
-    if (Updating())
-        return;
-    if (memo_)
-        SetLinesFrom(memo_->Lines());
-    if (controlHandler_)
-        controlHandler_(sender);
+    if (Updating()) return;
+    if (memo_) SetLinesFrom(memo_->Lines());
+    if (controlHandler_) controlHandler_(sender);
 }
 
 void tMemoProperty::SetMemo(IMemoControl* control) {
@@ -295,8 +265,7 @@ void tMemoProperty::SetMemo(IMemoControl* control) {
     }
     memo_ = control;
     controlHandler_ = nullptr;
-    if (!memo_)
-        return;
+    if (!memo_) return;
     CopyLinesTo(memo_);
     controlHandler_ = memo_->OnChange();
     memo_->SetOnChange([this](tObject* sender) { MemoChanged(sender); });

@@ -99,7 +99,9 @@ public:
     ~tMemoProperty() override;
 
     const QStringList& Lines() const { return lines_; }
-    QString GetLine(int index) const { return index >= 0 && index < lines_.size() ? lines_[index] : QString(); }
+    QString GetLine(int index) const {
+        return index >= 0 && index < lines_.size() ? lines_[index] : QString();
+    }
     void SetLinesFrom(const QStringList& lines);
     void CopyLinesTo(IMemoControl* control);
     void SetMemo(IMemoControl* control);

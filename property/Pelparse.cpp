@@ -13,8 +13,7 @@
 
 tPelBaseProperty::tPelBaseProperty(const QString& name, tPelCompoundProperty* owner)
     : name_(TrimControl(name)), owner_(owner) {
-    if (owner_)
-        owner_->Children().Append(this);
+    if (owner_) owner_->Children().Append(this);
     SetModified(true);
 }
 
@@ -29,8 +28,7 @@ void tPelBaseProperty::SetKey(const QString& key) {
     const QString old = key_;
     key_ = key;
     hasKey_ = !key.isEmpty();
-    if (owner_ && old != key_)
-        owner_->Children().Rekey(this, old);
+    if (owner_ && old != key_) owner_->Children().Rekey(this, old);
 }
 
 void tPelBaseProperty::SetKeyPresent(const QString& key) {
@@ -40,40 +38,33 @@ void tPelBaseProperty::SetKeyPresent(const QString& key) {
 
 void tPelBaseProperty::SetOnChange(tPropertyEvent handler) {
     onChange_ = std::move(handler);
-    if (onChange_)
-        onChange_(this);
+    if (onChange_) onChange_(this);
 }
 
 void tPelBaseProperty::SetModified(bool flag) {
-    if (flag == modified_)
-        return;
+    if (flag == modified_) return;
     modified_ = flag;
-    if (flag && owner_)
-        owner_->SetModified(true);
-    if (onModifiedChange_)
-        onModifiedChange_(this, flag);
+    if (flag && owner_) owner_->SetModified(true);
+    if (onModifiedChange_) onModifiedChange_(this, flag);
 }
 
 void tPelBaseProperty::SetEnabled(bool flag) {
     enabled_ = flag;
-    if (label_)
-        label_->SetEnabled(flag);
+    if (label_) label_->SetEnabled(flag);
 }
 
 void tPelBaseProperty::Changed(tPelBaseProperty* sender) {
-    if (onChange_)
-        onChange_(sender);
-    if (owner_)
-        owner_->Changed(sender);
+    if (onChange_) onChange_(sender);
+    if (owner_) owner_->Changed(sender);
 }
 
-void tPelBaseProperty::Clear() { SetValueText(QString()); }
+void tPelBaseProperty::Clear() {
+    SetValueText(QString());
+}
 
 void tPelBaseProperty::BeginChange(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
-    if (onBeginChange_)
-        onBeginChange_(sender, kind, text);
-    if (owner_)
-        owner_->BeginChange(sender, kind, text);
+    if (onBeginChange_) onBeginChange_(sender, kind, text);
+    if (owner_) owner_->BeginChange(sender, kind, text);
 }
 
 void tPelBaseProperty::RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
@@ -84,10 +75,8 @@ void tPelBaseProperty::RecordUndo(tPelBaseProperty* sender, tChangeKind kind, co
 }
 
 void tPelBaseProperty::EndChange(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
-    if (onEndChange_)
-        onEndChange_(sender, kind, text);
-    if (owner_)
-        owner_->EndChange(sender, kind, text);
+    if (onEndChange_) onEndChange_(sender, kind, text);
+    if (owner_) owner_->EndChange(sender, kind, text);
 }
 
 void tPelBaseProperty::RecordRedo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
@@ -114,11 +103,12 @@ bool tPelBaseProperty::IsUnchanged() {
     }
 }
 
-void tPelBaseProperty::WriteTo(tLines&, bool, int) { SetModified(false); }
+void tPelBaseProperty::WriteTo(tLines&, bool, int) {
+    SetModified(false);
+}
 
 void tPelBaseProperty::Undo(tChangeKind kind, const QString& text) {
-    if (kind != ckValue)
-        return;
+    if (kind != ckValue) return;
     undoing_ = true;
     try {
         SetValueText(text);
@@ -130,8 +120,7 @@ void tPelBaseProperty::Undo(tChangeKind kind, const QString& text) {
 }
 
 void tPelBaseProperty::Redo(tChangeKind kind, const QString& text) {
-    if (kind == ckValue)
-        SetValueText(text);
+    if (kind == ckValue) SetValueText(text);
 }
 
 namespace {
@@ -140,8 +129,7 @@ class EndChangeGuard {
 public:
     EndChangeGuard(tPelBaseProperty* node, bool active) : node_(node), active_(active) {}
     ~EndChangeGuard() noexcept(false) {
-        if (active_)
-            node_->EndChange(node_, ckValue, node_->Value());
+        if (active_) node_->EndChange(node_, ckValue, node_->Value());
     }
 
 private:
@@ -152,12 +140,9 @@ private:
 
 void tPelBaseProperty::SetValueText(const QString& text) {
     const int mode = GetReferenceMode();
-    if (mode == 1 || mode == 2)
-        reference_ = text;
-    if (mode >= 2)
-        return;
-    if (value_ == text)
-        return;
+    if (mode == 1 || mode == 2) reference_ = text;
+    if (mode >= 2) return;
+    if (value_ == text) return;
     const QString old = value_;
     const bool notify = !undoing_ && !IsLoading();
     if (undoing_) {
@@ -166,8 +151,7 @@ void tPelBaseProperty::SetValueText(const QString& text) {
         BeginChange(this, ckValue, old);
     }
     EndChangeGuard guard(this, notify);
-    if (notify)
-        RecordUndo(this, ckValue, old);
+    if (notify) RecordUndo(this, ckValue, old);
     value_ = text;
     SetModified(true);
     Changed(this);
@@ -175,21 +159,18 @@ void tPelBaseProperty::SetValueText(const QString& text) {
 
 bool tPelBaseProperty::Matches(const QString& name, const QString& key) const {
     if (hasKey_) {
-        if (!AsciiSameText(key, key_))
-            return false;
+        if (!AsciiSameText(key, key_)) return false;
     } else if (!key.isEmpty()) {
         return false;
     }
-    if (AsciiSameText(name, name_))
-        return true;
+    if (AsciiSameText(name, name_)) return true;
     const QString keyword = TypeKeyword();
     return !keyword.isEmpty() && AsciiSameText(name, keyword + QLatin1Char(' ') + name_);
 }
 
 bool tPelBaseProperty::IsLoading() const {
     for (const tPelBaseProperty* node = this; node; node = node->owner_)
-        if (node->loading_)
-            return true;
+        if (node->loading_) return true;
     return false;
 }
 
@@ -200,17 +181,17 @@ tPelBaseProperty* tPelBaseProperty::Root() {
     return node;
 }
 
-int tPelBaseProperty::GetReferenceMode() const { return const_cast<tPelBaseProperty*>(this)->Root()->referenceMode_; }
+int tPelBaseProperty::GetReferenceMode() const {
+    return const_cast<tPelBaseProperty*>(this)->Root()->referenceMode_;
+}
 
 void tPelBaseProperty::SetLabel(ILabelControl* label) {
     label_ = label;
-    if (label_)
-        label_->SetEnabled(enabled_);
+    if (label_) label_->SetEnabled(enabled_);
 }
 
 QString tPelBaseProperty::Translate(const QString& text) const {
-    if (!onTranslate_)
-        return text;
+    if (!onTranslate_) return text;
     QString out = text;
     onTranslate_(text, out);
     return out;
@@ -232,8 +213,7 @@ bool tPelSimpleProperty::ReadBody(const tLines&, int&, tErrorList*) {
 void tPelSimpleProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
     const QString comment = GetComment();
     QString line = Indent(indent) + nameWithKey() + QStringLiteral(" = ") + Value();
-    if (!comment.isEmpty())
-        line += QStringLiteral("// ") + comment;
+    if (!comment.isEmpty()) line += QStringLiteral("// ") + comment;
     target.append(line);
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
 }
@@ -256,8 +236,7 @@ tPelBaseProperty* tPelPropertyList::Items(int index) const {
 
 int tPelPropertyList::IndexOf(const tPelBaseProperty* item) const {
     for (size_t i = 0; i < items_.size(); ++i)
-        if (items_[i].get() == item)
-            return int(i);
+        if (items_[i].get() == item) return int(i);
     return -1;
 }
 
@@ -274,24 +253,20 @@ void tPelPropertyList::indexItem(tPelBaseProperty* item) {
     };
     add(item->name_);
     const QString keyword = item->TypeKeyword();
-    if (!keyword.isEmpty())
-        add(keyword + QLatin1Char(' ') + item->name_);
+    if (!keyword.isEmpty()) add(keyword + QLatin1Char(' ') + item->name_);
 }
 
 void tPelPropertyList::unindexItem(tPelBaseProperty* item, const QString& key) {
     auto remove = [&](const QString& name) {
         auto found = index_.find(lookupKey(name, key));
-        if (found == index_.end())
-            return;
+        if (found == index_.end()) return;
         auto& bucket = found.value();
         bucket.erase(std::remove(bucket.begin(), bucket.end(), item), bucket.end());
-        if (bucket.empty())
-            index_.erase(found);
+        if (bucket.empty()) index_.erase(found);
     };
     remove(item->name_);
     const QString keyword = item->TypeKeyword();
-    if (!keyword.isEmpty())
-        remove(keyword + QLatin1Char(' ') + item->name_);
+    if (!keyword.isEmpty()) remove(keyword + QLatin1Char(' ') + item->name_);
 }
 
 void tPelPropertyList::Append(tPelBaseProperty* item) {
@@ -302,7 +277,9 @@ void tPelPropertyList::Append(tPelBaseProperty* item) {
     pendingIndex_.push_back(item);
 }
 
-void tPelPropertyList::RemoveAt(int index) { TakeAt(index).reset(); }
+void tPelPropertyList::RemoveAt(int index) {
+    TakeAt(index).reset();
+}
 
 std::unique_ptr<tPelBaseProperty> tPelPropertyList::TakeAt(int index) {
     if (index < 0 || index >= Count())
@@ -330,8 +307,7 @@ void tPelPropertyList::flushPendingIndex() const {
 tPelBaseProperty* tPelPropertyList::FindMatching(const QString& name, const QString& key) const {
     flushPendingIndex();
     auto found = index_.constFind(lookupKey(name, key));
-    if (found == index_.constEnd() || found->empty())
-        return nullptr;
+    if (found == index_.constEnd() || found->empty()) return nullptr;
     return found->front();
 }
 
@@ -342,20 +318,17 @@ bool localeSameText(const QString& a, const QString& b) {
 
 QString unexpectedMessage(const QString& name, const QString& key) {
     QString quoted = name;
-    if (!key.isEmpty())
-        quoted += QStringLiteral("( ") + key + QStringLiteral(" )");
+    if (!key.isEmpty()) quoted += QStringLiteral("( ") + key + QStringLiteral(" )");
     return QStringLiteral("Unexpected \"") + quoted + QLatin1Char('"');
 }
 } // namespace
 
 tPelBaseProperty* tPelPropertyList::FindChild(const QString& name, const QString& key, bool recursive) const {
     for (const auto& item : items_) {
-        if (localeSameText(item->Name(), name) && localeSameText(item->Key(), key))
-            return item.get();
+        if (localeSameText(item->Name(), name) && localeSameText(item->Key(), key)) return item.get();
         if (recursive)
             if (auto* compound = dynamic_cast<tPelCompoundProperty*>(item.get()))
-                if (auto* found = compound->Children().FindChild(name, key, true))
-                    return found;
+                if (auto* found = compound->Children().FindChild(name, key, true)) return found;
     }
     return nullptr;
 }
@@ -373,16 +346,14 @@ bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* er
             continue;
         }
         ++lineIndex;
-        if (owner_ && AsciiSameText(name, endText))
-            return ok;
+        if (owner_ && AsciiSameText(name, endText)) return ok;
         tPelBaseProperty* child = FindMatching(name, key);
         if (!child) {
             ok = false;
             child = CreateChild(name, key, value, comment, errors, 0, 0);
             AddError(errors, lineIndex, unexpectedMessage(name, key));
         }
-        if (!child)
-            continue;
+        if (!child) continue;
         // A value the node or its change hooks refuse is reported at its line; reading goes on.
         try {
             child->SetValueText(value);
@@ -404,7 +375,8 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
                                                 const QString& comment, tErrorList* errors, int reserved1,
                                                 int reserved2) {
     if (owner_)
-        if (tPelBaseProperty* made = owner_->CreateChild(name, key, value, comment, errors, reserved1, reserved2))
+        if (tPelBaseProperty* made =
+                owner_->CreateChild(name, key, value, comment, errors, reserved1, reserved2))
             return made;
 
     using Maker = tPelBaseProperty* (*)(const QString&, const QString&, tPelCompoundProperty*);
@@ -413,16 +385,21 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
         Maker make;
     };
     static const Keyword keywords[] = {
-        {"Object", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
-             return k.isEmpty() ? Create<tPelCompoundProperty>(n, o) : CreateWithKey<tPelCompoundProperty>(n, k, o);
+        {"Object",
+         [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             return k.isEmpty() ? Create<tPelCompoundProperty>(n, o)
+                                : CreateWithKey<tPelCompoundProperty>(n, k, o);
          }},
-        {"Memo", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+        {"Memo",
+         [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
              return k.isEmpty() ? Create<tMemoProperty>(n, o) : CreateWithKey<tMemoProperty>(n, k, o);
          }},
-        {"Array", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+        {"Array",
+         [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
              return k.isEmpty() ? Create<tPelArrayProperty>(n, o) : CreateWithKey<tPelArrayProperty>(n, k, o);
          }},
-        {"File", [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+        {"File",
+         [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
              return k.isEmpty() ? Create<tPelFileProperty>(n, o) : CreateWithKey<tPelFileProperty>(n, k, o);
          }},
     };
@@ -452,23 +429,22 @@ void tPelPropertyList::ClearModified() {
 tPelCompoundProperty::tPelCompoundProperty(const QString& name, tPelCompoundProperty* owner)
     : tPelBaseProperty(name, owner), children_(std::make_unique<tPelPropertyList>(this)) {}
 
-tPelCompoundProperty::~tPelCompoundProperty() { children_.reset(); }
+tPelCompoundProperty::~tPelCompoundProperty() {
+    children_.reset();
+}
 
 tPelBaseProperty* tPelCompoundProperty::Child(const QString& name) const {
     return children_->FindMatching(name, QString());
 }
 
 void tPelCompoundProperty::SetModified(bool flag) {
-    if (flag == Modified())
-        return;
+    if (flag == Modified()) return;
     tPelBaseProperty::SetModified(flag);
-    if (!flag && children_)
-        children_->ClearModified();
+    if (!flag && children_) children_->ClearModified();
 }
 
 void tPelCompoundProperty::SetEnabled(bool flag) {
-    if (flag == Enabled())
-        return;
+    if (flag == Enabled()) return;
     tPelBaseProperty::SetEnabled(flag);
     for (int i = 0; i < children_->Count(); ++i)
         children_->Items(i)->SetEnabled(flag);
@@ -513,18 +489,15 @@ bool tPelCompoundProperty::IsUnchanged() {
     }
     if (consult)
         for (int i = 0; i < children_->Count(); ++i)
-            if (!children_->Items(i)->IsUnchanged())
-                return false;
+            if (!children_->Items(i)->IsUnchanged()) return false;
     return result;
 }
 
 QString tPelBaseProperty::headerLine(bool shortFormat, int indent) const {
     QString line = Indent(indent);
-    if (!shortFormat)
-        line += TypeKeyword() + QLatin1Char(' ');
+    if (!shortFormat) line += TypeKeyword() + QLatin1Char(' ');
     line += nameWithKey();
-    if (!Value().isEmpty())
-        line += QStringLiteral(" = ") + Value();
+    if (!Value().isEmpty()) line += QStringLiteral(" = ") + Value();
     return line;
 }
 
@@ -536,7 +509,7 @@ void tPelCompoundProperty::WriteTo(tLines& target, bool shortFormat, int indent)
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
 }
 
-tPelBaseProperty* tPelCompoundProperty::CreateChild(const QString&, const QString&, const QString&, const QString&,
-                                                    tErrorList*, int, int) {
+tPelBaseProperty* tPelCompoundProperty::CreateChild(const QString&, const QString&, const QString&,
+                                                    const QString&, tErrorList*, int, int) {
     return nullptr;
 }

@@ -27,8 +27,7 @@ using tTranslateEvent = std::function<void(const QString& text, QString& out)>;
 
 // Builds a node in two phases: the constructors (which create children), then AfterConstruction,
 // which applies the class defaults through the virtual Clear and ends the loading state.
-template <class T, class... Args>
-T* Create(Args&&... args) {
+template <class T, class... Args> T* Create(Args&&... args) {
     T* node = new T(std::forward<Args>(args)...);
     node->AfterConstruction();
     return node;
@@ -195,7 +194,7 @@ public:
 
     // Ownership.
     void Append(tPelBaseProperty* item);
-    void RemoveAt(int index);                          // destroys the item
+    void RemoveAt(int index);                            // destroys the item
     std::unique_ptr<tPelBaseProperty> TakeAt(int index); // hands the item to the caller
     void Rekey(tPelBaseProperty* item, const QString& oldKey);
 
@@ -208,7 +207,7 @@ private:
     tPelCompoundProperty* owner_;
     std::vector<std::unique_ptr<tPelBaseProperty>> items_;
     QHash<QString, std::vector<tPelBaseProperty*>> index_; // each bucket in list order
-    std::vector<tPelBaseProperty*> pendingIndex_; // appended, not yet indexed
+    std::vector<tPelBaseProperty*> pendingIndex_;          // appended, not yet indexed
     quint64 nextSequence_ = 1;
 };
 
@@ -253,4 +252,6 @@ private:
 };
 
 // n blanks.
-inline QString Indent(int n) { return QString(n, QLatin1Char(' ')); }
+inline QString Indent(int n) {
+    return QString(n, QLatin1Char(' '));
+}

@@ -2,7 +2,9 @@
 
 #include "property/PelError.h"
 
-tSelectableEdit::~tSelectableEdit() { setControlHandler(savedHandler_); }
+tSelectableEdit::~tSelectableEdit() {
+    setControlHandler(savedHandler_);
+}
 
 void tSelectableEdit::setControlHandler(tNotifyEvent handler) {
     if (auto* combo = dynamic_cast<IComboBox*>(control_))
@@ -22,8 +24,7 @@ tNotifyEvent tSelectableEdit::Bind(IControl* control) {
     setControlHandler(savedHandler_);
     savedHandler_ = nullptr;
     control_ = static_cast<IItemListControl*>(dynamic_cast<IItemListControl*>(control));
-    if (!control_)
-        return nullptr;
+    if (!control_) return nullptr;
     control_->SetEnabled(enabled_);
     auto mine = [this](tObject* sender) { controlChanged(sender); };
     if (auto* combo = dynamic_cast<IComboBox*>(control_)) {
@@ -37,30 +38,24 @@ tNotifyEvent tSelectableEdit::Bind(IControl* control) {
 }
 
 void tSelectableEdit::controlChanged(tObject* sender) {
-    if (control_)
-        itemIndex_ = control_->ItemIndex();
-    if (onChange_)
-        onChange_(sender);
+    if (control_) itemIndex_ = control_->ItemIndex();
+    if (onChange_) onChange_(sender);
 }
 
 void tSelectableEdit::ClearItems() {
-    if (control_)
-        control_->ClearItems();
+    if (control_) control_->ClearItems();
 }
 
 void tSelectableEdit::AddItem(const QString& text) {
-    if (control_)
-        control_->AddItem(text);
+    if (control_) control_->AddItem(text);
 }
 
 void tSelectableEdit::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (control_)
-        control_->SetEnabled(enabled);
+    if (control_) control_->SetEnabled(enabled);
 }
 
 void tSelectableEdit::SetItemIndex(int index) {
     itemIndex_ = index;
-    if (control_)
-        control_->SetItemIndex(index);
+    if (control_) control_->SetItemIndex(index);
 }

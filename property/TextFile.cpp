@@ -27,19 +27,17 @@ QString decodeWindows1252(const QByteArray& bytes) {
 // The Windows-1252 byte of a character, or -1 when it has none.
 int windows1252Byte(QChar c) {
     const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
     for (int i = 0; i < 32; ++i)
-        if (cp1252High[i] == u || (cp1252High[i] == 0 && u == 0x80 + i))
-            return 0x80 + i;
+        if (cp1252High[i] == u || (cp1252High[i] == 0 && u == 0x80 + i)) return 0x80 + i;
     return -1;
 }
 
 QString decode(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                            : QStringConverter::Utf16BE);
         return decoder.decode(bytes.mid(2));
     }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -56,15 +54,12 @@ QStringList DecodeTextLines(const QByteArray& bytes) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) continue;
         lines.append(text.mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-            ++i;
+        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n')) ++i;
         start = i + 1;
     }
-    if (start < n)
-        lines.append(text.mid(start));
+    if (start < n) lines.append(text.mid(start));
     return lines;
 }
 
@@ -74,8 +69,7 @@ QByteArray EncodeTextLines(const QStringList& lines) {
     for (const QString& line : lines) {
         total += line.size() + 2;
         for (QChar c : line)
-            if (fitsCodePage && windows1252Byte(c) < 0)
-                fitsCodePage = false;
+            if (fitsCodePage && windows1252Byte(c) < 0) fitsCodePage = false;
     }
     QByteArray bytes;
     if (!fitsCodePage) {

@@ -10,8 +10,7 @@
 
 TPelFileMenus::TPelFileMenus(tPelFileProperty& document, QMenuBar* mainMenu, QWidget* window)
     : document_(document), window_(window) {
-    if (!mainMenu)
-        throw EZcfgError(QStringLiteral("Cannot create File menu - Main Menu not defined"));
+    if (!mainMenu) throw EZcfgError(QStringLiteral("Cannot create File menu - Main Menu not defined"));
     buildFileMenu(mainMenu);
     buildEditMenu(mainMenu);
     buildDeviceMenu(mainMenu);
@@ -24,16 +23,15 @@ TPelFileMenus::TPelFileMenus(tPelFileProperty& document, QMenuBar* mainMenu, QWi
 }
 
 TPelFileMenus::~TPelFileMenus() {
-    if (document_.Menus() == this)
-        document_.SetMenus(nullptr);
+    if (document_.Menus() == this) document_.SetMenus(nullptr);
     for (QMenu* menu : {fileMenu_.data(), editMenu_.data(), deviceMenu_.data(), helpMenu_.data()})
         delete menu;
 }
 
-QAction* TPelFileMenus::addItem(QMenu* menu, const char* caption, const char* shortcut, std::function<void()> action) {
+QAction* TPelFileMenus::addItem(QMenu* menu, const char* caption, const char* shortcut,
+                                std::function<void()> action) {
     QAction* item = menu->addAction(document_.Translate(QLatin1String(caption)));
-    if (shortcut)
-        item->setShortcut(QKeySequence(QLatin1String(shortcut)));
+    if (shortcut) item->setShortcut(QKeySequence(QLatin1String(shortcut)));
     connect(item, &QAction::triggered, this, [action = std::move(action)] { Guarded(action); });
     return item;
 }
@@ -58,8 +56,7 @@ void TPelFileMenus::buildFileMenu(QMenuBar* mainMenu) {
     addItem(fileMenu_, "Save &As", "Alt+F5", [this] { document_.SaveAs(QString(), false); });
     fileMenu_->addSeparator();
     addItem(fileMenu_, "E&xit", "Ctrl+Alt+F4", [this] {
-        if (window_)
-            window_->close();
+        if (window_) window_->close();
     });
     fileMenu_->addSeparator();
     for (int i = 0; i < 10; ++i)
@@ -69,12 +66,10 @@ void TPelFileMenus::buildFileMenu(QMenuBar* mainMenu) {
 void TPelFileMenus::buildEditMenu(QMenuBar* mainMenu) {
     editMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Edit")), 1);
     undo_ = addItem(editMenu_, "&Undo", "Alt+Backspace", [this] {
-        if (document_.OnUndoClick())
-            document_.OnUndoClick()(&document_);
+        if (document_.OnUndoClick()) document_.OnUndoClick()(&document_);
     });
     redo_ = addItem(editMenu_, "&Redo", "Shift+Alt+Backspace", [this] {
-        if (document_.OnRedoClick())
-            document_.OnRedoClick()(&document_);
+        if (document_.OnRedoClick()) document_.OnRedoClick()(&document_);
     });
 }
 
@@ -83,28 +78,23 @@ void TPelFileMenus::buildDeviceMenu(QMenuBar* mainMenu) {
     // Shift+F4 belong to reading and programming in the Tools menu.
     deviceMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Device")), 2);
     compare_ = addItem(deviceMenu_, "&Compare", nullptr, [this] {
-        if (document_.OnCompare())
-            document_.OnCompare()(&document_);
+        if (document_.OnCompare()) document_.OnCompare()(&document_);
     });
     loadFromDevice_ = addItem(deviceMenu_, "&Load from Device", nullptr, [this] {
-        if (document_.OnLoadFromDevice())
-            document_.OnLoadFromDevice()(&document_);
+        if (document_.OnLoadFromDevice()) document_.OnLoadFromDevice()(&document_);
     });
     saveToDevice_ = addItem(deviceMenu_, "&Save to Device", nullptr, [this] {
-        if (document_.OnSaveToDevice())
-            document_.OnSaveToDevice()(&document_);
+        if (document_.OnSaveToDevice()) document_.OnSaveToDevice()(&document_);
     });
 }
 
 void TPelFileMenus::buildHelpMenu(QMenuBar* mainMenu) {
     helpMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Help")), -1);
     contents_ = addItem(helpMenu_, "&Contents", "Shift+F1", [this] {
-        if (onHelpContents_)
-            onHelpContents_();
+        if (onHelpContents_) onHelpContents_();
     });
     topic_ = addItem(helpMenu_, "", "F1", [this] {
-        if (onHelpTopic_)
-            onHelpTopic_(document_.HelpContext());
+        if (onHelpTopic_) onHelpTopic_(document_.HelpContext());
     });
     about_ = addItem(helpMenu_, "&About...", nullptr, [this] { document_.ShowAbout(); });
 }
@@ -131,8 +121,7 @@ void TPelFileMenus::UpdateHistoryMenu() {
 
 void TPelFileMenus::openHistory(int index) {
     ISaveDialog* dialog = document_.SaveDialog();
-    if (dialog && dialog->QuerySave())
-        dialog->Open(dialog->History(index));
+    if (dialog && dialog->QuerySave()) dialog->Open(dialog->History(index));
 }
 
 void TPelFileMenus::UpdateEditItems() {
@@ -163,27 +152,25 @@ void TPelFileMenus::UpdateHelpItems() {
 // ---- TPelMainFormAdapter ------------------------------------------------------------------------
 
 TPelMainFormAdapter::TPelMainFormAdapter(QMainWindow* window) : QObject(window), window_(window) {
-    if (window_)
-        window_->installEventFilter(this);
+    if (window_) window_->installEventFilter(this);
 }
 
-QString TPelMainFormAdapter::Caption() const { return window_ ? window_->windowTitle() : QString(); }
+QString TPelMainFormAdapter::Caption() const {
+    return window_ ? window_->windowTitle() : QString();
+}
 
 void TPelMainFormAdapter::SetCaption(const QString& caption) {
-    if (window_)
-        window_->setWindowTitle(caption);
+    if (window_) window_->setWindowTitle(caption);
 }
 
 void TPelMainFormAdapter::CloseWindow() {
-    if (window_)
-        window_->close();
+    if (window_) window_->close();
 }
 
 bool TPelMainFormAdapter::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_ && event->type() == QEvent::Close && onCloseQuery_) {
         bool canClose = true;
-        if (!Guarded([&] { onCloseQuery_(this, canClose); }))
-            canClose = false;
+        if (!Guarded([&] { onCloseQuery_(this, canClose); })) canClose = false;
         if (!canClose) {
             event->ignore();
             return true;

@@ -27,7 +27,8 @@ public:
 
 // Half the lines are memo lines, half are unrecognised entries (repeating every 1,000 names).
 QStringList makeText(int lines) {
-    QStringList text = {QStringLiteral("File Bench File"), QStringLiteral("  Name = bench"), QStringLiteral("  Memo Comments")};
+    QStringList text = {QStringLiteral("File Bench File"), QStringLiteral("  Name = bench"),
+                        QStringLiteral("  Memo Comments")};
     const int memoLines = lines / 2;
     for (int i = 0; i < memoLines; ++i)
         text << QStringLiteral("    // comment line %1 with some words in it").arg(i);
@@ -79,7 +80,9 @@ void measureDocument(QTextStream& out) {
         doc->SetDeviceType(dt_Relay_Output);
         QStringList comment;
         for (int i = 0; i < 100000; ++i)
-            comment << QStringLiteral("Ward %1: bed %2 checked, call point and pull cord tested").arg(i % 40).arg(i);
+            comment << QStringLiteral("Ward %1: bed %2 checked, call point and pull cord tested")
+                           .arg(i % 40)
+                           .arg(i);
         doc->Comments()->SetLinesFrom(comment);
         QString error;
         doc->SaveToFile(path, error);
@@ -97,8 +100,11 @@ void measureDocument(QTextStream& out) {
     timer.restart();
     const QStringList shown = ShowLines(doc.get());
     const double showMs = timer.nsecsElapsed() / 1e6;
-    out << QStringLiteral("\n100,000-line comment (%1 file lines, %2 shown lines)\n").arg(doc->ToLines().size()).arg(shown.size());
-    out << QStringLiteral("load %1 ms   save %2 ms   show %3 ms   peak memory %4 MB (before the document %5 MB)\n")
+    out << QStringLiteral("\n100,000-line comment (%1 file lines, %2 shown lines)\n")
+               .arg(doc->ToLines().size())
+               .arg(shown.size());
+    out << QStringLiteral(
+               "load %1 ms   save %2 ms   show %3 ms   peak memory %4 MB (before the document %5 MB)\n")
                .arg(loadMs, 0, 'f', 1)
                .arg(saveMs, 0, 'f', 1)
                .arg(showMs, 0, 'f', 1)
@@ -120,14 +126,19 @@ int main(int argc, char** argv) {
     out << "lines      read ms   write ms  encode+decode ms  read growth  write growth\n";
     for (int i = 0; i < 3; ++i) {
         const Figures f = measure(sizes[i]);
-        out << QStringLiteral("%1 %2 %3 %4").arg(sizes[i], -9).arg(f.readMs, 9, 'f', 2).arg(f.writeMs, 10, 'f', 2).arg(f.encodeMs, 17, 'f', 2);
+        out << QStringLiteral("%1 %2 %3 %4")
+                   .arg(sizes[i], -9)
+                   .arg(f.readMs, 9, 'f', 2)
+                   .arg(f.writeMs, 10, 'f', 2)
+                   .arg(f.encodeMs, 17, 'f', 2);
         if (i > 0)
-            out << QStringLiteral(" %1x %2x").arg(f.readMs / previous.readMs, 11, 'f', 1).arg(f.writeMs / previous.writeMs, 12, 'f', 1);
+            out << QStringLiteral(" %1x %2x")
+                       .arg(f.readMs / previous.readMs, 11, 'f', 1)
+                       .arg(f.writeMs / previous.writeMs, 12, 'f', 1);
         out << "\n";
         previous = f;
     }
     out << "(growth is the ratio to the previous size, which is 10 times smaller; linear is 10x)\n";
-    if (!app.arguments().contains(QStringLiteral("--formats-only")))
-        measureDocument(out);
+    if (!app.arguments().contains(QStringLiteral("--formats-only"))) measureDocument(out);
     return 0;
 }

@@ -11,8 +11,7 @@ struct Run {
 
 Run zcfg(const QStringList& arguments, const QString& workingDirectory = QString()) {
     QProcess process;
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
+    if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
     process.start(QStringLiteral(ZCFG_BINARY), arguments);
     process.waitForFinished(30000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -58,10 +57,14 @@ void TestZcfgFiles::helpAndUsage() {
 void TestZcfgFiles::newAcceptsEveryWayOfNamingAType_data() {
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("value name in any case") << "DT_RELAY_OUTPUT" << "dt_Relay_Output";
-    QTest::newRow("model name") << "ZX320 Relay Output" << "dt_Relay_Output";
-    QTest::newRow("number") << "7" << "dt_Zone_Indicator";
-    QTest::newRow("derived text") << "pendant transmitter" << "dt_Pendant_Transmitter";
+    QTest::newRow("value name in any case") << "DT_RELAY_OUTPUT"
+                                            << "dt_Relay_Output";
+    QTest::newRow("model name") << "ZX320 Relay Output"
+                                << "dt_Relay_Output";
+    QTest::newRow("number") << "7"
+                            << "dt_Zone_Indicator";
+    QTest::newRow("derived text") << "pendant transmitter"
+                                  << "dt_Pendant_Transmitter";
 }
 
 void TestZcfgFiles::newAcceptsEveryWayOfNamingAType() {
@@ -141,14 +144,20 @@ void TestZcfgFiles::setChangesAsTheEditorWould() {
 void TestZcfgFiles::setRefusesAndWritesNothing_data() {
     QTest::addColumn<QString>("assignment");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown path") << "Device/Nothing=1" << "no value at \"Device/Nothing\"";
+    QTest::newRow("unknown path") << "Device/Nothing=1"
+                                  << "no value at \"Device/Nothing\"";
     QTest::newRow("value not offered") << "Device/User Record/Button(1)/Button Type=Attendance"
                                        << "\"Attendance\" is not offered for Button Type";
-    QTest::newRow("integer out of limits") << "Device/User Record/ID=256" << "outside the limits of ID (0 to 255)";
-    QTest::newRow("not an integer") << "Device/User Record/ID=lots" << "'lots' is not a valid integer value";
-    QTest::newRow("disabled") << "Device/User Record/Group Address=3" << "cannot be changed";
-    QTest::newRow("record layout") << "Device/Factory Record/W/O=12" << "does not fit W/O";
-    QTest::newRow("not a Boolean") << "Device/User Record/Transmit ID=maybe" << "is not TRUE or FALSE";
+    QTest::newRow("integer out of limits") << "Device/User Record/ID=256"
+                                           << "outside the limits of ID (0 to 255)";
+    QTest::newRow("not an integer") << "Device/User Record/ID=lots"
+                                    << "'lots' is not a valid integer value";
+    QTest::newRow("disabled") << "Device/User Record/Group Address=3"
+                              << "cannot be changed";
+    QTest::newRow("record layout") << "Device/Factory Record/W/O=12"
+                                   << "does not fit W/O";
+    QTest::newRow("not a Boolean") << "Device/User Record/Transmit ID=maybe"
+                                   << "is not TRUE or FALSE";
 }
 
 void TestZcfgFiles::setRefusesAndWritesNothing() {
@@ -167,7 +176,8 @@ void TestZcfgFiles::setRefusesAndWritesNothing() {
 void TestZcfgFiles::frameOfAConfiguration() {
     const QString file = dir_.filePath("relay.zcf");
     QCOMPARE(zcfg({"new", "relay", "-o", file}).exitCode, 0);
-    QCOMPARE(zcfg({"set", file, "Device/Active In Presence=TRUE", "Device/Active In Attack=TRUE"}).exitCode, 0);
+    QCOMPARE(zcfg({"set", file, "Device/Active In Presence=TRUE", "Device/Active In Attack=TRUE"}).exitCode,
+             0);
     Run run = zcfg({"frame", file});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QStringLiteral("01 32 38 04 6F\n"));
@@ -178,7 +188,7 @@ void TestZcfgFiles::frameOfAConfiguration() {
     const QString staff = dir_.filePath("staff-frame.zcf");
     QCOMPARE(zcfg({"new", "1", "-o", staff}).exitCode, 0);
     run = zcfg({"frame", staff});
-    QVERIFY(run.out.startsWith("01 55 44 31 50 54 31")); // SOH "UD1PT1"
+    QVERIFY(run.out.startsWith("01 55 44 31 50 54 31"));                                 // SOH "UD1PT1"
     QVERIFY(zcfg({"frame", staff, "--factory"}).out.startsWith("01 46 44 31 20 53 57")); // SOH "FD1 SW"
 }
 

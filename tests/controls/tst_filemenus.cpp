@@ -51,8 +51,7 @@ public:
 QStringList titles(QMenuBar* bar) {
     QStringList result;
     for (QAction* action : bar->actions())
-        if (action->isVisible())
-            result << action->text();
+        if (action->isVisible()) result << action->text();
     return result;
 }
 
@@ -98,11 +97,13 @@ void TestFileMenus::menusTakeTheirPlacesWithShortcuts() {
     QCOMPARE(titles(window_->menuBar()), QStringList({"&File", "&Edit", "&Tools"})); // Device and Help hidden
     QStringList file;
     for (QAction* action : menus_->FileMenu()->actions())
-        file << (action->isSeparator() ? QStringLiteral("-") : action->text() + QLatin1Char(' ') + action->shortcut().toString());
-    QCOMPARE(file.mid(0, 8), QStringList({"&New Alt+F2", "&Load Alt+F3", "&Save Alt+F4", "Save &As Alt+F5", "-",
-                                          "E&xit Ctrl+Alt+F4", "-", "&0:  "}));
+        file << (action->isSeparator() ? QStringLiteral("-")
+                                       : action->text() + QLatin1Char(' ') + action->shortcut().toString());
+    QCOMPARE(file.mid(0, 8), QStringList({"&New Alt+F2", "&Load Alt+F3", "&Save Alt+F4", "Save &As Alt+F5",
+                                          "-", "E&xit Ctrl+Alt+F4", "-", "&0:  "}));
     QCOMPARE(menus_->EditMenu()->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Alt+Backspace")));
-    QCOMPARE(menus_->EditMenu()->actions()[1]->shortcut(), QKeySequence(QStringLiteral("Shift+Alt+Backspace")));
+    QCOMPARE(menus_->EditMenu()->actions()[1]->shortcut(),
+             QKeySequence(QStringLiteral("Shift+Alt+Backspace")));
 
     // New asks first when the document is modified, and Cancel keeps everything.
     doc_->flag->SetAsBoolean(true);

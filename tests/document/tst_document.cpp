@@ -14,8 +14,7 @@ namespace {
 
 std::unique_ptr<tZCfgFile> newDocument(uint8_t type = dt_None) {
     std::unique_ptr<tZCfgFile> doc(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
-    if (type != dt_None)
-        doc->SetDeviceType(type);
+    if (type != dt_None) doc->SetDeviceType(type);
     doc->SetModified(false);
     return doc;
 }
@@ -46,8 +45,7 @@ public:
     void SetOnChange(tNotifyEvent h) override { handler = std::move(h); }
     void choose(int i) {
         index = i;
-        if (handler)
-            handler(this);
+        if (handler) handler(this);
     }
     bool enabled = true;
     QStringList items;
@@ -82,7 +80,9 @@ struct UndoWiring {
     }
 };
 
-QString tempPath(QTemporaryDir& dir, const char* name) { return dir.filePath(QLatin1String(name)); }
+QString tempPath(QTemporaryDir& dir, const char* name) {
+    return dir.filePath(QLatin1String(name));
+}
 
 } // namespace
 
@@ -120,7 +120,8 @@ void TestDocument::saveLoadSaveGivesTheSameFile() {
     QFETCH(int, type);
     QTemporaryDir dir;
     auto doc = newDocument(uint8_t(type));
-    doc->Comments()->SetLinesFrom({QStringLiteral("Ward 7"), QStringLiteral(" "), QStringLiteral("  indented // slashes")});
+    doc->Comments()->SetLinesFrom(
+        {QStringLiteral("Ward 7"), QStringLiteral(" "), QStringLiteral("  indented // slashes")});
     QString error;
     QVERIFY(doc->SaveToFile(tempPath(dir, "a.zcf"), error));
     auto loaded = newDocument();
@@ -143,7 +144,8 @@ void TestDocument::shortFormatFileLoads() {
     auto loaded = newDocument(dt_Staff_Transmitter);
     const tLoadResult result = loaded->LoadFromLines(lines);
     QCOMPARE(result.errors.size(), 1);
-    QCOMPARE(result.errors.first().Text, QStringLiteral("Warning - Short format. May not be backwards compatible"));
+    QCOMPARE(result.errors.first().Text,
+             QStringLiteral("Warning - Short format. May not be backwards compatible"));
     QVERIFY(loaded->AsRelayOutput()->ActiveInAttack()->AsBoolean());
 }
 
@@ -176,7 +178,8 @@ void TestDocument::failedOpenLeavesTheDocumentAlone_data() {
     QTest::addColumn<QString>("reason");
     QTest::newRow("missing") << QByteArray() << QString();
     QTest::newRow("empty") << QByteArray("") << QStringLiteral("Empty File");
-    QTest::newRow("not a configuration") << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file");
+    QTest::newRow("not a configuration")
+        << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file");
     QTest::newRow("binary") << QByteArray("\x00\x01(\xff\x04", 5) << QStringLiteral("Error - wrong file");
 }
 
@@ -201,8 +204,7 @@ void TestDocument::failedOpenLeavesTheDocumentAlone() {
     QVERIFY(!ok);
     QCOMPARE(messages.errors.size(), 1);
     QVERIFY(messages.errors.first().contains(QStringLiteral("other.zcf")));
-    if (!reason.isEmpty())
-        QVERIFY(messages.errors.first().endsWith(reason));
+    if (!reason.isEmpty()) QVERIFY(messages.errors.first().endsWith(reason));
     QCOMPARE(doc->FileName(), mine);
     QVERIFY(doc->Modified());
     QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());
@@ -316,8 +318,9 @@ void TestDocument::commentsKeepEveryCharacter() {
     // A file written on a Windows desktop, in its code page without a byte-order mark.
     QFile windows(tempPath(dir, "w.zcf"));
     QVERIFY(windows.open(QIODevice::WriteOnly));
-    windows.write("File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Memo Comments\r\n    // Caf\xE9 \x80\r\n"
-                  "  End Memo\r\nEnd File\r\n");
+    windows.write(
+        "File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Memo Comments\r\n    // Caf\xE9 \x80\r\n"
+        "  End Memo\r\nEnd File\r\n");
     windows.close();
     QCOMPARE(reread->LoadFromFile(tempPath(dir, "w.zcf")).status, tLoadResult::Loaded);
     QCOMPARE(reread->Comments()->Lines(), QStringList{QString::fromUtf8("Café €")});
@@ -406,7 +409,8 @@ void TestDocument::comboModes() {
     QCOMPARE(doc->GetDeviceType(), uint8_t(dt_MPD_Monitor_Point));
 
     doc->SetComboMode(tZCfgFile::ConfigurationMode);
-    QCOMPARE(combo.items, QStringList({"ZX310 (Call Point)", "ZX310 (Monitor Point)", "ZX310 (Day/Night Switch)"}));
+    QCOMPARE(combo.items,
+             QStringList({"ZX310 (Call Point)", "ZX310 (Monitor Point)", "ZX310 (Day/Night Switch)"}));
     QCOMPARE(combo.index, 1);
     tMPD* mpd = doc->AsMPD();
     combo.choose(0);
@@ -425,13 +429,20 @@ void TestDocument::zoneAddressDisplays_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("mpd call point letter") << int(dt_MPD_Call_Point) << "2" << "C";
-    QTest::newRow("mpd monitor point number") << int(dt_MPD_Monitor_Point) << "2" << "2";
-    QTest::newRow("relay zone 1") << int(dt_Relay_Output) << "1" << "Unassigned";
-    QTest::newRow("relay zone 12") << int(dt_Relay_Output) << "12" << "12";
-    QTest::newRow("zone indicator empty") << int(dt_Zone_Indicator) << "" << "Unassigned";
-    QTest::newRow("zx250 letter") << int(dt_ZX250_Call_Point) << "0" << "A";
-    QTest::newRow("zx250 empty") << int(dt_ZX250_Call_Point) << "" << "Unassigned";
+    QTest::newRow("mpd call point letter") << int(dt_MPD_Call_Point) << "2"
+                                           << "C";
+    QTest::newRow("mpd monitor point number") << int(dt_MPD_Monitor_Point) << "2"
+                                              << "2";
+    QTest::newRow("relay zone 1") << int(dt_Relay_Output) << "1"
+                                  << "Unassigned";
+    QTest::newRow("relay zone 12") << int(dt_Relay_Output) << "12"
+                                   << "12";
+    QTest::newRow("zone indicator empty") << int(dt_Zone_Indicator) << ""
+                                          << "Unassigned";
+    QTest::newRow("zx250 letter") << int(dt_ZX250_Call_Point) << "0"
+                                  << "A";
+    QTest::newRow("zx250 empty") << int(dt_ZX250_Call_Point) << ""
+                                 << "Unassigned";
 }
 
 void TestDocument::zoneAddressDisplays() {

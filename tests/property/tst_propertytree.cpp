@@ -47,12 +47,23 @@ struct Recorder {
     QStringList events;
     void attach(tPelBaseProperty* root) {
         auto text = [](const char* what, tPelBaseProperty* sender, tChangeKind kind, const QString& t) {
-            return QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(what), sender->Name()).arg(int(kind)).arg(t);
+            return QStringLiteral("%1 %2 %3 %4")
+                .arg(QLatin1String(what), sender->Name())
+                .arg(int(kind))
+                .arg(t);
         };
-        root->SetOnBeginChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) { events << text("begin", s, k, t); });
-        root->SetOnRecordUndo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) { events << text("undo", s, k, t); });
-        root->SetOnEndChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) { events << text("end", s, k, t); });
-        root->SetOnRecordRedo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) { events << text("redo", s, k, t); });
+        root->SetOnBeginChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
+            events << text("begin", s, k, t);
+        });
+        root->SetOnRecordUndo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
+            events << text("undo", s, k, t);
+        });
+        root->SetOnEndChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
+            events << text("end", s, k, t);
+        });
+        root->SetOnRecordRedo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
+            events << text("redo", s, k, t);
+        });
     }
 };
 
@@ -154,7 +165,8 @@ void TestPropertyTree::roundTripKeepsEveryKindAndUnknownBlocks() {
     QCOMPARE(result.errors.size(), 3);
     QCOMPARE(doc.notes->Lines(), QStringList({"first line", " indented", " "}));
     QCOMPARE(doc.tone->AsInteger(), int(tt_Chime));
-    QVERIFY(doc.flags->IsFlagSet(tf_First) && !doc.flags->IsFlagSet(tf_Second) && doc.flags->IsFlagSet(tf_Third));
+    QVERIFY(doc.flags->IsFlagSet(tf_First) && !doc.flags->IsFlagSet(tf_Second) &&
+            doc.flags->IsFlagSet(tf_Third));
     QCOMPARE(doc.id->AsInteger(), 31);
     QCOMPARE(doc.ToLines(), text);
 }
@@ -162,15 +174,20 @@ void TestPropertyTree::roundTripKeepsEveryKindAndUnknownBlocks() {
 void TestPropertyTree::readingReportsProblemsWithLines_data() {
     QTest::addColumn<QStringList>("body");
     QTest::addColumn<QStringList>("expected"); // "line: text", 1-based lines of the whole file
-    QTest::newRow("syntax error") << QStringList{"  Name( a = 1", "End File"} << QStringList{"2: Syntax error"};
-    QTest::newRow("unknown entry") << QStringList{"  Nope( 2 ) = 1", "End File"} << QStringList{"2: Unexpected \"Nope( 2 )\""};
+    QTest::newRow("syntax error") << QStringList{"  Name( a = 1", "End File"}
+                                  << QStringList{"2: Syntax error"};
+    QTest::newRow("unknown entry") << QStringList{"  Nope( 2 ) = 1", "End File"}
+                                   << QStringList{"2: Unexpected \"Nope( 2 )\""};
     QTest::newRow("blank line") << QStringList{"", "End File"} << QStringList{"2: Unexpected \"\""};
     QTest::newRow("missing end") << QStringList{"  Flag = TRUE"} << QStringList{"2: Unexpected end of file"};
-    QTest::newRow("memo without end") << QStringList{"  Memo Notes", "  // a", "End File"}
-                                      << QStringList{"4: Unexpected end of file", "4: Unexpected end of file"};
-    QTest::newRow("size not a number") << QStringList{"  ObjectArray Rows", "    Max = lots", "  End ObjectArray", "End File"}
-                                       << QStringList{"3: Invalid array size \"lots\" (expected -1 to 9999)"};
-    QTest::newRow("size too large") << QStringList{"  ObjectArray Rows", "    Max = 5000000", "  End ObjectArray", "End File"}
+    QTest::newRow("memo without end")
+        << QStringList{"  Memo Notes", "  // a", "End File"}
+        << QStringList{"4: Unexpected end of file", "4: Unexpected end of file"};
+    QTest::newRow("size not a number")
+        << QStringList{"  ObjectArray Rows", "    Max = lots", "  End ObjectArray", "End File"}
+        << QStringList{"3: Invalid array size \"lots\" (expected -1 to 9999)"};
+    QTest::newRow("size too large") << QStringList{"  ObjectArray Rows", "    Max = 5000000",
+                                                   "  End ObjectArray", "End File"}
                                     << QStringList{"3: Invalid array size \"5000000\" (expected -1 to 9999)"};
     QTest::newRow("end of object in any case") << QStringList{"  object EXTRA", "  end OBJECT", "End File"}
                                                << QStringList{"2: Unexpected \"object EXTRA\""};
@@ -306,12 +323,14 @@ void TestPropertyTree::arrayReadWithAndWithoutSizeLine() {
     auto otherPtr = makeDocument();
     TestDocument& other = *otherPtr;
     other.rows->SetMaxIndex(-1);
-    body = QStringList{"  ObjectArray Rows", "    Object Item( 0 )", "    End Object", "    Item( 1 )", "    End Object",
-                       "    Item( 2 )", "    End Object", "    Object Item( 3 )", "      Volume = 9", "    End Object",
-                       "  End ObjectArray", "End File"};
+    body =
+        QStringList{"  ObjectArray Rows", "    Object Item( 0 )", "    End Object",    "    Item( 1 )",
+                    "    End Object",     "    Item( 2 )",        "    End Object",    "    Object Item( 3 )",
+                    "      Volume = 9",   "    End Object",       "  End ObjectArray", "End File"};
     const tLoadResult result = other.LoadFromLines(QStringList{"File Test File"} + body);
     QCOMPARE(other.rows->MaxIndex(), 3);
-    QCOMPARE(result.errors.first().Text, QStringLiteral("Warning - array size not specified. Will be calculated"));
+    QCOMPARE(result.errors.first().Text,
+             QStringLiteral("Warning - array size not specified. Will be calculated"));
     auto* row = static_cast<tPelCompoundProperty*>(other.rows->GetItem(3));
     QCOMPARE(row->Child(QStringLiteral("Volume"))->Value(), QStringLiteral("9"));
 }

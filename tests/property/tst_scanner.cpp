@@ -51,7 +51,8 @@ void TestScanner::parseLine_data() {
     row("bell and cr are blanks", "\aName = v\r", true, "Name", "", "v", "");
     row("end line", "End Object", true, "End Object", "", "", "");
     row("memo line", "    //  abc", true, "", "", "", " abc");
-    row("name with slash", "IR/RF Protocol = irrf_Arvel_Protocol", true, "IR/RF Protocol", "", "irrf_Arvel_Protocol", "");
+    row("name with slash", "IR/RF Protocol = irrf_Arvel_Protocol", true, "IR/RF Protocol", "",
+        "irrf_Arvel_Protocol", "");
     row("written integer comment", "ID = $1F// 31", true, "ID", "", "$1F", "31");
 }
 
@@ -60,8 +61,7 @@ void TestScanner::parseLine() {
     QFETCH(bool, usable);
     QString name, key, value, comment;
     QCOMPARE(ParseLine(line, name, key, value, comment), usable);
-    if (!usable)
-        return;
+    if (!usable) return;
     QTEST(name, "name");
     QTEST(key, "key");
     QTEST(value, "value");

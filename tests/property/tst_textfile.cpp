@@ -19,8 +19,10 @@ void TestTextFile::decodes_data() {
     QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
     QTest::newRow("lf and cr") << QByteArray("a\nb\rc") << QStringList{"a", "b", "c"};
     QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
-    QTest::newRow("utf-8 without mark") << QByteArray("caf\xC3\xA9\r\n") << QStringList{QString::fromUtf8("café")};
-    QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80\x96\r\n") << QStringList{QString::fromUtf8("café €–")};
+    QTest::newRow("utf-8 without mark")
+        << QByteArray("caf\xC3\xA9\r\n") << QStringList{QString::fromUtf8("café")};
+    QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80\x96\r\n")
+                                  << QStringList{QString::fromUtf8("café €–")};
     QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBFx\r\n") << QStringList{"x"};
     QTest::newRow("utf-16 le mark") << QByteArray("\xFF\xFEx\0\r\0\n\0", 8) << QStringList{"x"};
     QTest::newRow("utf-16 be mark") << QByteArray("\xFE\xFF\0x\0\r\0\n", 8) << QStringList{"x"};
@@ -55,8 +57,7 @@ void TestTextFile::savingOverAnUnwritablePlaceKeepsTheOldFile() {
     QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     const bool written = WriteTextFile(path, {"new"}, error);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (written)
-        QSKIP("running with rights that ignore folder permissions");
+    if (written) QSKIP("running with rights that ignore folder permissions");
     QVERIFY(!error.isEmpty());
     QStringList lines;
     QVERIFY(ReadTextFile(path, lines, error));
