@@ -42,6 +42,13 @@ bool isCommentStart(const QString& line, int i) {
     return line[i] == QLatin1Char('/') && i + 1 < line.size() && line[i + 1] == QLatin1Char('/');
 }
 
+// Blanks inside a name, key or value are kept; blanks at its end are held back until more follows.
+void appendHeld(QString& out, QString& pending, QChar c) {
+    out += pending;
+    out += c;
+    pending.clear();
+}
+
 void skipBlanks(const QString& line, int& i) {
     while (i < line.size() && isBlank(line[i]))
         ++i;
@@ -77,9 +84,7 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
             kind = takeOperator(line, i);
             break;
         } else {
-            name += pending;
-            name += c;
-            pending.clear();
+            appendHeld(name, pending, c);
             ++i;
         }
     }
@@ -102,18 +107,14 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
                 break;
             } else if (c == QLatin1Char('/')) {
                 if (!inside) return tkUnbalanced;
-                key += pending;
-                key += c;
-                pending.clear();
+                appendHeld(key, pending, c);
                 ++i;
             } else if (isOperatorChar(c)) {
                 if (inside) return tkUnbalanced;
                 kind = takeOperator(line, i);
                 break;
             } else {
-                key += pending;
-                key += c;
-                pending.clear();
+                appendHeld(key, pending, c);
                 ++i;
             }
         }
@@ -131,9 +132,7 @@ tTokenKind ScanLine(const QString& line, QString& name, QString& key, QString& v
             i += 2;
             break;
         } else {
-            value += pending;
-            value += c;
-            pending.clear();
+            appendHeld(value, pending, c);
             ++i;
         }
     }
