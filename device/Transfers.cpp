@@ -105,17 +105,11 @@ void tZCfgFile::SendFactoryFrame() {
 }
 
 void tZCfgFile::LinkChar(tObject* sender, uint8_t byte) {
-    // The saved handler (the serial monitor) sees every byte after the document, whatever happens.
-    struct PassOn {
-        tZCfgFile* self;
-        tObject* sender;
-        uint8_t byte;
-        ~PassOn() {
-            if (self->savedOnChar_) self->savedOnChar_(sender, byte);
-        }
-    } passOn{this, sender, byte};
+    // A frame's failures are shown and end the transfer here, so the saved handler (the serial
+    // monitor) always sees every byte after the document.
     if (const std::optional<tReceivedFrame> frame = receiver_.Feed(byte))
         Guarded([&] { ApplyFrame(*frame); });
+    if (savedOnChar_) savedOnChar_(sender, byte);
 }
 
 void tZCfgFile::LinkTimeOut(tObject*) {
