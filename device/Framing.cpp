@@ -35,6 +35,13 @@ void tFrameReceiver::Reset() {
 }
 
 std::optional<tReceivedFrame> tFrameReceiver::Feed(uint8_t byte) {
+    // The byte after EOT is the check byte whatever its value: a check byte that happens to be
+    // SOH, EOT or ENQ must not lose the frame, or that configuration could never be read.
+    if (state_ == AfterEot) {
+        tReceivedFrame frame{payload_, byte, sum_};
+        Reset();
+        return frame;
+    }
     switch (byte) {
     case FrameByte::SOH:
         state_ = InPayload;
@@ -60,11 +67,6 @@ std::optional<tReceivedFrame> tFrameReceiver::Feed(uint8_t byte) {
         payload_ += QChar(byte);
         sum_ = uint8_t(sum_ + byte);
         return std::nullopt;
-    }
-    if (state_ == AfterEot) {
-        tReceivedFrame frame{payload_, byte, sum_};
-        Reset();
-        return frame;
     }
     return std::nullopt;
 }

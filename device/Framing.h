@@ -42,13 +42,13 @@ struct tReceivedFrame {
 };
 
 // Applies the reception rules to each byte the link delivers:
+//  - the byte right after EOT is the check byte, whatever its value, and completes the frame;
 //  - SOH starts a new payload, dropping whatever was collected (sum := 1);
 //  - EOT completes the payload (sum += 4); the next byte is the check byte;
 //  - ENQ is ignored everywhere, inside a payload too;
-//  - any other byte is appended inside a payload, taken as the check byte right after EOT, and
-//    ignored outside a frame.
-// A check byte of SOH, EOT or ENQ is therefore taken as a control byte. A payload growing past
-// MaxPayload characters (a stream without EOT) is dropped and the receiver waits for the next SOH.
+//  - any other byte is appended inside a payload and ignored outside a frame.
+// A payload growing past MaxPayload characters (a stream without EOT) is dropped and the receiver
+// waits for the next SOH.
 class tFrameReceiver {
 public:
     enum State : uint8_t { Outside = 0, InPayload = 1, AfterEot = 2 };
