@@ -12,6 +12,15 @@ void PrintOut(const QString& text) {
     fflush(stdout);
 }
 
+void PrintLines(const QStringList& lines) {
+    for (const QString& line : lines) {
+        const QByteArray bytes = line.toLocal8Bit();
+        fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        fputc('\n', stdout);
+    }
+    fflush(stdout);
+}
+
 void PrintError(const QString& text) {
     const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
     fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);

@@ -39,8 +39,7 @@ int CommandShow(const QStringList& arguments) {
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
     if (!doc) return exitCode;
-    QString text = ShowLines(doc.get()).join(QLatin1Char('\n'));
-    PrintOut(text + QLatin1Char('\n'));
+    PrintLines(ShowLines(doc.get()));
     return exitCode;
 }
 
