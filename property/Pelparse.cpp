@@ -333,8 +333,40 @@ tPelBaseProperty* tPelPropertyList::FindChild(const QString& name, const QString
     return nullptr;
 }
 
+namespace {
+const char* const blockKeywords[] = {"Object", "Memo", "Array", "ObjectArray", "File"};
+
+bool isBlockHeader(const QString& name) {
+    for (const char* keyword : blockKeywords) {
+        const QString prefix = QLatin1String(keyword) + QLatin1Char(' ');
+        if (name.size() > prefix.size() && AsciiSameText(name.left(prefix.size()), prefix)) return true;
+    }
+    return false;
+}
+
+int depthOf(const tPelBaseProperty* node) {
+    int depth = 0;
+    for (; node && node->Owner(); node = node->Owner())
+        ++depth;
+    return depth;
+}
+
+// Passes over the lines of a block whose header was just read, nested blocks included.
+void skipBlock(const tLines& source, int& lineIndex) {
+    QString name, key, value, comment;
+    for (int open = 1; open > 0 && lineIndex < source.size(); ++lineIndex) {
+        if (!ParseLine(source[lineIndex], name, key, value, comment)) continue;
+        if (name.size() > 4 && AsciiSameText(name.left(4), QStringLiteral("End ")))
+            --open;
+        else if (isBlockHeader(name))
+            ++open;
+    }
+}
+} // namespace
+
 bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* errors) {
     const QString endText = owner_ ? owner_->EndKeyword() : QString();
+    const int depth = depthOf(owner_);
     bool ok = true;
     QString name, key, value, comment;
     while (lineIndex < source.size()) {
@@ -348,6 +380,15 @@ bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* er
         ++lineIndex;
         if (owner_ && AsciiSameText(name, endText)) return ok;
         tPelBaseProperty* child = FindMatching(name, key);
+        if (!child && depth >= MaxBlockNesting && isBlockHeader(name)) {
+            // Unknown blocks nested deeper than any configuration are skipped, not built, so
+            // that no file can exhaust the reader.
+            ok = false;
+            AddError(errors, lineNumber,
+                     QStringLiteral("Blocks nested too deeply; skipped to the end of the block"));
+            skipBlock(source, lineIndex);
+            continue;
+        }
         if (!child) {
             ok = false;
             child = CreateChild(name, key, value, comment, errors, 0, 0);

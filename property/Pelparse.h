@@ -20,6 +20,9 @@ class tPelCompoundProperty;
 
 using tLines = QStringList;
 
+// How deeply blocks may nest in a file; configurations use four levels.
+constexpr int MaxBlockNesting = 32;
+
 using tPropertyEvent = std::function<void(tPelBaseProperty* sender)>;
 using tModifiedEvent = std::function<void(tPelBaseProperty* sender, bool flag)>;
 using tChangeEvent = std::function<void(tPelBaseProperty* sender, tChangeKind kind, const QString& text)>;

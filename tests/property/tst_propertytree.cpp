@@ -117,6 +117,7 @@ private Q_SLOTS:
     void arrayReadWithAndWithoutSizeLine();
     void enumerationsByNameAndMask();
     void manyUnknownEntriesReadInLinearTime();
+    void deeplyNestedBlocksAreSkippedNotRecursed();
 };
 
 void TestPropertyTree::writesDefaultsInTheTextFormat() {
@@ -367,6 +368,25 @@ void TestPropertyTree::manyUnknownEntriesReadInLinearTime() {
     QCOMPARE(result.errors.size(), 5000);
     QCOMPARE(doc.ChildCount(), 7 + 5000);
     QCOMPARE(doc.Child(QStringLiteral("Entry7"))->Value(), QStringLiteral("15007"));
+}
+
+void TestPropertyTree::deeplyNestedBlocksAreSkippedNotRecursed() {
+    auto docPtr = makeDocument();
+    TestDocument& doc = *docPtr;
+    QStringList text = {"File Test File"};
+    for (int i = 0; i < 100000; ++i)
+        text << "Object A";
+    for (int i = 0; i < 100000; ++i)
+        text << "End Object";
+    text << "  Flag = TRUE"
+         << "End File";
+    const tLoadResult result = doc.LoadFromLines(text);
+    QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
+    const auto skipped = std::count_if(result.errors.begin(), result.errors.end(), [](const tError& e) {
+        return e.Text.startsWith("Blocks nested too deeply");
+    });
+    QCOMPARE(skipped, 1);
+    QVERIFY(doc.flag->AsBoolean()); // reading went on after the skipped block
 }
 
 QTEST_GUILESS_MAIN(TestPropertyTree)
