@@ -170,14 +170,6 @@ void tZCfgFile::finishVerification(bool processed) {
         showResult(TransferredButErrors, false);
         return;
     }
-    // The reply header of a wired device (version, factory string, node and zone addresses) is the
-    // device's own and is never programmed, so it takes no part in the comparison. The integer
-    // comparison would otherwise count a zone address that differs from the document's even though
-    // the header is disabled.
-    if (auto* wired = dynamic_cast<tOtherDevice*>(device_))
-        for (tPelBaseProperty* header : std::initializer_list<tPelBaseProperty*>{
-                 wired->Version(), wired->FactoryString(), wired->NodeAddress(), wired->ZoneGroupAddress()})
-            header->SetReference(header->Value());
     const bool same = device_ && device_->IsUnchanged();
     showResult(same ? TransferredAndVerified : TransferredButErrors, same);
 }

@@ -162,11 +162,21 @@ void tPelIntegerProperty::SetMin(int value) {
     if (spinEdit_) spinEdit_->SetMinValue(value);
 }
 
+// Integers compare by number ("007" and "7" are the same); whether the node takes part follows the
+// compare mode as for any node, so a disabled value (a device's own zone address) never counts.
 bool tPelIntegerProperty::IsUnchanged() {
     int value = 0;
     int reference = 0;
-    if (TryStrToInt(Value(), value) && TryStrToInt(Reference(), reference)) return value == reference;
-    return tPelBaseIntegerProperty::IsUnchanged();
+    if (!TryStrToInt(Value(), value) || !TryStrToInt(Reference(), reference))
+        return tPelBaseIntegerProperty::IsUnchanged();
+    switch (CompareMode()) {
+    case 0:
+        return !Enabled() || value == reference;
+    case 1:
+        return true;
+    default:
+        return value == reference;
+    }
 }
 
 QString tPelIntegerProperty::GetComment() {

@@ -282,6 +282,12 @@ void TestPropertyTree::referenceModesAndComparison() {
     doc.SetReferenceMode(0);
     QCOMPARE(doc.id->Value(), QStringLiteral("10")); // verifying records the reference only
     QVERIFY(doc.id->IsUnchanged());                  // compared as numbers
+    doc.id->SetReference(QStringLiteral("11"));
+    QVERIFY(!doc.id->IsUnchanged());
+    doc.id->SetEnabled(false); // a disabled number takes no part either
+    QVERIFY(doc.id->IsUnchanged());
+    doc.id->SetEnabled(true);
+    doc.id->SetReference(QStringLiteral("010"));
     QVERIFY(!doc.name->IsUnchanged());
     QVERIFY(!doc.IsUnchanged());
     doc.name->SetEnabled(false); // disabled values take no part
