@@ -11,8 +11,8 @@
 
 enum ExitCode { ExitSuccess = 0, ExitProblems = 1, ExitUsage = 2 };
 
-void PrintOut(const QString& text);   // standard output, as it stands
-void PrintError(const QString& text); // standard error, one line
+void PrintOut(const QString& text);        // standard output, as it stands
+void PrintError(const QString& text);      // standard error, one line
 void PrintLines(const QStringList& lines); // standard output, one line each, without joining them first
 
 // A new document, marked unmodified, with messages going to standard error.

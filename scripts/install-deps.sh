@@ -3,9 +3,10 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
-if [ "${1:-}" = "--with-display-tools" ]; then
-    packages+=(xvfb xdotool imagemagick)
-fi
+case "${1:-}" in
+    --with-display-tools) packages+=(xvfb xdotool imagemagick) ;;
+    --with-ci-tools) packages+=(clang-format) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
