@@ -1,0 +1,123 @@
+#include "app/ProgrammerWorkflows.h"
+
+#include "app/PelImage.h"
+#include "device/UnitZCfgFile.h"
+#include "programmer/USBPanel.h"
+#include "property/PelError.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+const QString TProgrammerWorkflows::UnableToConnect =
+    QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
+const QString TProgrammerWorkflows::ProgrammerFound = QStringLiteral("Programmer Found");
+const QString TProgrammerWorkflows::Passed = QStringLiteral("Passed");
+const QString TProgrammerWorkflows::Failed = QStringLiteral("Failed");
+
+namespace {
+// Pictures of the self-test result displays.
+constexpr int NoResultPicture = 0;
+constexpr int FoundPicture = 1;
+constexpr int PassedPicture = 2;
+} // namespace
+
+TProgrammerWorkflows::TProgrammerWorkflows(TUSBPanel& link, tZCfgFile& document, Controls controls)
+    : link_(link), document_(document), controls_(std::move(controls)) {
+    link_.SetOnOpen([this](tObject*) { ProgrammerLinkOpen(); });
+    link_.SetOnClose([this](tObject*) { ProgrammerLinkClose(); });
+    link_.SetOnChar([this](tObject*, uint8_t byte) { ProgrammerLinkChar(byte); });
+    link_.SetOnSetText([this](tObject*, const QString& text) { ProgrammerLinkSetText(text); });
+}
+
+void TProgrammerWorkflows::SetMonitor(tTextEvent transmit, tByteEvent receive) {
+    monitorTransmit_ = std::move(transmit);
+    monitorReceive_ = std::move(receive);
+}
+
+// Whatever the link says about why it could not open, the user is told one thing to check.
+void TProgrammerWorkflows::openLink() {
+    try {
+        link_.SetActive(true);
+    } catch (...) {
+        throw EZcfgError(UnableToConnect);
+    }
+}
+
+void TProgrammerWorkflows::SpeedButtonReadClick() {
+    openLink();
+    document_.StartRead();
+}
+
+void TProgrammerWorkflows::SpeedButtonProgramClick() {
+    openLink();
+    document_.StartProgram();
+}
+
+// Uses the link opened earlier by "Connect" or the self-test; a closed link is not opened here.
+void TProgrammerWorkflows::SpeedButtonFactoryProgramClick() {
+    document_.StartFactoryProgram();
+}
+
+void TProgrammerWorkflows::SpeedButtonProgrammerConnectClick() {
+    try {
+        link_.SetActive(!link_.Active());
+    } catch (...) {
+        throw EZcfgError(UnableToConnect);
+    }
+}
+
+// The toggle has already changed its state. Down: switch automatic opening and EEPROM programming
+// on, so a blank adapter is programmed as soon as it is found, and read the attached device.
+void TProgrammerWorkflows::SpeedButtonAutoTestProgrammerClick() {
+    const bool down = controls_.autoTestToggle && controls_.autoTestToggle->isChecked();
+    try {
+        link_.SetAutoProgram(down);
+    } catch (...) {
+        // An adapter that is not there yet opens by itself when it is attached.
+    }
+    if (!down) return;
+    if (link_.Active()) {
+        document_.StartRead();
+        return;
+    }
+    try {
+        link_.SetActive(true);
+    } catch (...) {
+    }
+}
+
+void TProgrammerWorkflows::ProgrammerLinkOpen() {
+    if (controls_.connect) controls_.connect->setText(QStringLiteral("Disconnect"));
+    showResult(FoundPicture, ProgrammerFound);
+    if (controls_.autoTestToggle && controls_.autoTestToggle->isChecked()) document_.StartRead();
+}
+
+void TProgrammerWorkflows::ProgrammerLinkClose() {
+    if (controls_.connect) controls_.connect->setText(QStringLiteral("Connect"));
+}
+
+void TProgrammerWorkflows::ProgrammerLinkChar(uint8_t byte) {
+    if (monitorReceive_) monitorReceive_(byte);
+}
+
+void TProgrammerWorkflows::ProgrammerLinkSetText(const QString& text) {
+    if (monitorTransmit_) monitorTransmit_(text);
+}
+
+// Only a successful read passes the self-test; any other result fails it. Either way the toggle is
+// released without running its click handler, so automatic programming stays on until the user
+// switches it off.
+void TProgrammerWorkflows::ResultShown(bool success) {
+    QAbstractButton* toggle = controls_.autoTestToggle;
+    if (!toggle || !toggle->isChecked()) return;
+    showResult(success ? PassedPicture : NoResultPicture, success ? Passed : Failed);
+    const QSignalBlocker blocker(toggle);
+    toggle->setChecked(false);
+}
+
+void TProgrammerWorkflows::showResult(int picture, const QString& text) {
+    for (const ResultDisplay& display : controls_.results) {
+        if (display.picture) display.picture->SetImageIndex(picture);
+        if (display.text) display.text->setText(text);
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The window's side of reading, programming and factory programming: it makes sure the programmer
+// link is open, starts the document's transfer, and keeps the "Connect" caption and the self-test
+// result displays current. The transfers themselves, their checks and their messages belong to the
+// document; the window keeps no transfer state.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QAbstractButton;
+class QLineEdit;
+class TPelImage;
+class TUSBPanel;
+class tZCfgFile;
+
+class TProgrammerWorkflows {
+public:
+    // One self-test result display: a picture (0 no result, 1 programmer found, 2 passed) and a text.
+    struct ResultDisplay {
+        TPelImage* picture = nullptr;
+        QLineEdit* text = nullptr;
+    };
+    struct Controls {
+        QAbstractButton* connect = nullptr;        // "Connect" / "Disconnect"
+        QAbstractButton* autoTestToggle = nullptr; // the latching "Programmer" self-test button
+        std::vector<ResultDisplay> results;        // every page's self-test display
+    };
+    using tTextEvent = std::function<void(const QString& text)>;
+    using tByteEvent = std::function<void(uint8_t byte)>;
+
+    static const QString UnableToConnect;
+    static const QString ProgrammerFound;
+    static const QString Passed;
+    static const QString Failed;
+
+    // Installs the link's open, close, character and sent-text handlers. Call it before the document
+    // attaches the link, so that the document sees every received byte first and then hands it on.
+    TProgrammerWorkflows(TUSBPanel& link, tZCfgFile& document, Controls controls);
+    TProgrammerWorkflows(const TProgrammerWorkflows&) = delete;
+    TProgrammerWorkflows& operator=(const TProgrammerWorkflows&) = delete;
+
+    // Button and menu handlers. Read, Program and Connect raise "Unable to connect to programmer.
+    // Check device is connected and retry" when the link cannot be opened; callers run them guarded.
+    void SpeedButtonReadClick();
+    void SpeedButtonProgramClick();
+    void SpeedButtonFactoryProgramClick();
+    void SpeedButtonProgrammerConnectClick();
+    void SpeedButtonAutoTestProgrammerClick();
+
+    // Link events.
+    void ProgrammerLinkOpen();
+    void ProgrammerLinkClose();
+    void ProgrammerLinkChar(uint8_t byte);
+    void ProgrammerLinkSetText(const QString& text);
+
+    // Runs first whenever the result form is about to show a result.
+    void ResultShown(bool success);
+
+    // Where the traffic goes (the serial monitor): text about to be sent, and each received byte.
+    void SetMonitor(tTextEvent transmit, tByteEvent receive);
+
+private:
+    void openLink();
+    void showResult(int picture, const QString& text);
+
+    TUSBPanel& link_;
+    tZCfgFile& document_;
+    Controls controls_;
+    tTextEvent monitorTransmit_;
+    tByteEvent monitorReceive_;
+};
