@@ -3,6 +3,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
+# Validators of the desktop entry, file type and metainfo, and the Debian package tools.
+packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev)
 case "${1:-}" in
     --with-display-tools) packages+=(xvfb xdotool imagemagick) ;;
     --with-ci-tools) packages+=(clang-format) ;;
