@@ -12,31 +12,35 @@ namespace {
 // Why writing to standard output failed, once it has; nothing more is written then.
 QString outputFailure;
 
-bool writeOut(const QByteArray& bytes) {
+bool outputFailed() {
+    outputFailure = errno ? QString::fromLocal8Bit(strerror(errno)) : QStringLiteral("write error");
+    return false;
+}
+
+// Writes bytes to standard output, flushing them when asked; false once anything failed.
+bool writeOut(const QByteArray& bytes, bool flush) {
     if (!outputFailure.isEmpty()) return false;
     errno = 0;
-    if (fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
-        fflush(stdout) != 0) {
-        outputFailure = errno ? QString::fromLocal8Bit(strerror(errno)) : QStringLiteral("write error");
-        return false;
-    }
+    if (fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        return outputFailed();
+    if (flush && fflush(stdout) != 0) return outputFailed();
     return true;
 }
 } // namespace
 
 bool PrintOut(const QString& text) {
-    return writeOut(text.toLocal8Bit());
+    return writeOut(text.toLocal8Bit(), true);
 }
 
 bool PrintLines(const QStringList& lines) {
     for (const QString& line : lines)
-        if (!writeOut(line.toLocal8Bit() + '\n')) return false;
-    return true;
+        if (!writeOut(line.toLocal8Bit() + '\n', false)) return false;
+    return writeOut(QByteArray(), true);
 }
 
 QString OutputFailure() {
-    if (outputFailure.isEmpty() && (fflush(stdout) != 0 || ferror(stdout)))
-        outputFailure = errno ? QString::fromLocal8Bit(strerror(errno)) : QStringLiteral("write error");
+    errno = 0;
+    if (outputFailure.isEmpty() && (fflush(stdout) != 0 || ferror(stdout))) outputFailed();
     return outputFailure;
 }
 
@@ -104,7 +108,7 @@ int WriteConfiguration(tZCfgFile& doc, const QString& fileName, const QString& c
     // configuration is still written, and the person is told which values read back cut short.
     const QStringList unstorable = doc.UnstorableValues();
     if (fileName.isEmpty()) {
-        if (!writeOut(EncodeTextLines(doc.ToLines()))) return ExitUsage;
+        if (!writeOut(EncodeTextLines(doc.ToLines()), true)) return ExitUsage;
     } else {
         QString error;
         if (!doc.SaveToFile(fileName, error)) {
