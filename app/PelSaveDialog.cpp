@@ -98,6 +98,11 @@ bool TPelSaveDialog::QuerySave() {
     }
 }
 
+void TPelSaveDialog::SetFullFileName(const QString& fileName) {
+    fullFileName_ = fileName;
+    setDialogStart(fileName);
+}
+
 QString TPelSaveDialog::History(int index) const {
     return pelRegistry_ ? pelRegistry_->GetHistory(index) : QString();
 }

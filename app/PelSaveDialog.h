@@ -49,12 +49,13 @@ public:
 
     TPelRegistry* PelRegistry() const { return pelRegistry_; }
     void SetPelRegistry(TPelRegistry* registry) { pelRegistry_ = registry; }
-    tNotifyEvent OnHistoryChange() const { return onHistoryChange_; }
-    void SetOnHistoryChange(tNotifyEvent handler) { onHistoryChange_ = std::move(handler); }
+    tNotifyEvent OnHistoryChange() const override { return onHistoryChange_; }
+    void SetOnHistoryChange(tNotifyEvent handler) override { onHistoryChange_ = std::move(handler); }
 
     // The file the component works with: the last one saved or opened.
     const QString& FullFileName() const noexcept { return fullFileName_; }
-    void SetFullFileName(const QString& fileName) override { fullFileName_ = fileName; }
+    // Also where the dialogs start, so that an unnamed document offers no old name to save over.
+    void SetFullFileName(const QString& fileName) override;
 
     // Texts of the prompt; empty gives the built-in text. Applied at once to an existing prompt.
     const QString& NotSavedCaption() const noexcept { return notSavedCaption_; }

@@ -4,21 +4,44 @@
 
 #include <QFile>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-void PrintOut(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    fflush(stdout);
+namespace {
+// Why writing to standard output failed, once it has; nothing more is written then.
+QString outputFailure;
+
+bool outputFailed() {
+    outputFailure = errno ? QString::fromLocal8Bit(strerror(errno)) : QStringLiteral("write error");
+    return false;
 }
 
-void PrintLines(const QStringList& lines) {
-    for (const QString& line : lines) {
-        const QByteArray bytes = line.toLocal8Bit();
-        fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        fputc('\n', stdout);
-    }
-    fflush(stdout);
+// Writes bytes to standard output, flushing them when asked; false once anything failed.
+bool writeOut(const QByteArray& bytes, bool flush) {
+    if (!outputFailure.isEmpty()) return false;
+    errno = 0;
+    if (fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        return outputFailed();
+    if (flush && fflush(stdout) != 0) return outputFailed();
+    return true;
+}
+} // namespace
+
+bool PrintOut(const QString& text) {
+    return writeOut(text.toLocal8Bit(), true);
+}
+
+bool PrintLines(const QStringList& lines) {
+    for (const QString& line : lines)
+        if (!writeOut(line.toLocal8Bit() + '\n', false)) return false;
+    return writeOut(QByteArray(), true);
+}
+
+QString OutputFailure() {
+    errno = 0;
+    if (outputFailure.isEmpty() && (fflush(stdout) != 0 || ferror(stdout))) outputFailed();
+    return outputFailure;
 }
 
 void PrintError(const QString& text) {
@@ -80,19 +103,26 @@ std::unique_ptr<tZCfgFile> LoadConfiguration(const QString& fileName, int& exitC
     return doc;
 }
 
-bool WriteConfiguration(tZCfgFile& doc, const QString& fileName) {
+int WriteConfiguration(tZCfgFile& doc, const QString& fileName, const QString& command) {
+    // Values received from a device may hold "//", which the file cannot keep as it is: the
+    // configuration is still written, and the person is told which values read back cut short.
+    const QStringList unstorable = doc.UnstorableValues();
     if (fileName.isEmpty()) {
-        const QByteArray bytes = EncodeTextLines(doc.ToLines());
-        fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        fflush(stdout);
-        return true;
+        if (!writeOut(EncodeTextLines(doc.ToLines()), true)) return ExitUsage;
+    } else {
+        QString error;
+        if (!doc.SaveToFile(fileName, error)) {
+            PrintError(QStringLiteral("zcfg %1: %2: cannot write, the file was left as it was: %3")
+                           .arg(command, fileName, error));
+            return ExitUsage;
+        }
     }
-    QString error;
-    if (!doc.SaveToFile(fileName, error)) {
-        PrintError(QStringLiteral("%1: cannot write: %2").arg(fileName, error));
-        return false;
-    }
-    return true;
+    if (unstorable.isEmpty()) return ExitSuccess;
+    PrintError(QStringLiteral("zcfg %1: warning: %2")
+                   .arg(command,
+                        tPelFileProperty::UnstorableValuesText(
+                            fileName.isEmpty() ? QStringLiteral("standard output") : fileName, unstorable)));
+    return ExitProblems;
 }
 
 namespace {

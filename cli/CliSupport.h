@@ -11,9 +11,13 @@
 
 enum ExitCode { ExitSuccess = 0, ExitProblems = 1, ExitUsage = 2 };
 
-void PrintOut(const QString& text);        // standard output, as it stands
-void PrintError(const QString& text);      // standard error, one line
-void PrintLines(const QStringList& lines); // standard output, one line each, without joining them first
+// Standard output, as it stands / one line each without joining them first. false once writing to
+// standard output has failed; nothing more is written then, and OutputFailure() tells why.
+bool PrintOut(const QString& text);
+bool PrintLines(const QStringList& lines);
+void PrintError(const QString& text); // standard error, one line
+// Empty while everything written to standard output arrived; otherwise why it did not (flushes first).
+QString OutputFailure();
 
 // A new document, marked unmodified, with messages going to standard error.
 std::unique_ptr<tZCfgFile> NewConfiguration();
@@ -25,7 +29,10 @@ std::unique_ptr<tZCfgFile> LoadConfiguration(const QString& fileName, int& exitC
 QStringList ProblemLines(const QString& fileName, const tLoadResult& result);
 
 // Writes the document to a file atomically, or its text to standard output when fileName is empty.
-bool WriteConfiguration(tZCfgFile& doc, const QString& fileName);
+// ExitUsage when it could not be written (a file keeps its old content; the message is printed, except
+// for standard output, which main reports); ExitProblems when it was written but holds values the
+// file cannot store as they are (the warning is printed); otherwise ExitSuccess.
+int WriteConfiguration(tZCfgFile& doc, const QString& fileName, const QString& command);
 
 // Prints a usage problem of a command and how to get its help; returns ExitUsage.
 int UsageError(const QString& command, const QString& message);

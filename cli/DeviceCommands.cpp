@@ -158,7 +158,7 @@ int CommandRead(const QStringList& arguments) {
     const Outcome outcome = session.Run([&] { doc->StartRead(); });
     if (!outcome.gotResult || !outcome.success) return ExitProblems;
     PrintError(outcome.result);
-    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption()), QStringLiteral("read"));
 }
 
 namespace {
@@ -265,5 +265,5 @@ int CommandApply(const QStringList& arguments) {
     }
     if (!outcome.gotResult || !outcome.success) return ExitProblems;
     PrintError(outcome.result);
-    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption()), QStringLiteral("apply"));
 }

@@ -24,7 +24,7 @@ int CommandNew(const QStringList& arguments) {
                               .arg(positional.first(), DeviceTypeChoices()));
     std::unique_ptr<tZCfgFile> doc = NewConfiguration();
     doc->SetDeviceType(uint8_t(type));
-    return WriteConfiguration(*doc, command.Parser().value(OutputOption())) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, command.Parser().value(OutputOption()), QStringLiteral("new"));
 }
 
 int CommandShow(const QStringList& arguments) {
@@ -76,11 +76,15 @@ int CommandSet(const QStringList& arguments) {
     CommandParser command(
         QStringLiteral("set"),
         QStringLiteral("Changes values as the editor would, so the same rules run. Enumerations take\n"
-                       "value names or shown texts. Nothing is written when any change is refused."));
+                       "value names or shown texts. Nothing is written when any change is refused, nor\n"
+                       "when FILE loaded with problems (unless --force). A value cannot contain \"//\"."));
     command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
     command.Parser().addPositionalArgument(QStringLiteral("PATH=VALUE"), QStringLiteral("Values to change."),
                                            QStringLiteral("PATH=VALUE..."));
     command.Parser().addOption(OutputOption());
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Write even when FILE loaded with problems."));
+    command.Parser().addOption(force);
     if (!command.Parse(arguments)) return command.ExitCode();
     const QStringList positional = command.Parser().positionalArguments();
     if (positional.size() < 2)
@@ -88,6 +92,14 @@ int CommandSet(const QStringList& arguments) {
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
     if (!doc) return exitCode;
+    // Rewriting a file that loaded with problems would make them permanent (values swallowed by a
+    // memo without its end line, say), so that takes --force.
+    if (exitCode != ExitSuccess && !command.Parser().isSet(force)) {
+        PrintError(QStringLiteral("zcfg set: %1 loaded with problems; nothing was written (--force writes "
+                                  "it anyway)")
+                       .arg(positional.first()));
+        return ExitProblems;
+    }
     for (const QString& assignment : positional.mid(1)) {
         const int equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0)
@@ -109,7 +121,7 @@ int CommandSet(const QStringList& arguments) {
     }
     const QString target =
         command.Parser().isSet(OutputOption()) ? command.Parser().value(OutputOption()) : positional.first();
-    return WriteConfiguration(*doc, target) ? ExitSuccess : ExitUsage;
+    return WriteConfiguration(*doc, target, QStringLiteral("set"));
 }
 
 int CommandFrame(const QStringList& arguments) {

@@ -1,11 +1,8 @@
 #include "cli/FrameText.h"
 
-namespace {
+#include "programmer/Common.h"
 
-const char* const controlNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                      "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                      "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                      "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+namespace {
 
 std::optional<QByteArray> parseRendering(const QString& text, QString& error) {
     QByteArray bytes;
@@ -31,8 +28,7 @@ std::optional<QByteArray> parseRendering(const QString& text, QString& error) {
             code = name.mid(1).toInt(&ok, 16);
             if (!ok || name.size() != 3) code = -1;
         } else {
-            for (int n = 0; n < 32; ++n)
-                if (name == QLatin1String(controlNames[n])) code = n;
+            code = ControlCharCode(name);
         }
         if (code < 0 || code > 255) {
             error = QStringLiteral("unknown byte name <%1>").arg(name);

@@ -2,6 +2,7 @@
 
 #include "property/PelEnum.h"
 #include "property/PelError.h"
+#include "property/PelFile.h"
 #include "property/PelScalar.h"
 
 #include <QRegularExpression>
@@ -202,6 +203,7 @@ QString SetAsEditor(tPelBaseProperty* node, const QString& value) {
         if (auto* boolean = dynamic_cast<tPelBooleanProperty*>(node)) return setBoolean(boolean, value);
         if (dynamic_cast<tPelBaseIntegerProperty*>(node))
             return QStringLiteral("%1 is shown only and cannot be changed").arg(node->Name());
+        if (!ValueCanBeStored(value)) return ValueCannotBeStoredText();
         const QString refused = checkRecordText(node, value);
         if (!refused.isEmpty()) return refused;
         node->SetValueText(value);

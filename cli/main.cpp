@@ -2,7 +2,9 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <functional>
 
 namespace {
@@ -10,33 +12,88 @@ namespace {
 struct Command {
     const char* name;
     int (*run)(const QStringList&);
+    const char* arguments;
     const char* summary;
 };
 
 const Command commands[] = {
-    {"new", CommandNew, "TYPE [-o FILE]            a new configuration with every default"},
-    {"show", CommandShow, "FILE                     the configuration as a person reads it"},
-    {"check", CommandCheck, "FILE...                 list the problems of configuration files"},
-    {"set", CommandSet, "FILE PATH=VALUE... [-o OUT]  change values as the editor would"},
-    {"frame", CommandFrame, "FILE [--factory]        the frame that programs this configuration"},
-    {"read", CommandRead, "[-o FILE] [--sim TYPE]   read the attached device"},
-    {"program", CommandProgram, "FILE [--repeat] [--sim TYPE]  program and verify the attached device"},
-    {"factory", CommandFactory, "FILE [--sim TYPE]     factory-program a transmitter, then verify"},
-    {"apply", CommandApply, "[FILE] FRAME... [-o OUT]  apply received frames as a read would"},
+    {"new", CommandNew, "TYPE [-o FILE]", "a new configuration with every default"},
+    {"show", CommandShow, "FILE", "the configuration as a person reads it"},
+    {"check", CommandCheck, "FILE...", "list the problems of configuration files"},
+    {"set", CommandSet, "FILE PATH=VALUE... [-o OUT] [--force]", "change values as the editor would"},
+    {"frame", CommandFrame, "FILE [--factory]", "the frame that programs this configuration"},
+    {"read", CommandRead, "[-o FILE] [--sim TYPE]", "read the attached device"},
+    {"program", CommandProgram, "FILE [--repeat] [--sim TYPE]", "program and verify the attached device"},
+    {"factory", CommandFactory, "FILE [--sim TYPE]", "factory-program a transmitter, then verify"},
+    {"apply", CommandApply, "[FILE] FRAME... [-o OUT]", "apply received frames as a read would"},
 };
 
-QString generalHelp() {
-    QString text = QStringLiteral("Usage: zcfg COMMAND [ARGUMENTS]\n\n"
-                                  "Zentara Configurator on the command line: prepare, check and program the\n"
-                                  "configurations of Zentara nurse-call devices.\n\nCommands:\n");
-    for (const Command& command : commands)
-        text += QStringLiteral("  %1 %2\n")
-                    .arg(QLatin1String(command.name), -8)
-                    .arg(QLatin1String(command.summary));
-    text += QStringLiteral(
-        "\n'zcfg COMMAND --help' describes a command. Exit status: 0 success, 1 problems found or "
-        "request refused,\n2 usage or input/output error.\n");
+// The command list in two aligned columns: "name ARGUMENTS" and what the command does.
+QString commandList() {
+    QStringList synopses;
+    qsizetype width = 0;
+    for (const Command& command : commands) {
+        synopses << QLatin1String(command.name) + QLatin1Char(' ') + QLatin1String(command.arguments);
+        width = qMax(width, synopses.last().size());
+    }
+    QString text;
+    for (qsizetype i = 0; i < synopses.size(); ++i)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(synopses[i], -int(width))
+                    .arg(QLatin1String(commands[i].summary));
     return text;
+}
+
+void describe(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Zentara Configurator on the command line: prepare, check and program the\n"
+                       "configurations of Zentara nurse-call devices."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("One of the commands below."));
+    parser.addPositionalArgument(QStringLiteral("ARGUMENTS"), QStringLiteral("The command's own arguments."),
+                                 QStringLiteral("[ARGUMENTS]"));
+    // Everything after the command name belongs to the command's own parser.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+}
+
+QString generalHelp(const QCommandLineParser& parser) {
+    QString help = parser.helpText();
+    help.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: zcfg"));
+    return help + QStringLiteral("\nCommands:\n") + commandList() +
+           QStringLiteral("\n'zcfg COMMAND --help' describes a command. Exit status: 0 success, 1 problems "
+                          "found or\nrequest refused, 2 usage or input/output error.\n");
+}
+
+int run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    describe(parser);
+    if (!parser.parse(arguments)) {
+        PrintError(QStringLiteral("zcfg: ") + parser.errorText());
+        PrintError(QStringLiteral("Try 'zcfg --help'."));
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        PrintOut(QStringLiteral("zcfg %1\n").arg(QCoreApplication::applicationVersion()));
+        return ExitSuccess;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("help")) || positional.isEmpty() ||
+        positional.first() == QLatin1String("help")) {
+        PrintOut(generalHelp(parser));
+        return positional.isEmpty() && !parser.isSet(QStringLiteral("help")) ? ExitUsage : ExitSuccess;
+    }
+    const QString name = positional.first();
+    for (const Command& command : commands)
+        if (name == QLatin1String(command.name)) {
+            int exitCode = ExitUsage;
+            // The command's own parser sees the command as its program name.
+            if (!Guarded([&] { exitCode = command.run(positional); })) return ExitProblems;
+            return exitCode;
+        }
+    PrintError(QStringLiteral("zcfg: unknown command \"%1\"").arg(name));
+    PrintError(QStringLiteral("Try 'zcfg --help'."));
+    return ExitUsage;
 }
 
 } // namespace
@@ -45,25 +102,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zcfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZCFG_VERSION));
-    QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") ||
-        arguments[1] == QLatin1String("-h") || arguments[1] == QLatin1String("help")) {
-        PrintOut(generalHelp());
-        return arguments.size() < 2 ? ExitUsage : ExitSuccess;
+    const int exitCode = run(QCoreApplication::arguments());
+    // Output that did not arrive (a full disk, a closed pipe) must not pass for success: the
+    // configuration written to standard output would be lost without a word.
+    const QString failure = OutputFailure();
+    if (!failure.isEmpty()) {
+        PrintError(QStringLiteral("zcfg: cannot write to standard output: %1").arg(failure));
+        return ExitUsage;
     }
-    if (arguments[1] == QLatin1String("--version")) {
-        PrintOut(QStringLiteral("zcfg %1\n").arg(QStringLiteral(ZCFG_VERSION)));
-        return ExitSuccess;
-    }
-    const QString name = arguments[1];
-    for (const Command& command : commands)
-        if (name == QLatin1String(command.name)) {
-            arguments.removeFirst(); // the command's own parser sees the command as its program name
-            int exitCode = ExitUsage;
-            if (!Guarded([&] { exitCode = command.run(arguments); })) return ExitProblems;
-            return exitCode;
-        }
-    PrintError(QStringLiteral("zcfg: unknown command \"%1\"").arg(name));
-    PrintError(generalHelp());
-    return ExitUsage;
+    return exitCode;
 }

@@ -45,17 +45,30 @@ bool MessageShowing() {
     return MessageIsShowing();
 }
 
-QString RenderControlChars(const QString& text) {
-    static const char* const names[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+namespace {
+const char* const controlCharNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
                                           "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
                                           "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
                                           "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+} // namespace
+
+QLatin1String ControlCharName(int code) {
+    return code >= 0 && code < 32 ? QLatin1String(controlCharNames[code]) : QLatin1String();
+}
+
+int ControlCharCode(QStringView name) {
+    for (int code = 0; code < 32; ++code)
+        if (name == QLatin1String(controlCharNames[code])) return code;
+    return -1;
+}
+
+QString RenderControlChars(const QString& text) {
     QString out;
     out.reserve(text.size() * 2);
     for (QChar c : text) {
         const ushort u = c.unicode();
         if (u < 32)
-            out += QLatin1Char('<') + QLatin1String(names[u]) + QLatin1Char('>');
+            out += QLatin1Char('<') + ControlCharName(u) + QLatin1Char('>');
         else if (u >= 127 && u <= 255)
             out += QStringLiteral("<#%1>").arg(u, 2, 16, QLatin1Char('0')).toUpper();
         else

@@ -23,3 +23,7 @@ bool MessageShowing();
 
 // Readable form of control characters: "<SOH>", "<#7F>", ...
 QString RenderControlChars(const QString& text);
+// The names RenderControlChars gives the control characters 0 to 31 ("NUL", "SOH", ... "US"): the
+// name of a code (empty outside 0 to 31) and the code of a name (-1 when it names none).
+QLatin1String ControlCharName(int code);
+int ControlCharCode(QStringView name);

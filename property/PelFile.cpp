@@ -9,7 +9,29 @@ namespace {
 bool localeAwareSame(const QString& a, const QString& b) {
     return a.toCaseFolded().localeAwareCompare(b.toCaseFolded()) == 0;
 }
+
+const QString commentStart = QStringLiteral("//");
+
+void collectUnstorable(const tPelBaseProperty& node, const QString& path, QStringList& found) {
+    if (!ValueCanBeStored(node.Value())) found << QStringLiteral("%1 = %2").arg(path, node.Value());
+    const auto* compound = dynamic_cast<const tPelCompoundProperty*>(&node);
+    if (!compound) return;
+    for (int i = 0; i < compound->ChildCount(); ++i) {
+        const tPelBaseProperty& child = *compound->Children().Items(i);
+        QString childPath = path.isEmpty() ? child.Name() : path + QLatin1Char('/') + child.Name();
+        if (child.HasKey()) childPath += QStringLiteral("(%1)").arg(child.Key());
+        collectUnstorable(child, childPath, found);
+    }
+}
 } // namespace
+
+bool ValueCanBeStored(const QString& value) {
+    return !value.contains(commentStart);
+}
+
+QString ValueCannotBeStoredText() {
+    return QStringLiteral("A value cannot contain \"//\": it starts a comment in a configuration file");
+}
 
 tPelFileProperty::~tPelFileProperty() {
     if (mainForm_) mainForm_->SetOnCloseQuery(chainedCloseQuery_);
@@ -28,6 +50,11 @@ void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     dialog->SetOnSave([this](tObject* sender, bool& ok, const QString& name) { SaveFile(sender, ok, name); });
     dialog->SetOnLoad([this](tObject* sender, bool& ok, const QString& name) { LoadFile(sender, ok, name); });
     dialog->SetModified(Modified());
+    // The recent-file menu is rebuilt whenever the history changes, after saves and opens alike.
+    dialog->SetOnHistoryChange([this, chained = dialog->OnHistoryChange()](tObject* sender) {
+        UpdateHistoryMenu();
+        if (chained) chained(sender);
+    });
 }
 
 void tPelFileProperty::SetMainForm(IMainForm* form) {
@@ -91,6 +118,8 @@ bool tPelFileProperty::NewDocument() {
     if (!ok) return false;
     Clear();
     fileName_.clear();
+    // The prompt's Yes must ask for a name now, never save over the file that was open before.
+    if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
     SetModified(false);
     UpdateCaption();
     RecordUndo(this, ckReset, QString());
@@ -135,6 +164,9 @@ void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileNa
     }
     ok = true;
     UpdateHistoryMenu();
+    const QStringList unstorable = UnstorableValues();
+    if (!unstorable.isEmpty())
+        PresentMessage(MessageKind::Warning, UnstorableValuesText(QFileInfo(target).fileName(), unstorable));
 }
 
 void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileName) {
@@ -217,6 +249,19 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
     if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
     SetModified(false);
     return true;
+}
+
+QStringList tPelFileProperty::UnstorableValues() const {
+    QStringList found;
+    collectUnstorable(*this, QString(), found);
+    return found;
+}
+
+QString tPelFileProperty::UnstorableValuesText(const QString& fileName, const QStringList& values) {
+    return QStringLiteral("\"%1\" was saved, but these values contain \"//\", which starts a comment in a "
+                          "configuration file; they cannot be stored as they are and will read back cut "
+                          "short:\n%2")
+        .arg(fileName, values.join(QLatin1Char('\n')));
 }
 
 int tPelFileProperty::ErrorLineNumber(const tError& error) {

@@ -40,6 +40,11 @@ struct tLoadResult {
     bool touchedDocument() const { return status == Loaded || status == LoadedWithProblems; }
 };
 
+// A value cannot hold "//": in a configuration file it starts a comment, so everything after it would be
+// lost when the file is read again. Where a person types a value, it is refused with this message.
+bool ValueCanBeStored(const QString& value);
+QString ValueCannotBeStoredText();
+
 class tPelFileProperty : public tPelCompoundProperty {
 public:
     tPelFileProperty(const QString& name, tPelCompoundProperty* owner) : tPelCompoundProperty(name, owner) {}
@@ -108,6 +113,11 @@ public:
     tLines ToLines(bool shortFormat = false);
     // Writes the document to a file atomically; on failure the document stays modified.
     bool SaveToFile(const QString& fileName, QString& error, bool shortFormat = false);
+
+    // Every value (as "Path = value") that a save cannot store as it is, such as one received from a
+    // device that holds "//"; and the warning that names them.
+    QStringList UnstorableValues() const;
+    static QString UnstorableValuesText(const QString& fileName, const QStringList& values);
 
     // The warning shown for a file that loaded with problems: the first ten, then how many more.
     static QString ProblemsText(const QString& fileName, const tErrorList& errors);

@@ -35,8 +35,13 @@ public:
     // No goes on, Cancel stops. true means "go on".
     virtual bool QuerySave() = 0;
 
-    // The file the prompt's Yes saves into; the document keeps it in step with its own file name.
+    // The file the prompt's Yes saves into; the document keeps it in step with its own file name
+    // (empty for an unnamed document, so that Yes asks for a name).
     virtual void SetFullFileName(const QString& fileName) = 0;
+
+    // Told after a file was added to the recent-file history, so that its menu can be rebuilt.
+    virtual tNotifyEvent OnHistoryChange() const { return {}; }
+    virtual void SetOnHistoryChange(tNotifyEvent handler) { (void)handler; }
 
     // The settings store's recent-file history: entry 0 (newest) to 9, a full path or empty.
     virtual bool HasSettingsStore() const = 0;

@@ -110,7 +110,9 @@ bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& e
         return false;
     }
     const QByteArray bytes = EncodeTextLines(lines);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // The buffer is flushed before committing: a flush that fails (a full disk) must stop the commit,
+    // or an incomplete temporary file would replace the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         error = file.errorString();
         file.cancelWriting();
         return false;

@@ -27,9 +27,8 @@ private slots:
     void historyWrittenAtDestructionOnlyWhenOpened();
     void keysAreSeparate();
     void readInteger();
-    void placementRoundTrip();
-    void maximizedPlacement();
-    void partialPlacementStopsSilently();
+    void windowPlacement_data();
+    void windowPlacement();
 
     // save dialog
     void querySave_data();
@@ -169,59 +168,90 @@ void TestSaveDialog::readInteger() {
     QCOMPARE(registry_->ReadInteger("Last Device Type"), 5);
 }
 
-void TestSaveDialog::placementRoundTrip() {
-    registry_->SaveMainWindowPlacement(); // no window: nothing written
-    QCOMPARE(registry_->ReadString("Main Window State"), QString());
-
-    QWidget window;
-    window.setGeometry(40, 30, 500, 300);
-    registry_->SetMainWindow(&window);
-    const QPoint pos = window.pos();
-    registry_->SaveMainWindowPlacement();
-    QCOMPARE(registry_->ReadString("Main Window State"), "Normal");
-    QCOMPARE(registry_->ReadInteger("Main Window Top"), pos.y());
-    QCOMPARE(registry_->ReadInteger("Main Window Left"), pos.x());
-
-    window.setGeometry(0, 0, 100, 100);
-    registry_->RestoreMainWindowPlacement();
-    QCOMPARE(window.pos(), pos);
-    QCOMPARE(window.size(), QSize(500, 300));
-
-    window.setWindowState(Qt::WindowMinimized);
-    registry_->WriteString("Main Window State", "Unchanged");
-    registry_->SaveMainWindowPlacement();
-    QCOMPARE(registry_->ReadString("Main Window State"), "Unchanged");
+// One step of the window placement: the store's values before it, the window (none for a null
+// rectangle), then what the store holds after a save, or where the window is after a restore.
+void TestSaveDialog::windowPlacement_data() {
+    QTest::addColumn<QVariantMap>("stored");
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QVariantMap>("expectedStore"); // an invalid value: missing
+    QTest::addColumn<QRect>("expectedWindow");
+    QTest::addColumn<bool>("expectMaximized");
+    const QVariant missing;
+    const QVariantMap none;
+    const QRect noWindow;
+    const auto normal = [](int top, int left, int width, int height) {
+        return QVariantMap{{"Main Window State", "Normal"},
+                           {"Main Window Top", top},
+                           {"Main Window Left", left},
+                           {"Main Window Width", width},
+                           {"Main Window Height", height}};
+    };
+    QTest::newRow("save without a window writes nothing")
+        << none << noWindow << int(Qt::WindowNoState) << true << QVariantMap{{"Main Window State", missing}}
+        << noWindow << false;
+    QTest::newRow("save a normal window") << none << QRect(40, 30, 500, 300) << int(Qt::WindowNoState) << true
+                                          << normal(30, 40, 500, 300) << noWindow << false;
+    QTest::newRow("save a minimized window writes nothing")
+        << QVariantMap{{"Main Window State", "Unchanged"}} << QRect(10, 10, 200, 100)
+        << int(Qt::WindowMinimized) << true
+        << QVariantMap{{"Main Window State", "Unchanged"}, {"Main Window Top", missing}} << noWindow << false;
+    QTest::newRow("save a maximized window: the state only")
+        << none << QRect(0, 0, 200, 100) << int(Qt::WindowMaximized) << true
+        << QVariantMap{{"Main Window State", "Maximized"}, {"Main Window Width", missing}} << noWindow
+        << false;
+    QTest::newRow("restore a normal window")
+        << normal(30, 40, 500, 300) << QRect(0, 0, 100, 100) << int(Qt::WindowNoState) << false << none
+        << QRect(40, 30, 500, 300) << false;
+    QTest::newRow("restore a maximized window without its position")
+        << QVariantMap{{"Main Window State", "Maximized"}, {"Main Window Width", 321}}
+        << QRect(0, 0, 200, 100) << int(Qt::WindowNoState) << false << none << QRect(0, 0, 200, 100) << true;
+    QTest::newRow("restore from an empty store changes nothing")
+        << none << QRect(10, 10, 200, 100) << int(Qt::WindowNoState) << false << none
+        << QRect(10, 10, 200, 100) << false;
+    QTest::newRow("restore stops silently at a missing value")
+        << QVariantMap{{"Main Window State", "Normal"}, {"Main Window Top", 77}, {"Main Window Width", 333}}
+        << QRect(10, 10, 200, 100) << int(Qt::WindowNoState) << false << none << QRect(10, 77, 200, 100)
+        << false;
 }
 
-void TestSaveDialog::maximizedPlacement() {
-    QWidget window;
-    window.resize(200, 100);
-    registry_->SetMainWindow(&window);
-    window.setWindowState(Qt::WindowMaximized);
-    registry_->SaveMainWindowPlacement();
-    QCOMPARE(registry_->ReadString("Main Window State"), "Maximized");
-    QCOMPARE(registry_->ReadIntegerDefault("Main Window Width", -1), -1);
+void TestSaveDialog::windowPlacement() {
+    QFETCH(QVariantMap, stored);
+    QFETCH(QRect, window);
+    QFETCH(int, state);
+    QFETCH(bool, save);
+    QFETCH(QVariantMap, expectedStore);
+    QFETCH(QRect, expectedWindow);
+    QFETCH(bool, expectMaximized);
+    std::unique_ptr<QWidget> widget;
+    if (!window.isNull()) {
+        widget = std::make_unique<QWidget>();
+        widget->setGeometry(window);
+        widget->setWindowState(Qt::WindowStates(state));
+        registry_->SetMainWindow(widget.get());
+    }
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        it.value().typeId() == QMetaType::Int ? registry_->WriteInteger(it.key(), it.value().toInt())
+                                              : registry_->WriteString(it.key(), it.value().toString());
+    save ? registry_->SaveMainWindowPlacement() : registry_->RestoreMainWindowPlacement();
 
-    window.setWindowState(Qt::WindowNoState);
-    registry_->WriteInteger("Main Window Width", 321);
-    registry_->RestoreMainWindowPlacement();
-    QVERIFY(window.isMaximized());
-    QCOMPARE(window.width(), 200);
-}
-
-void TestSaveDialog::partialPlacementStopsSilently() {
-    QWidget window;
-    window.setGeometry(10, 10, 200, 100);
-    registry_->SetMainWindow(&window);
-    registry_->RestoreMainWindowPlacement(); // empty store: nothing
-    QCOMPARE(window.size(), QSize(200, 100));
-
-    registry_->WriteString("Main Window State", "Normal");
-    registry_->WriteInteger("Main Window Top", 77);
-    registry_->WriteInteger("Main Window Width", 333); // reached only after a missing "Left"
-    registry_->RestoreMainWindowPlacement();
-    QCOMPARE(window.pos().y(), 77);
-    QCOMPARE(window.width(), 200);
+    for (auto it = expectedStore.cbegin(); it != expectedStore.cend(); ++it) {
+        if (!it.value().isValid())
+            QVERIFY2(registry_->ReadString(it.key()).isEmpty(), qPrintable(it.key()));
+        else if (it.value().typeId() == QMetaType::Int)
+            QCOMPARE(registry_->ReadInteger(it.key()), it.value().toInt());
+        else
+            QCOMPARE(registry_->ReadString(it.key()), it.value().toString());
+    }
+    if (save) return;
+    QCOMPARE(widget->isMaximized(), expectMaximized);
+    if (expectMaximized) {
+        QCOMPARE(widget->width(), expectedWindow.width());
+    } else {
+        QCOMPARE(widget->pos(), expectedWindow.topLeft());
+        QCOMPARE(widget->size(), expectedWindow.size());
+    }
 }
 
 // Prompt answers in order, save-as dialog answers in order ("" = cancelled).

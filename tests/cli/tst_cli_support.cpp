@@ -2,6 +2,7 @@
 #include "cli/CliSupport.h"
 #include "cli/FrameText.h"
 #include "cli/PropertyPaths.h"
+#include "programmer/Common.h"
 
 #include <QtTest>
 
@@ -12,6 +13,7 @@ private Q_SLOTS:
     void frameTexts_data();
     void frameTexts();
     void specialFlagsByNameOrNumber();
+    void everyMonitorRenderingReadsBack();
 };
 
 void TestCliSupport::pathsMatchWholeNamesContainingSlashes() {
@@ -68,6 +70,18 @@ void TestCliSupport::specialFlagsByNameOrNumber() {
     QVERIFY(!SetAsEditor(flags, "Allow Nothing").isEmpty());
     doc->AsIRRFDevice()->FactoryRecord()->SW()->SetValueText("0199"); // older firmware offers no flags
     QVERIFY(!SetAsEditor(flags, "1").isEmpty());
+}
+
+// What the serial monitor shows can be given back to zcfg: every byte, control characters included.
+void TestCliSupport::everyMonitorRenderingReadsBack() {
+    QString all;
+    QByteArray bytes;
+    for (int code = 0; code < 256; ++code)
+        if (code != '<') all += QChar(code), bytes += char(code);
+    QString error;
+    const std::optional<QByteArray> parsed = ParseFrameText(RenderControlChars(all), error);
+    QVERIFY2(parsed, qPrintable(error));
+    QCOMPARE(*parsed, bytes);
 }
 
 QTEST_GUILESS_MAIN(TestCliSupport)

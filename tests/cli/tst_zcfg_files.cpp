@@ -9,9 +9,11 @@ struct Run {
     QString err;
 };
 
-Run zcfg(const QStringList& arguments, const QString& workingDirectory = QString()) {
+Run zcfg(const QStringList& arguments, const QString& workingDirectory = QString(),
+         const QString& standardOutputFile = QString()) {
     QProcess process;
     if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
+    if (!standardOutputFile.isEmpty()) process.setStandardOutputFile(standardOutputFile);
     process.start(QStringLiteral(ZCFG_BINARY), arguments);
     process.waitForFinished(30000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -22,6 +24,40 @@ QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// A relay's reply as the serial monitor shows it, with its check byte worked out.
+QString relayReply(const QByteArray& payload) {
+    int sum = 1 + 4;
+    for (char c : payload)
+        sum += uchar(c);
+    return QStringLiteral("<SOH>%1<EOT><#%2>")
+        .arg(QString::fromLatin1(payload), QString::number(sum & 0xFF, 16).toUpper().rightJustified(2, '0'));
+}
+
+// A 64 KiB file system, unmounted when done. Mounting needs root.
+class FullFileSystem {
+public:
+    FullFileSystem() {
+        mounted_ =
+            dir_.isValid() && QProcess::execute(QStringLiteral("mount"),
+                                                {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir_.path()}) == 0;
+    }
+    ~FullFileSystem() {
+        if (mounted_) QProcess::execute(QStringLiteral("umount"), {dir_.path()});
+    }
+    bool mounted() const { return mounted_; }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+    void fill() { // takes every free byte
+        QFile filler(filePath(QStringLiteral("filler")));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (filler.write("x", 1) == 1) {
+            }
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+};
 
 } // namespace
 
@@ -37,6 +73,12 @@ private Q_SLOTS:
     void setRefusesAndWritesNothing_data();
     void setRefusesAndWritesNothing();
     void frameOfAConfiguration();
+    void setRefusesAFileWithProblemsUnlessForced();
+    void valuesFromADeviceThatTheFileCannotHoldAreWrittenWithAWarning();
+    void outputErrorsAreReported_data();
+    void outputErrorsAreReported();
+    void aFullDiskKeepsTheOldFile_data();
+    void aFullDiskKeepsTheOldFile();
 
 private:
     QTemporaryDir dir_;
@@ -45,13 +87,28 @@ private:
 void TestZcfgFiles::helpAndUsage() {
     Run run = zcfg({"--help"});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(run.out.contains("Usage: zcfg COMMAND"));
+    QVERIFY(run.out.contains("Usage: zcfg [options] COMMAND"));
     run = zcfg({"set", "--help"});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.contains("Usage: zcfg set"));
     QCOMPARE(zcfg({"frobnicate"}).exitCode, 2);
     QCOMPARE(zcfg({"new"}).exitCode, 2);
     QCOMPARE(zcfg({"show", "--nonsense", "x"}).exitCode, 2);
+
+    // The commands' descriptions start in one column, and the version is the project's.
+    const QStringList lines = zcfg({"--help"}).out.split('\n');
+    const qsizetype first = lines.indexOf(QStringLiteral("Commands:")) + 1;
+    QVERIFY(first > 0);
+    const QRegularExpression description(QStringLiteral("^  \\S.*?\\S  +(\\S)"));
+    QList<qsizetype> columns;
+    for (qsizetype i = first; i < lines.size() && !lines[i].isEmpty(); ++i)
+        columns << description.match(lines[i]).capturedStart(1);
+    QCOMPARE(columns.size(), 9);
+    QCOMPARE(QSet<qsizetype>(columns.begin(), columns.end()).size(), 1);
+    run = zcfg({"--version"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("^zcfg \\d+\\.\\d+")).match(run.out).hasMatch(),
+             qPrintable(run.out));
 }
 
 void TestZcfgFiles::newAcceptsEveryWayOfNamingAType_data() {
@@ -158,6 +215,8 @@ void TestZcfgFiles::setRefusesAndWritesNothing_data() {
                                    << "does not fit W/O";
     QTest::newRow("not a Boolean") << "Device/User Record/Transmit ID=maybe"
                                    << "is not TRUE or FALSE";
+    QTest::newRow("comment marker in a text") << "Device/Factory Record/CN=Ward 7 // Block B"
+                                              << "A value cannot contain \"//\"";
 }
 
 void TestZcfgFiles::setRefusesAndWritesNothing() {
@@ -190,6 +249,92 @@ void TestZcfgFiles::frameOfAConfiguration() {
     run = zcfg({"frame", staff});
     QVERIFY(run.out.startsWith("01 55 44 31 50 54 31"));                                 // SOH "UD1PT1"
     QVERIFY(zcfg({"frame", staff, "--factory"}).out.startsWith("01 46 44 31 20 53 57")); // SOH "FD1 SW"
+}
+
+void TestZcfgFiles::setRefusesAFileWithProblemsUnlessForced() {
+    const QString file = dir_.filePath("problems.zcf");
+    QFile broken(file);
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    // The memo has no end line: it swallows the value after it, which a rewrite would lose.
+    broken.write("File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Memo Comments\r\n    // note\r\n"
+                 "  Object Device\r\n    Active In Call = TRUE\r\n  End Object\r\nEnd File\r\n");
+    broken.close();
+    const QByteArray before = readFile(file);
+    const QString checked = zcfg({"check", file}).out.trimmed();
+    QVERIFY(!checked.isEmpty());
+
+    Run run = zcfg({"set", file, "Device/Active In Attack=TRUE"});
+    QCOMPARE(run.exitCode, 1);
+    for (const QString& problem : checked.split('\n'))
+        QVERIFY2(run.err.contains(problem), qPrintable(run.err));
+    QVERIFY(run.err.contains("nothing was written"));
+    QCOMPARE(readFile(file), before);
+    QCOMPARE(zcfg({"set", file, "Device/Active In Attack=TRUE", "-o", dir_.filePath("other.zcf")}).exitCode,
+             1);
+    QVERIFY(!QFile::exists(dir_.filePath("other.zcf")));
+
+    run = zcfg({"set", file, "Device/Active In Attack=TRUE", "--force"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(zcfg({"show", file}).out.contains("Device/Active In Attack = TRUE"));
+}
+
+void TestZcfgFiles::valuesFromADeviceThatTheFileCannotHoldAreWrittenWithAWarning() {
+    const QString file = dir_.filePath("slashes.zcf");
+    const Run run = zcfg({"apply", relayReply("PI010102ABCDEFG//JKLMNOP050328"), "-o", file});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("Device/Factory String = ABCDEFG//JKLMNOP"), qPrintable(run.err));
+    QVERIFY(run.err.contains("cannot be stored as they are"));
+    QVERIFY(readFile(file).contains("Factory String = ABCDEFG//JKLMNOP")); // written whole, not cut
+    QCOMPARE(zcfg({"apply", relayReply("PI010102ABCDEFG/IJKLMNOP050328"), "-o", file}).exitCode, 0);
+}
+
+void TestZcfgFiles::outputErrorsAreReported_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("new") << QStringList{"new", "relay"};
+    QTest::newRow("show") << QStringList{"show", "FILE"};
+    QTest::newRow("read") << QStringList{"read", "--sim", "relay"};
+    QTest::newRow("frame") << QStringList{"frame", "FILE"};
+    QTest::newRow("help") << QStringList{"--help"};
+}
+
+void TestZcfgFiles::outputErrorsAreReported() {
+    QFETCH(QStringList, arguments);
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full on this system");
+    const QString file = dir_.filePath("out.zcf");
+    QCOMPARE(zcfg({"new", "relay", "-o", file}).exitCode, 0);
+    arguments.replaceInStrings(QRegularExpression("^FILE$"), file);
+    const Run run = zcfg(arguments, QString(), QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("cannot write to standard output"), qPrintable(run.err));
+}
+
+void TestZcfgFiles::aFullDiskKeepsTheOldFile_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("set") << QStringList{"set", "FILE", "Device/Active In Call=TRUE"};
+    QTest::newRow("set -o") << QStringList{"set", "OTHER", "Device/Active In Call=TRUE", "-o", "FILE"};
+    QTest::newRow("new -o") << QStringList{"new", "zone-indicator", "-o", "FILE"};
+    QTest::newRow("read -o") << QStringList{"read", "--sim", "staff", "-o", "FILE"};
+    QTest::newRow("apply -o") << QStringList{"apply", relayReply("PI010102ABCDEFGHIJKLMNOP050328"), "-o",
+                                             "FILE"};
+}
+
+void TestZcfgFiles::aFullDiskKeepsTheOldFile() {
+    QFETCH(QStringList, arguments);
+    FullFileSystem disk;
+    if (!disk.mounted()) QSKIP("a 64 KiB tmpfs cannot be mounted here (mounting needs root)");
+    const QString file = disk.filePath("site.zcf");
+    const QString other = dir_.filePath("other.zcf");
+    QCOMPARE(zcfg({"new", "relay", "-o", file}).exitCode, 0);
+    QCOMPARE(zcfg({"new", "relay", "-o", other}).exitCode, 0);
+    const QByteArray before = readFile(file);
+    QVERIFY(!before.isEmpty());
+    disk.fill();
+    arguments.replaceInStrings(QRegularExpression("^FILE$"), file);
+    arguments.replaceInStrings(QRegularExpression("^OTHER$"), other);
+    const Run run = zcfg(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("cannot write"), qPrintable(run.err));
+    QCOMPARE(readFile(file), before);
 }
 
 QTEST_GUILESS_MAIN(TestZcfgFiles)

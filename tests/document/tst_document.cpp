@@ -7,7 +7,10 @@
 #include "device/UnitZCfgFile.h"
 #include "property/PelError.h"
 #include "property/TextFile.h"
+#include "property/controls/PelFileMenus.h"
 
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QtTest>
 
 namespace {
@@ -108,6 +111,10 @@ private Q_SLOTS:
     void zoneAddressDisplays_data();
     void zoneAddressDisplays();
     void typedAccessRefusesTheWrongClass();
+    void anUnnamedDocumentAsksForANameBeforeSaving_data();
+    void anUnnamedDocumentAsksForANameBeforeSaving();
+    void recentFilesFollowEverySaveAndOpen();
+    void aValueTheFileCannotHoldIsKeptAndWarnedAbout();
 };
 
 void TestDocument::saveLoadSaveGivesTheSameFile_data() {
@@ -462,6 +469,116 @@ void TestDocument::typedAccessRefusesTheWrongClass() {
     QCOMPARE(shown, QStringLiteral("ZX310 (Call Point)"));
     tZCfgFile::DeviceTypeDisplayText(QString(), shown);
     QCOMPARE(shown, QString());
+}
+
+// After New, the prompt's Yes asks for a name, whichever command asked; it never saves the new document
+// over the file that was open before.
+void TestDocument::anUnnamedDocumentAsksForANameBeforeSaving_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("close") << "close";
+    QTest::newRow("load") << "load";
+    QTest::newRow("recent file") << "recent file";
+    QTest::newRow("new") << "new";
+}
+
+void TestDocument::anUnnamedDocumentAsksForANameBeforeSaving() {
+    QFETCH(QString, command);
+    QTemporaryDir dir;
+    const QString old = tempPath(dir, "old.zcf");
+    FakeForm form;
+    TPelRegistry registry(tempPath(dir, "settings.ini"));
+    TPelSaveDialog dialog;
+    dialog.SetPelRegistry(&registry);
+    auto doc = newDocument(dt_Relay_Output);
+    doc->SetSaveDialog(&dialog);
+    doc->SetMainForm(&form);
+    QMainWindow window;
+    TPelFileMenus menus(*doc, window.menuBar(), &window);
+    QString error;
+    QVERIFY(doc->SaveToFile(old, error));
+    QVERIFY(doc->Open(old));
+    QFile file(old);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    QVERIFY(doc->NewDocument());
+    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
+    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
+    QList<TPelSaveDialog::NotSavedAnswer> answers{TPelSaveDialog::NotSavedAnswer::Yes,
+                                                  TPelSaveDialog::NotSavedAnswer::No};
+    dialog.SetAskNotSaved([&] { return answers.takeFirst(); });
+    QStringList asked; // where each save-as dialog started; the user cancels it
+    dialog.SetAskSaveFileName([&](const QString& start) {
+        asked << start;
+        return std::optional<QString>();
+    });
+    dialog.SetAskOpenFileName([](const QString&) { return std::optional<QString>(); });
+
+    if (command == "close") {
+        bool canClose = true;
+        doc->CloseQuery(doc.get(), canClose);
+        QVERIFY(canClose);
+    } else if (command == "load") {
+        QVERIFY(!doc->Open(QString()));
+    } else if (command == "recent file") {
+        menus.HistoryItem(0)->trigger();
+    } else {
+        QVERIFY(doc->NewDocument());
+    }
+    QVERIFY(answers.isEmpty()); // Yes, the save was cancelled, so the prompt asked again: No
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(QFileInfo(asked.first()).fileName(), QString()); // no old name offered to save over
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+void TestDocument::recentFilesFollowEverySaveAndOpen() {
+    QTemporaryDir dir;
+    TPelRegistry registry(tempPath(dir, "settings.ini"));
+    TPelSaveDialog dialog;
+    dialog.SetPelRegistry(&registry);
+    auto doc = newDocument(dt_Relay_Output);
+    doc->SetSaveDialog(&dialog);
+    QMainWindow window;
+    TPelFileMenus menus(*doc, window.menuBar(), &window);
+    const auto shown = [&] {
+        QStringList texts;
+        for (int i = 0; i < 10; ++i)
+            if (menus.HistoryItem(i)->isVisible()) texts << menus.HistoryItem(i)->text();
+        return texts;
+    };
+    dialog.SetAskSaveFileName([&](const QString&) { return std::optional<QString>(tempPath(dir, "a.zcf")); });
+    QVERIFY(doc->SaveAs(QString()));
+    QCOMPARE(shown(), QStringList{"&0: a.zcf"});
+    QString error;
+    QVERIFY(newDocument(dt_Zone_Indicator)->SaveToFile(tempPath(dir, "b.zcf"), error));
+    QVERIFY(doc->Open(tempPath(dir, "b.zcf")));
+    QCOMPARE(shown(), (QStringList{"&0: b.zcf", "&1: a.zcf"}));
+    QVERIFY(doc->Save());
+    QCOMPARE(shown(), (QStringList{"&0: b.zcf", "&1: a.zcf"}));
+}
+
+// A device may send a value holding "//": the document keeps it whole, and saving says that the file
+// cannot store it as it is.
+void TestDocument::aValueTheFileCannotHoldIsKeptAndWarnedAbout() {
+    QTemporaryDir dir;
+    QVERIFY(ValueCanBeStored("a/b /c") && !ValueCanBeStored("a//b") && !ValueCanBeStored("x///"));
+    auto doc = newDocument(dt_Relay_Output);
+    doc->Device()->Child(QStringLiteral("Factory String"))->SetValueText(QStringLiteral("AB//CD"));
+    QCOMPARE(doc->UnstorableValues(), QStringList{"Device/Factory String = AB//CD"});
+    Messages messages;
+    bool ok = true;
+    doc->SaveFile(doc.get(), ok, tempPath(dir, "device.zcf"));
+    QVERIFY(ok);
+    QVERIFY(messages.errors.isEmpty());
+    QCOMPARE(messages.warnings.size(), 1);
+    QVERIFY(messages.warnings.first().contains("Device/Factory String = AB//CD"));
+    QCOMPARE(doc->Device()->Child(QStringLiteral("Factory String"))->Value(), QStringLiteral("AB//CD"));
+
+    doc->Device()->Child(QStringLiteral("Factory String"))->SetValueText(QStringLiteral("AB/CD"));
+    doc->SaveFile(doc.get(), ok, tempPath(dir, "device.zcf"));
+    QCOMPARE(messages.warnings.size(), 1); // nothing more to say
 }
 
 QTEST_MAIN(TestDocument)
