@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, skipping those already present.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
+packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev)
 if [ "${1:-}" = "--with-display-tools" ]; then
     packages+=(xvfb xdotool imagemagick)
 fi
