@@ -43,6 +43,7 @@ QCheckBox* TSerialMonitor::CheckBoxBreakBeforeSOH() const {
     return ui_->CheckBoxBreakBeforeSOH;
 }
 QPlainTextEdit* TSerialMonitor::MemoSerialMonitor() const {
+    flush();
     return ui_->MemoSerialMonitor;
 }
 QPushButton* TSerialMonitor::ButtonClear() const {
@@ -58,16 +59,36 @@ QChar TSerialMonitor::CharFromByte(uint8_t byte) {
 }
 
 void TSerialMonitor::appendLine(const QString& line) {
-    // Appending keeps the view at the bottom when it was there, and the box's block limit drops the
-    // oldest line once MaxLines is reached.
-    ui_->MemoSerialMonitor->appendPlainText(line);
+    if (hasLine_) pending_ += QLatin1Char('\n');
+    pending_ += line;
     hasLine_ = true;
+    scheduleFlush();
 }
 
 void TSerialMonitor::appendToLastLine(const QString& text) {
-    QTextCursor cursor(ui_->MemoSerialMonitor->document());
+    pending_ += text;
+    scheduleFlush();
+}
+
+void TSerialMonitor::scheduleFlush() {
+    if (flushScheduled_) return;
+    flushScheduled_ = true;
+    QMetaObject::invokeMethod(this, &TSerialMonitor::flush, Qt::QueuedConnection);
+}
+
+void TSerialMonitor::flush() const {
+    flushScheduled_ = false;
+    if (pending_.isEmpty()) return;
+    QPlainTextEdit* memo = ui_->MemoSerialMonitor;
+    QScrollBar* bar = memo->verticalScrollBar();
+    const bool atBottom = bar->value() == bar->maximum();
+    // One insertion for everything that arrived since the last one: the box's block limit then
+    // drops the oldest lines once, not once per line.
+    QTextCursor cursor(memo->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
+    cursor.insertText(pending_);
+    pending_.clear();
+    if (atBottom) bar->setValue(bar->maximum());
 }
 
 void TSerialMonitor::MonitorTransmit(const QString& text) {
@@ -99,15 +120,18 @@ void TSerialMonitor::MonitorReceive(const QString& c) {
 }
 
 void TSerialMonitor::ButtonClearClick() {
+    pending_.clear();
     ui_->MemoSerialMonitor->clear();
     hasLine_ = false;
 }
 
 QString TSerialMonitor::Text() const {
+    flush();
     return ui_->MemoSerialMonitor->toPlainText();
 }
 
 int TSerialMonitor::LineCount() const {
+    flush();
     return hasLine_ ? ui_->MemoSerialMonitor->document()->blockCount() : 0;
 }
 

@@ -3,7 +3,8 @@
 // readable text. Sent texts show as whole lines marked ">> "; received bytes arrive one at a time and
 // are gathered into lines marked "<< ", broken after a CR and before a SOH as the "Rx Options" say.
 // Control characters show by name. The box keeps the last MaxLines lines, dropping the oldest, and
-// adding a character costs the same however long the trace has grown.
+// adding a character costs the same however long the trace has grown: characters are gathered
+// and reach the box in one insertion per burst.
 
 #include <QString>
 #include <QWidget>
@@ -65,10 +66,18 @@ public:
 private:
     void appendLine(const QString& line);
     void appendToLastLine(const QString& text);
+    void scheduleFlush();
+    // Moves the text gathered since the last flush into the box.
+    void flush() const;
 
     std::unique_ptr<Ui::TSerialMonitor> ui_;
     uint8_t lastDirection_ = None;
     bool breakPending_ = false;
     bool hasLine_ = false;
+    // Text waiting to be appended to the box. Received bytes arrive one at a time but in bursts (a
+    // link tick drains everything received); the box takes each burst in one insertion, once control
+    // returns to the event loop or when its text is read.
+    mutable QString pending_;
+    mutable bool flushScheduled_ = false;
     AskSaveFileNameHook askSaveFileName_;
 };

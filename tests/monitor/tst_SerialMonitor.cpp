@@ -40,6 +40,7 @@ private slots:
     void receivedBytes();
     void clearKeepsState();
     void lineLimit();
+    void boxFollowsEachBurst();
     void save();
 };
 
@@ -163,6 +164,21 @@ void TestSerialMonitor::lineLimit() {
     QCOMPARE(monitor.LineCount(), TSerialMonitor::MaxLines);
     QCOMPARE(document->lastBlock().text(), "<< ab");
     QCOMPARE(document->firstBlock().text(), ">> " + QString::number(extra + 1));
+}
+
+void TestSerialMonitor::boxFollowsEachBurst() {
+    TSerialMonitor monitor;
+    auto* box = monitor.findChild<QPlainTextEdit*>(QStringLiteral("MemoSerialMonitor"));
+    QVERIFY(box);
+    monitor.MonitorTransmit(QStringLiteral("B"));
+    monitor.MonitorReceiveByte('P');
+    monitor.MonitorReceiveByte('I');
+    QCoreApplication::processEvents(); // the burst reaches the box when control returns
+    QCOMPARE(box->toPlainText(), ">> B\n<< PI");
+    monitor.MonitorReceiveByte('\r');
+    monitor.MonitorReceiveByte('1');
+    QCoreApplication::processEvents();
+    QCOMPARE(box->toPlainText(), ">> B\n<< PI<CR>\n<< 1");
 }
 
 void TestSerialMonitor::save() {
