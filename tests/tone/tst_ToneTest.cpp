@@ -1,11 +1,14 @@
 // The zone indicator's tone test, played into a recording tone output on a virtual clock: every
 // tone's notes and start times over two periods, the button captions and enabling, stopping and
 // restarting, and the stops that page switches and undo request.
+#include "app/ToneOutputAudio.h"
 #include "app/ToneOutputRecorder.h"
 #include "app/ToneTest.h"
 #include "device/Devices.h"
 #include "device/UnitZCfgFile.h"
 
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QToolButton>
 #include <QtTest>
 
@@ -66,6 +69,10 @@ private slots:
     void nothingToPlay_data();
     void nothingToPlay();
     void withoutSoundOutput();
+
+    void synthesis_data();
+    void synthesis();
+    void audioOutputWithoutDevice();
 
 private:
     QAbstractButton* button(int channel) const { return engine->Button(channel); }
@@ -377,6 +384,71 @@ void TestToneTest::withoutSoundOutput() {
     }
     QCOMPARE(messages.size(), 1);
     QVERIFY(output->Notes().empty());
+}
+
+void TestToneTest::synthesis_data() {
+    QTest::addColumn<int>("frequency");
+    QTest::addColumn<int>("duration");
+    QTest::addColumn<bool>("floatSamples");
+    QTest::newRow("500 Hz, 100 ms") << 500 << 100 << false;
+    QTest::newRow("2800 Hz, 50 ms") << 2800 << 50 << false;
+    QTest::newRow("957 Hz, 600 ms, float") << 957 << 600 << true;
+}
+
+void TestToneTest::synthesis() {
+    QFETCH(int, frequency);
+    QFETCH(int, duration);
+    QFETCH(bool, floatSamples);
+    QAudioFormat format;
+    format.setSampleRate(48000);
+    format.setChannelCount(2);
+    format.setSampleFormat(floatSamples ? QAudioFormat::Float : QAudioFormat::Int16);
+    TToneGenerator generator(format);
+    generator.Queue(frequency, duration);
+    generator.Queue(frequency, 0); // an empty note is ignored
+    const int noteFrames = 48 * duration;
+    const int frames = noteFrames + 480; // and 10 ms of silence after it
+    QByteArray bytes(frames * format.bytesPerFrame(), Qt::Uninitialized);
+    QCOMPARE(generator.read(bytes.data(), bytes.size()), qint64(bytes.size()));
+    std::vector<float> left;
+    for (int f = 0; f < frames; ++f) {
+        const char* at = bytes.constData() + f * format.bytesPerFrame();
+        float value = 0;
+        if (floatSamples) {
+            std::memcpy(&value, at, sizeof value);
+        } else {
+            qint16 sample = 0;
+            std::memcpy(&sample, at, sizeof sample);
+            value = float(sample) / 32767.0f;
+        }
+        left.push_back(value);
+    }
+    // A square wave of the note's frequency for the note's length, then silence.
+    int crossings = 0;
+    for (int f = 1; f < noteFrames; ++f)
+        crossings += (left[size_t(f - 1)] > 0) != (left[size_t(f)] > 0) ? 1 : 0;
+    QVERIFY2(std::abs(crossings - 2 * frequency * duration / 1000) <= 2,
+             qPrintable(QString::number(crossings)));
+    QVERIFY(std::all_of(left.begin() + noteFrames, left.end(), [](float v) { return v == 0.0f; }));
+    QVERIFY(std::abs(left.front()) < 0.01f); // faded in, no click
+    QVERIFY(!generator.Sounding());
+
+    generator.Queue(frequency, duration);
+    QVERIFY(generator.Sounding());
+    generator.Clear();
+    QVERIFY(!generator.Sounding());
+}
+
+void TestToneTest::audioOutputWithoutDevice() {
+    if (!QMediaDevices::defaultAudioOutput().isNull()) QSKIP("this machine has a sound output");
+    TToneOutputAudio audio;
+    QStringList messages;
+    audio.SetOnUnavailable([&messages](const QString& text) { messages << text; });
+    audio.Beep(800, 100);
+    audio.Beep(800, 100);
+    audio.Silence();
+    audio.Beep(2800, 100);
+    QCOMPARE(messages, QStringList{TToneOutputAudio::NoSoundOutputText});
 }
 
 QTEST_MAIN(TestToneTest)
