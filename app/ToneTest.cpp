@@ -91,9 +91,10 @@ TToneTest::TToneTest(IToneOutput* output, QObject* parent)
 }
 
 TToneTest::~TToneTest() {
+    // The output may already be gone (the window destroys its parts in any order); it silences
+    // itself when destroyed.
     for (const auto& connection : connections_)
         disconnect(connection);
-    if (output_ && tonePlaying_) output_->Silence();
 }
 
 void TToneTest::SetOnStatusMessage(std::function<void(const QString&)> handler) {

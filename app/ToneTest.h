@@ -58,6 +58,7 @@ public:
     // Nothing for Presence, which plays nothing in HTM08-03 mode.
     static std::optional<Pattern> HTM2015Pattern(int channel, tHTM2015Tone tone);
 
+    // The output is not owned; it must live as long as the test plays on it.
     explicit TToneTest(IToneOutput* output, QObject* parent = nullptr);
     ~TToneTest() override;
 
