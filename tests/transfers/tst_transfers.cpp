@@ -601,7 +601,8 @@ private slots:
         *row("zone indicator: volume out of range")
             << "zone-indicator" << relay << "record:pi"
             << "PI020201ZENTARA-SIM-000101010000F42424242421C345"
-            << QStringLiteral("Unexpected End of Record (Zonal Indicator) ") << none << none << false;
+            << QStringLiteral("Invalid value in zone indicator record (Night Volume)") << none << none
+            << false;
         *row("ZX250: call type out of range")
             << "zx250" << staff << "record:pi"
             << "PI030101ZENTARA-SIM-00010101900000"
