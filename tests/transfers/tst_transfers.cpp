@@ -518,6 +518,12 @@ private slots:
         PresentMessage(MessageKind::Warning, QStringLiteral("another box"));
         QCOMPARE(f.errors, QStringList());
         QVERIFY(!MessageIsShowing());
+        // Once the box is closed the transfer still waits, so the time-out runs again.
+        QCOMPARE(doc.TransferState(), uint8_t(tZCfgFile::tsReading));
+        f.tick(10);
+        QCOMPARE(f.errors, QStringList{CannotFindDevice});
+        QCOMPARE(doc.TransferState(), uint8_t(tZCfgFile::tsIdle));
+        f.errors.clear();
 
         // The same with the time-out's own box: ticks inside it must not show it again.
         f.whileShowing = [this](MessageKind, const QString&) {
