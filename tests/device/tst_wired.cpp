@@ -173,27 +173,6 @@ private slots:
                  QStringLiteral("Error - Device not suitable for configuring with factory data"));
     }
 
-    void mpdHtm2015OverridesHelpAndReset() {
-        auto mpd = newDevice<tMPD>();
-        tMPDUserData* data = mpd->UserData();
-        parse(*mpd, header + QStringLiteral("FF0000"));
-        QVERIFY(data->HTM2015Enable()->AsBoolean());
-        QVERIFY(data->ResetMode()->AsBoolean());
-        QVERIFY(!data->ResetMode()->Enabled());
-        QVERIFY(!data->HelpRequired()->AsBoolean());
-        QVERIFY(!data->HelpRequired()->Enabled());
-        QCOMPARE(data->EnsuiteInputCallType()->AsEnum(), es_Call);
-        QVERIFY(!data->EnsuiteInputCallType()->Enabled());
-        QCOMPARE(data->SpecialInputCallType()->AsEnum(), ct_Attack);
-
-        // Reading a unit with HTM2015 off keeps the reset and help settings it reports.
-        parse(*mpd, header + QStringLiteral("0C0000"));
-        QVERIFY(!data->HTM2015Enable()->AsBoolean());
-        QVERIFY(data->ResetMode()->AsBoolean());
-        QVERIFY(data->HelpRequired()->AsBoolean());
-        QVERIFY(data->ResetMode()->Enabled());
-    }
-
     void mpdHelpRequiredRule() {
         auto mpd = newDevice<tMPD>();
         tMPDUserData* data = mpd->UserData();
@@ -333,8 +312,9 @@ private slots:
     // user data the device sent.
     void replyParses_data() {
         QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("values"); // "Name=value text" of properties anywhere below, ";" between
+        QTest::addColumn<QString>("reply"); // replies taken in turn, "|" between
+        QTest::addColumn<QString>(
+            "values"); // "Name=value text", "+Name" enabled, "!Name" disabled; ";" between
         QTest::addColumn<QString>("composed");
         QTest::addColumn<QStringList>("warnings");
         const QString zx250Header = QStringLiteral("0102ABCDEFGHIJKLMNOP0503");
@@ -356,6 +336,15 @@ private slots:
              "Call Switch Contact Type=ct_Normally_Closed;Reset Switch Contact Type=ct_Normally_Closed;"
              "Special Switch Contact Type=ct_Normally_Closed;Day/Night Switch LED Lit=dn_Day",
              "7F7F01")
+            << QStringList();
+        *row("MPD in HTM2015 mode", dt_MPD_Call_Point, header + "FF0000",
+             "HTM2015 Enable=TRUE;Reset Mode=TRUE;!Reset Mode;Help Required=FALSE;!Help Required;"
+             "Ensuite Input Call Type=es_Call;!Ensuite Input Call Type;Special Input Call Type=ct_Attack",
+             "F50000")
+            << QStringList();
+        // HTM2015 off is applied first, so the reset and help settings the unit reports stay.
+        *row("MPD leaving HTM2015 mode", dt_MPD_Call_Point, header + "FF0000|" + header + "0C0000",
+             "HTM2015 Enable=FALSE;Reset Mode=TRUE;Help Required=TRUE;+Reset Mode", "0C0000")
             << QStringList();
         *row("relay", dt_Relay_Output, "0102ABCDEFGHIJKLMNOP050328",
              "Version=0102;Node Address=5;Zone/Group Address=3;Active In Call=FALSE;Active In MPCall=FALSE;"
@@ -387,12 +376,18 @@ private slots:
         QFETCH(QString, values);
         MessageRecorder messages;
         std::unique_ptr<tOtherDevice> device = newWiredDevice(type);
-        parse(*device, reply);
+        for (const QString& each : reply.split(QLatin1Char('|')))
+            parse(*device, each);
         for (const QString& expected : values.split(QLatin1Char(';'))) {
-            const QString name = expected.section(QLatin1Char('='), 0, 0);
+            const bool enabledOnly =
+                expected.startsWith(QLatin1Char('+')) || expected.startsWith(QLatin1Char('!'));
+            const QString name = expected.section(QLatin1Char('='), 0, 0).mid(enabledOnly ? 1 : 0);
             const tPelBaseProperty* property = device->Children().FindChild(name, QString(), true);
             QVERIFY2(property, qPrintable(name));
-            QCOMPARE(name + QLatin1Char('=') + property->Value(), expected);
+            if (enabledOnly)
+                QCOMPARE(QString(property->Enabled() ? '+' : '!') + name, expected);
+            else
+                QCOMPARE(name + QLatin1Char('=') + property->Value(), expected);
         }
         QTEST(payloadOf(device->ComposeUserFrame()), "composed");
         QTEST(messages.warnings, "warnings");

@@ -2,6 +2,7 @@
 // binding and the simulated adapter with its virtual devices. Time advances only by link ticks.
 
 #include "TransferFixture.h"
+#include "device/DeviceTypeTable.h"
 
 #include <QTest>
 
@@ -71,21 +72,18 @@ class TestTransfers : public QObject {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("record"); // the wired device's reply; empty: as the device comes
-        QTest::newRow("staff transmitter") << int(dt_Staff_Transmitter) << "staff" << QString();
-        QTest::newRow("pendant transmitter") << int(dt_Pendant_Transmitter) << "pendant" << QString();
-        QTest::newRow("MPD call point") << int(dt_MPD_Call_Point) << "mpd-call-point"
-                                        << "PI000201ZENTARA-SIM-0001A2077B5C01";
-        // The mode is in the low bits of the second byte.
-        QTest::newRow("MPD monitor point") << int(dt_MPD_Monitor_Point) << "mpd-monitor-point"
-                                           << "PI000201ZENTARA-SIM-00010101490A00";
-        QTest::newRow("MPD day/night switch") << int(dt_MPDDayNightSwitch) << "mpd-day-night"
-                                              << "PI000201ZENTARA-SIM-00010101490B01";
-        QTest::newRow("relay output") << int(dt_Relay_Output) << "relay"
-                                      << "PI010103ZENTARA-SIM-0002FE123F";
-        QTest::newRow("zone indicator") << int(dt_Zone_Indicator) << "zone-indicator"
-                                        << "PI020201ZENTARA-SIM-00031009400428180820081B2C3D";
-        QTest::newRow("ZX250 call point") << int(dt_ZX250_Call_Point) << "zx250"
-                                          << "PI030101ZENTARA-SIM-00040B0C134202";
+        // The MPD mode is in the low bits of the second byte.
+        const char* const records[] = {"",
+                                       "",
+                                       "",
+                                       "PI000201ZENTARA-SIM-0001A2077B5C01",
+                                       "PI000201ZENTARA-SIM-00010101490A00",
+                                       "PI000201ZENTARA-SIM-00010101490B01",
+                                       "PI010103ZENTARA-SIM-0002FE123F",
+                                       "PI020201ZENTARA-SIM-00031009400428180820081B2C3D",
+                                       "PI030101ZENTARA-SIM-00040B0C134202"};
+        for (const tDeviceTypeInfo& info : DeviceTypes())
+            QTest::newRow(info.ModelName) << int(info.Type) << info.Keyword << records[info.Type];
     }
 
 private slots:
