@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 
+#include "device/DeviceTypeTable.h"
 #include "property/TextFile.h"
 
 #include <QFile>
@@ -125,42 +126,28 @@ int WriteConfiguration(tZCfgFile& doc, const QString& fileName, const QString& c
     return ExitProblems;
 }
 
-namespace {
-const char* const typeKeywords[] = {"staff",         "pendant", "mpd-call-point", "mpd-monitor-point",
-                                    "mpd-day-night", "relay",   "zone-indicator", "zx250"};
-}
-
 int ParseDeviceType(const QString& text) {
     const QString wanted = text.trimmed();
     bool isNumber = false;
     const int number = wanted.toInt(&isNumber);
-    if (isNumber) return number >= dt_Staff_Transmitter && number <= dt_ZX250_Call_Point ? number : -1;
+    if (isNumber) return number >= FirstDeviceType && number <= LastDeviceType ? number : -1;
     // The short keywords of the simulated devices name the types too.
-    for (int i = 0; i < 8; ++i)
-        if (QString::compare(wanted, QLatin1String(typeKeywords[i]), Qt::CaseInsensitive) == 0)
-            return dt_Staff_Transmitter + i;
-    const tEnumTypeInfo& info = EnumTypeInfo<tDevType>();
-    for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
-        const QString derived = EnumDisplayText(info.NameOf(ordinal));
-        QString shown;
-        tZCfgFile::DeviceTypeDisplayText(derived, shown);
-        for (const QString& candidate : {info.NameOf(ordinal), derived, shown})
-            if (QString::compare(candidate, wanted, Qt::CaseInsensitive) == 0) return ordinal;
+    if (const tDevType type = DeviceTypeFromKeyword(wanted); type != dt_None) return type;
+    for (const tDeviceTypeInfo& info : DeviceTypes()) {
+        const QString name = QLatin1String(info.ValueName);
+        for (const QString& candidate : {name, EnumDisplayText(name), QString::fromLatin1(info.ModelName)})
+            if (QString::compare(candidate, wanted, Qt::CaseInsensitive) == 0) return info.Type;
     }
     return -1;
 }
 
 QString DeviceTypeChoices() {
     QStringList choices;
-    const tEnumTypeInfo& info = EnumTypeInfo<tDevType>();
-    for (int ordinal = dt_Staff_Transmitter; ordinal <= dt_ZX250_Call_Point; ++ordinal) {
-        QString shown;
-        tZCfgFile::DeviceTypeDisplayText(EnumDisplayText(info.NameOf(ordinal)), shown);
+    for (const tDeviceTypeInfo& info : DeviceTypes())
         choices << QStringLiteral("  %1  %2  %3  \"%4\"")
-                       .arg(ordinal)
-                       .arg(QLatin1String(typeKeywords[ordinal - 1]), -18)
-                       .arg(info.NameOf(ordinal), -24)
-                       .arg(shown);
-    }
+                       .arg(int(info.Type))
+                       .arg(QLatin1String(info.Keyword), -18)
+                       .arg(QLatin1String(info.ValueName), -24)
+                       .arg(QLatin1String(info.ModelName));
     return choices.join(QLatin1Char('\n'));
 }

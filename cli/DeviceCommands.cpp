@@ -4,6 +4,7 @@
 #include "cli/CommandParser.h"
 #include "cli/Commands.h"
 #include "cli/FrameText.h"
+#include "device/DeviceTypeTable.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
 
@@ -19,9 +20,14 @@ namespace {
 
 const QString connectFailure =
     QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
-const QStringList simulatedDevices = {"staff",         "pendant", "mpd-call-point", "mpd-monitor-point",
-                                      "mpd-day-night", "relay",   "zone-indicator", "zx250",
-                                      "none",          "absent"};
+// The keywords of the eight device types, then an adapter with no device and no adapter at all.
+QStringList simulatedDeviceKeywords() {
+    QStringList keywords;
+    for (const tDeviceTypeInfo& info : DeviceTypes())
+        keywords << QLatin1String(info.Keyword);
+    return keywords << QStringLiteral("none") << QStringLiteral("absent");
+}
+const QStringList simulatedDevices = simulatedDeviceKeywords();
 const QCommandLineOption
     simOption(QStringLiteral("sim"),
               QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +

@@ -6,8 +6,6 @@
 #include <QScopedValueRollback>
 
 namespace {
-const QString versionWarning = QStringLiteral(
-    "Unexpected Version Number. If you program this device results may be erroneous or incomplete");
 const QString swWithAttendance =
     QStringLiteral("02A0"); // first firmware offering attendance and the SF flags
 } // namespace
@@ -181,7 +179,7 @@ void tOtherDevice::Clear() {
 
 void tOtherDevice::VersionChanged() {
     if (version_->Undoing() || IsLoading() || clearing_) return;
-    if (!IsVersionSupported(version_->Value())) ShowWarning(versionWarning);
+    if (!IsVersionSupported(version_->Value())) ShowWarning(VersionWarning);
 }
 
 // ============================================================================================
@@ -275,6 +273,25 @@ tPelBaseProperty* tZonalDataArray::InsertItem(int) {
 void tZonalDataArray::DeleteItem(int) {}
 
 void tZonalDataArray::SetMaxIndex(int) {}
+
+bool tZonalDataArray::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    // The six rows stay whatever a file says; a size line naming another size is reported at its
+    // line (a size that is no size at all the array reports itself).
+    bool ok = true;
+    QString name, key, value, comment;
+    int size = 0;
+    if (lineIndex < source.size() && ParseLine(source[lineIndex], name, key, value, comment) &&
+        AsciiSameText(name, QStringLiteral("Max")) && TryStrToInt(value, size) && size >= -1 &&
+        size <= MaxArrayIndex && size != RowCount - 1) {
+        ok = false;
+        AddError(errors, lineIndex,
+                 QStringLiteral("Invalid array size \"%1\" for Zonal Data (always %2); the %3 rows are kept")
+                     .arg(value)
+                     .arg(RowCount - 1)
+                     .arg(RowCount));
+    }
+    return tPelObjectArray::ReadBody(source, lineIndex, errors) && ok;
+}
 
 tPelBaseProperty* tZonalDataArray::CreateChild(const QString&, const QString&, const QString&, const QString&,
                                                tErrorList*, int, int) {

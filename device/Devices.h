@@ -185,6 +185,7 @@ public:
     tPelBaseProperty* InsertItem(int index) override;
     void DeleteItem(int index) override;
     void SetMaxIndex(int value) override;
+    bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
     tPelBaseProperty* CreateChild(const QString& name, const QString& key, const QString& value,
                                   const QString& comment, tErrorList* errors, int reserved1,
                                   int reserved2) override;

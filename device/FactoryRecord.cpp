@@ -1,5 +1,7 @@
 #include "device/FactoryRecord.h"
 
+#include "device/Framing.h"
+
 #include "programmer/Common.h"
 #include "property/PelError.h"
 
@@ -17,10 +19,6 @@ QString at(const QString& body, int position, int length) {
 
 void expectLabel(const QString& body, int position, const QString& label) {
     if (at(body, position, label.size()) != label) throw EZcfgError(unexpectedField);
-}
-
-QString padded(int value, int width) {
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 } // namespace
 
@@ -61,7 +59,7 @@ QString tIRRFFactoryRecord::GetRecordText() {
     QString text = QStringLiteral("FD") + QString::number(version) + QStringLiteral(" SW") + sw_->Value() +
                    QStringLiteral(" HW") + hw_->Value() + QStringLiteral(" W/O ") + wo_->Value() +
                    QStringLiteral(" Date ") + date_->Value() + QStringLiteral(" CC") +
-                   padded(cc_->AsInteger(), 3);
+                   ZeroPadded(cc_->AsInteger(), 3);
     if (version > 1)
         text += QStringLiteral(" SF") +
                 QStringLiteral("%1").arg(sf_->AsInteger(), 3, 16, QLatin1Char('0')).toUpper();

@@ -70,3 +70,10 @@ std::optional<tReceivedFrame> tFrameReceiver::Feed(uint8_t byte) {
     }
     return std::nullopt;
 }
+
+QString ZeroPadded(int value, int width) {
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+const QString VersionWarning = QStringLiteral(
+    "Unexpected Version Number. If you program this device results may be erroneous or incomplete");

@@ -33,6 +33,12 @@ private:
 // The frame of one payload.
 QString FrameOf(const QString& payload);
 
+// A number as a record field of fixed width, with leading zeros ("007").
+QString ZeroPadded(int value, int width);
+
+// Shown when a device reports a record or firmware version this program was not made for.
+extern const QString VersionWarning;
+
 // A frame as received: the payload, the check byte that came after EOT and the sum of what came.
 struct tReceivedFrame {
     QString Payload;

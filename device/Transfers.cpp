@@ -2,6 +2,7 @@
 // advances on every complete frame received through the programmer link and ends by a result, an
 // error, or the link's time-out.
 
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/Common.h"
 #include "programmer/USBPanel.h"
@@ -113,7 +114,13 @@ void tZCfgFile::LinkChar(tObject* sender, uint8_t byte) {
 }
 
 void tZCfgFile::LinkTimeOut(tObject*) {
-    if (transferState_ == tsIdle || MessageShowing()) return;
+    if (transferState_ == tsIdle) return;
+    if (MessageShowing()) {
+        // The box in front is answered first; the transfer still waits, so the time-out runs again
+        // and every transfer ends with a result or a message.
+        if (link_) link_->RestartTimeOut();
+        return;
+    }
     transferState_ = tsIdle;
     ShowError(Translate(CannotFindDevice));
 }
@@ -273,10 +280,9 @@ bool tZCfgFile::processWiredRecord(QString rest) {
     // A code that is not two hexadecimal digits names no device.
     const int code = IsHex(rest.left(2)) ? HexToInt(rest.left(2)) : 256;
     rest.remove(0, 2);
-    static const uint8_t typeOfCode[] = {0, dt_Relay_Output, dt_Zone_Indicator, dt_ZX250_Call_Point};
-    const uint8_t type = GetDeviceType();
-    const bool fits = code == 0 ? type >= dt_MPD_Call_Point && type <= dt_MPDDayNightSwitch
-                                : code >= 1 && code <= 3 && type == typeOfCode[code];
+    const tDevType coded = DeviceTypeFromDeviceCode(code);
+    const tDeviceTypeInfo& held = DeviceTypeInfo(GetDeviceType());
+    const bool fits = coded != dt_None && held.DeviceCode == code;
     if (transferState_ == tsProgramIdentify && !fits) {
         fail(WrongTypeConfiguration);
         return false;
@@ -285,22 +291,19 @@ bool tZCfgFile::processWiredRecord(QString rest) {
         fail(WrongTypeProgramming);
         return false;
     }
-    if (code < 0 || code > 3) {
+    if (coded == dt_None) {
         fail(UnrecognisedDevice);
         return false;
     }
-    if (code == 0) {
-        if (!dynamic_cast<tMPD*>(device_)) replaceDevice(dt_MPD_Call_Point);
+    if (DeviceTypeInfo(coded).Class == tDeviceClass::MPD) {
+        if (!dynamic_cast<tMPD*>(device_)) replaceDevice(coded);
         tMPD* mpd = AsMPD();
         mpd->ParseDeviceData(rest);
-        static const uint8_t typeOfMode[] = {dt_MPD_Call_Point, 0, dt_MPD_Monitor_Point,
-                                             dt_MPDDayNightSwitch};
-        const int mode = mpd->GetModeCode();
-        SetDeviceType(typeOfMode[mode & 3]);
+        SetDeviceType(DeviceTypeFromModeCode(mpd->GetModeCode()));
         SetComboMode(ConfigurationMode);
         return true;
     }
-    SetDeviceType(typeOfCode[code]);
+    SetDeviceType(coded);
     SetComboMode(ConfigurationMode);
     AsOtherDevice()->ParseDeviceData(rest);
     return true;

@@ -1,26 +1,14 @@
 #include "device/UnitZCfgFile.h"
 
+#include "device/DeviceTypeTable.h"
 #include "programmer/Common.h"
+
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 
 namespace {
 
 const QString invalidTypecast = QStringLiteral("Invalid class typecast");
-
-// The model names shown for the derived texts of the device types.
-const struct {
-    const char* derived;
-    const char* shown;
-} modelNames[] = {
-    {"Staff Transmitter", "ZX140 Staff Transmitter"},
-    {"Pendant Transmitter", "ZX160 Pendant Transmitter"},
-    {"MPDDayNightSwitch", "ZX310 (Day/Night Switch)"},
-    {"MPD Day/Night Switch", "ZX310 (Day/Night Switch)"},
-    {"MPD Call Point", "ZX310 (Call Point)"},
-    {"MPD Monitor Point", "ZX310 (Monitor Point)"},
-    {"Relay Output", "ZX320 Relay Output"},
-    {"Zone Indicator", "ZX330 ZI or ZX390/2 Sounder"},
-    {"ZX250 Call Point", "ZX250/9 or ZX270RX Call Point"},
-};
 
 // "Zone/Group Address" of the MPD and ZX250 call points: a letter, "A" for area 0.
 void letterDisplay(const QString& text, QString& out) {
@@ -61,29 +49,28 @@ uint8_t tZCfgFile::GetDeviceType() const {
 
 void tZCfgFile::DeviceTypeDisplayText(const QString& text, QString& out) {
     out = text;
-    for (const auto& model : modelNames)
-        if (QString::compare(text, QLatin1String(model.derived), Qt::CaseInsensitive) == 0)
-            out = QLatin1String(model.shown);
+    for (const tDeviceTypeInfo& info : DeviceTypes())
+        if (QString::compare(text, EnumDisplayText(QLatin1String(info.ValueName)), Qt::CaseInsensitive) ==
+                0 ||
+            QString::compare(text, QLatin1String(info.VariantText), Qt::CaseInsensitive) == 0)
+            out = QLatin1String(info.ModelName);
 }
 
+namespace {
+tDeviceClass classOf(const tConfiguratorDevice* device) {
+    if (dynamic_cast<const tIRRFDevice*>(device)) return tDeviceClass::IRRF;
+    if (dynamic_cast<const tMPD*>(device)) return tDeviceClass::MPD;
+    if (dynamic_cast<const tRelayOutput*>(device)) return tDeviceClass::RelayOutput;
+    if (dynamic_cast<const tZonalIndicator*>(device)) return tDeviceClass::ZonalIndicator;
+    if (dynamic_cast<const tCallPoint250*>(device)) return tDeviceClass::CallPoint250;
+    return tDeviceClass::None;
+}
+} // namespace
+
 bool tZCfgFile::deviceFits(uint8_t type) const {
-    switch (type) {
-    case dt_Staff_Transmitter:
-    case dt_Pendant_Transmitter:
-        return dynamic_cast<tIRRFDevice*>(device_);
-    case dt_MPD_Call_Point:
-    case dt_MPD_Monitor_Point:
-    case dt_MPDDayNightSwitch:
-        return dynamic_cast<tMPD*>(device_);
-    case dt_Relay_Output:
-        return dynamic_cast<tRelayOutput*>(device_);
-    case dt_Zone_Indicator:
-        return dynamic_cast<tZonalIndicator*>(device_);
-    case dt_ZX250_Call_Point:
-        return dynamic_cast<tCallPoint250*>(device_);
-    default:
-        return true; // no object is installed for "None"; the current one stays
-    }
+    const tDeviceClass wanted = DeviceTypeInfo(type).Class;
+    // No object is installed for "None"; the current one stays.
+    return wanted == tDeviceClass::None || classOf(device_) == wanted;
 }
 
 void tZCfgFile::installDevice(std::unique_ptr<tPelBaseProperty> device) {
@@ -101,49 +88,66 @@ void tZCfgFile::replaceDevice(uint8_t type) {
         RecordUndo(this, ckDeviceReplaced, id);
     }
     const QString name = QStringLiteral("Device");
-    switch (type) {
-    case dt_Staff_Transmitter:
-    case dt_Pendant_Transmitter:
+    switch (DeviceTypeInfo(type).Class) {
+    case tDeviceClass::IRRF:
         device_ = Create<tIRRFDevice>(name, this);
         break;
-    case dt_MPD_Call_Point:
-    case dt_MPD_Monitor_Point:
-    case dt_MPDDayNightSwitch:
+    case tDeviceClass::MPD:
         device_ = Create<tMPD>(name, this);
         break;
-    case dt_Relay_Output:
+    case tDeviceClass::RelayOutput:
         device_ = Create<tRelayOutput>(name, this);
         break;
-    case dt_Zone_Indicator:
+    case tDeviceClass::ZonalIndicator:
         device_ = Create<tZonalIndicator>(name, this);
         break;
-    default:
+    case tDeviceClass::CallPoint250:
+    case tDeviceClass::None:
         device_ = Create<tCallPoint250>(name, this);
         break;
     }
     SetComboMode(comboMode_);
 }
 
-// MPD mode and the display of "Zone/Group Address", which follow the type within one class.
-void tZCfgFile::applyTypeDetails(uint8_t type) {
-    if (type >= dt_MPD_Call_Point && type <= dt_MPDDayNightSwitch) {
-        tMPD* mpd = AsMPD();
-        static const int wireCodes[] = {0, 2, 3};
-        mpd->SetModeCode(wireCodes[type - dt_MPD_Call_Point]);
-        mpd->ZoneGroupAddress()->SetOnTranslate(type == dt_MPD_Call_Point ? tTranslateEvent(letterDisplay)
-                                                                          : nullptr);
-    } else if (type >= dt_Relay_Output && type <= dt_ZX250_Call_Point) {
+// What follows the type within one class: the MPD mode, a transmitter's "HW" letter and the display
+// of "Zone/Group Address". The display alone is applied while undo and redo bring the values back.
+void tZCfgFile::applyTypeDisplay(uint8_t type) {
+    const tDeviceTypeInfo& info = DeviceTypeInfo(type);
+    if (info.Class == tDeviceClass::MPD)
+        AsMPD()->ZoneGroupAddress()->SetOnTranslate(type == dt_MPD_Call_Point ? tTranslateEvent(letterDisplay)
+                                                                              : nullptr);
+    else if (info.Class != tDeviceClass::None && info.Class != tDeviceClass::IRRF)
         AsOtherDevice()->ZoneGroupAddress()->SetOnTranslate(type == dt_ZX250_Call_Point ? letterDisplay
                                                                                         : unassignedDisplay);
+}
+
+void tZCfgFile::applyTypeDetails(uint8_t type) {
+    const tDeviceTypeInfo& info = DeviceTypeInfo(type);
+    applyTypeDisplay(type);
+    if (info.Class == tDeviceClass::MPD) {
+        AsMPD()->SetModeCode(info.ModeCode);
+    } else if (info.Class == tDeviceClass::IRRF) {
+        // The hardware version's letter names the transmitter kind; it follows the type chosen, as
+        // the hardware revision box's mask makes it in the editor.
+        tPelTextProperty* hw = AsIRRFDevice()->FactoryRecord()->HW();
+        const QChar letter = QLatin1Char(info.HardwareLetter);
+        if (hw->Value().size() >= 4 && hw->Value().at(2) != letter) {
+            QString text = hw->Value();
+            text[2] = letter;
+            hw->SetValueText(text);
+        }
     }
 }
 
 void tZCfgFile::SetDeviceType(uint8_t type) {
-    if (type >= dt_Staff_Transmitter && type <= dt_ZX250_Call_Point) {
+    // The object, its details and the type change together: one undo step, and undo restores all.
+    BeginChange(this, ckValue, QString());
+    const auto endChange = qScopeGuard([this] { EndChange(this, ckValue, QString()); });
+    if (DeviceTypeInfo(type).Class != tDeviceClass::None) {
         if (!device_ || !deviceFits(type)) replaceDevice(type);
         applyTypeDetails(type);
     }
-    if (type <= dt_ZX250_Call_Point)
+    if (type <= LastDeviceType)
         deviceType_->SetAsInteger(type);
     else
         deviceType_->SetValueText(QString::number(type)); // shown by the enumeration's own rules
@@ -151,11 +155,73 @@ void tZCfgFile::SetDeviceType(uint8_t type) {
 }
 
 void tZCfgFile::DeviceTypeChanged() {
+    if (deviceType_->AsInteger() < 0) {
+        // A name this program does not know (a newer device): the text stays as read and is written
+        // back so; the device object stays and no device page is shown for it.
+        if (onDeviceTypeChanged_) onDeviceTypeChanged_(dt_None);
+        return;
+    }
     const uint8_t type = GetDeviceType();
-    // While an undo restores the type of a replaced device object, the object itself comes back in
-    // the step that follows; the page switch waits for it.
-    if (deviceType_->Undoing() && !deviceFits(type)) return;
+    if (deviceType_->Undoing()) {
+        // Undo and redo bring back what went with the type (the MPD mode, the "HW" letter) in steps
+        // of their own within the same group; only the display follows here. While the type of a
+        // replaced device object comes back, the object itself follows in the next step and the page
+        // switch waits for it.
+        if (!deviceFits(type)) return;
+        applyTypeDisplay(type);
+        if (onDeviceTypeChanged_) onDeviceTypeChanged_(type);
+        return;
+    }
     SetDeviceType(type);
+}
+
+void tZCfgFile::Clear() {
+    // New keeps the device type in hand, with the defaults of its class: the page and the document
+    // go on agreeing, and the list never has to show "None".
+    const uint8_t kept = deviceType_ ? GetDeviceType() : uint8_t(dt_None);
+    tPelFileProperty::Clear();
+    if (kept != dt_None && deviceType_) SetDeviceType(kept);
+    if (deviceType_) SetComboMode(comboMode_); // clearing gave "Device Type" its full range again
+}
+
+// ---- Reading a file --------------------------------------------------------------------------
+
+bool tZCfgFile::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    bool ok = false;
+    {
+        QScopedValueRollback<bool> reading(reading_, true);
+        ok = tPelFileProperty::ReadBody(source, lineIndex, errors);
+    }
+    if (deviceType_->AsInteger() == dt_None) {
+        AddError(errors, 0, QStringLiteral("The configuration names no device type"));
+        ok = false;
+    }
+    return ok;
+}
+
+QString tZCfgFile::ValueProblem(const tPelBaseProperty* node) {
+    if (const auto* enumerated = dynamic_cast<const tPelEnumProperty*>(node)) {
+        if (enumerated->AsInteger() < 0)
+            return QStringLiteral("Invalid value \"%1\" for %2").arg(node->Value(), node->Name());
+    } else if (dynamic_cast<const tPelBaseEnumProperty*>(node)) {
+        return QString(); // a flag set keeps the names it knows
+    } else if (dynamic_cast<const tPelBaseIntegerProperty*>(node)) {
+        int value = 0;
+        if (!TryStrToInt(node->Value(), value))
+            return QStringLiteral("'%1' is not a valid integer value for %2")
+                .arg(node->Value(), node->Name());
+    }
+    return QString();
+}
+
+void tZCfgFile::Changed(tPelBaseProperty* sender) {
+    tPelFileProperty::Changed(sender);
+    // A value read from a file that no record could carry is reported at its line; the text stays,
+    // so the file is written back as it was read.
+    if (reading_ && sender != this) {
+        const QString problem = ValueProblem(sender);
+        if (!problem.isEmpty()) throw EZcfgError(problem);
+    }
 }
 
 void tZCfgFile::swapRetiredDevice(const QString& id, bool undoing) {
@@ -174,7 +240,7 @@ void tZCfgFile::swapRetiredDevice(const QString& id, bool undoing) {
     SetModified(true);
     const uint8_t type = GetDeviceType();
     if (deviceFits(type)) {
-        applyTypeDetails(type);
+        applyTypeDisplay(type); // the object comes back with its own values
         if (onDeviceTypeChanged_) onDeviceTypeChanged_(type);
     }
 }
@@ -230,47 +296,18 @@ void tZCfgFile::FillVariantCombo() {
     deviceCombo_->SetOnChange([this](tObject* sender) { VariantComboChange(sender); });
     variantHandlerInstalled_ = true;
     deviceCombo_->ClearItems();
-    QStringList derived;
-    int selected = 0;
-    switch (GetDeviceType()) {
-    case dt_Staff_Transmitter:
-        derived = {QStringLiteral("Staff Transmitter")};
-        break;
-    case dt_Pendant_Transmitter:
-        derived = {QStringLiteral("Pendant Transmitter")};
-        break;
-    case dt_MPD_Call_Point:
-    case dt_MPD_Monitor_Point:
-    case dt_MPDDayNightSwitch:
-        derived = {QStringLiteral("MPD Call Point"), QStringLiteral("MPD Monitor Point"),
-                   QStringLiteral("MPD Day/Night Switch")};
-        selected = GetDeviceType() - dt_MPD_Call_Point;
-        break;
-    case dt_Relay_Output:
-        derived = {QStringLiteral("Relay Output")};
-        break;
-    case dt_Zone_Indicator:
-        derived = {QStringLiteral("Zone Indicator")};
-        break;
-    case dt_ZX250_Call_Point:
-        derived = {QStringLiteral("ZX250 Call Point")};
-        break;
-    default:
-        return;
+    const tDeviceTypeInfo& info = DeviceTypeInfo(GetDeviceType());
+    for (int i = 0; i < info.VariantCount; ++i) {
+        deviceCombo_->AddItem(QLatin1String(DeviceTypeInfo(info.Variants[size_t(i)]).ModelName));
+        if (info.Variants[size_t(i)] == info.Type) deviceCombo_->SetItemIndex(i);
     }
-    for (const QString& text : derived) {
-        QString shown;
-        DeviceTypeDisplayText(text, shown);
-        deviceCombo_->AddItem(shown);
-    }
-    deviceCombo_->SetItemIndex(selected);
 }
 
 void tZCfgFile::VariantComboChange(tObject*) {
-    const uint8_t type = GetDeviceType();
-    if (type < dt_MPD_Call_Point || type > dt_MPDDayNightSwitch || !deviceCombo_) return;
+    const tDeviceTypeInfo& info = DeviceTypeInfo(GetDeviceType());
+    if (info.VariantCount < 2 || !deviceCombo_) return; // only the MPD unit changes within its class
     const int index = deviceCombo_->ItemIndex();
-    if (index >= 0 && index <= 2) SetDeviceType(uint8_t(dt_MPD_Call_Point + index));
+    if (index >= 0 && index < info.VariantCount) SetDeviceType(info.Variants[size_t(index)]);
 }
 
 // ---- Typed access ------------------------------------------------------------------------------

@@ -102,7 +102,14 @@ public:
     // Applies one received frame exactly as the current transfer state would.
     void ApplyFrame(const tReceivedFrame& frame);
 
+    // What stops a value from being sent to a device: a value name its enumeration does not know, or
+    // an integer that is not one. Empty when the value can be sent.
+    static QString ValueProblem(const tPelBaseProperty* node);
+
     // ---- Property overrides ----
+    void Clear() override;
+    void Changed(tPelBaseProperty* sender) override;
+    bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
     void RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) override;
     void Undo(tChangeKind kind, const QString& text) override;
     void Redo(tChangeKind kind, const QString& text) override;
@@ -114,6 +121,7 @@ private:
     void replaceDevice(uint8_t type);
     void installDevice(std::unique_ptr<tPelBaseProperty> device);
     void applyTypeDetails(uint8_t type);
+    void applyTypeDisplay(uint8_t type);
     void swapRetiredDevice(const QString& id, bool undoing);
     void VariantComboChange(tObject* sender);
 
@@ -136,6 +144,7 @@ private:
     tMemoProperty* comments_ = nullptr;
     tConfiguratorDevice* device_ = nullptr;
     uint8_t comboMode_ = EditMode;
+    bool reading_ = false; // a file is being read into the document
     IComboBox* deviceCombo_ = nullptr;
     tNotifyEvent comboOwnHandler_;
     bool variantHandlerInstalled_ = false;

@@ -1,12 +1,12 @@
 #include "device/UserRecord.h"
 
+#include "device/Framing.h"
+
 #include "programmer/Common.h"
 #include "property/PelError.h"
 
 namespace {
 const QString unexpectedEnd = QStringLiteral("Unexpected End of Record (IRRF user record)");
-const QString versionWarning = QStringLiteral(
-    "Unexpected Version Number. If you program this device results may be erroneous or incomplete");
 
 QString fieldMessage(const char* detail) {
     return QStringLiteral("Unexpected field in record (IRRF user record - ") + QLatin1String(detail) +
@@ -15,9 +15,6 @@ QString fieldMessage(const char* detail) {
 
 QString flag(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-QString padded(int value) {
-    return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
 }
 
 // Reads the record from the front, each step needing its characters.
@@ -35,11 +32,15 @@ public:
         if (Take(label.size()) != label) throw EZcfgError(message);
     }
     bool TakeFlag() { return Take(1) == QLatin1String("1"); }
-    // One decimal digit minus offset, which must name a value in 0..max; else the field's message.
-    int TakeOrdinal(int offset, int max, const QString& message) {
-        const int ordinal = StrToInt(Take(1)) - offset;
-        if (ordinal < 0 || ordinal > max) throw EZcfgError(message);
-        return ordinal;
+    // One decimal digit minus offset, which must name a value in 0..max; a digit that names none
+    // is an invalid value of the field.
+    int TakeOrdinal(int offset, int max, const char* field) {
+        int digit = 0;
+        const QString text = Take(1);
+        if (!TryStrToInt(text, digit) || digit - offset < 0 || digit - offset > max)
+            throw EZcfgError(
+                QStringLiteral("Invalid value in user record (%1 field)").arg(QLatin1String(field)));
+        return digit - offset;
     }
 
 private:
@@ -112,9 +113,9 @@ QString tIRRFUserRecord::GetRecordText() {
         text += QStringLiteral("RF%1").arg(n) + flag(Button(n)->RFEnabled()->AsBoolean());
     text += QStringLiteral("TM") + QString::number(RecordOrdinal(transmitMode_));
     text += QStringLiteral("ID") + flag(transmitID_->AsBoolean());
-    text += QStringLiteral("IC") + padded(id_->AsInteger());
+    text += QStringLiteral("IC") + ZeroPadded(id_->AsInteger(), 3);
     text += QStringLiteral("BV") + flag(transmitBatteryStatus_->AsBoolean());
-    text += QStringLiteral("GP") + padded(groupAddress_->AsInteger());
+    text += QStringLiteral("GP") + ZeroPadded(groupAddress_->AsInteger(), 3);
     return text;
 }
 
@@ -122,16 +123,16 @@ void tIRRFUserRecord::SetRecordText(const QString& text) {
     tFieldReader reader(text);
     const QString version = reader.Take(1);
     userRecVer_->SetValueText(version);
-    if (version != QLatin1String("1") && version != QLatin1String("2")) ShowWarning(versionWarning);
+    if (version != QLatin1String("1") && version != QLatin1String("2")) ShowWarning(VersionWarning);
 
     const QString ptMessage = fieldMessage("PT field missing");
     reader.ExpectLabel(QStringLiteral("PT"), ptMessage);
-    protocol_->SetAsInteger(reader.TakeOrdinal(1, irrf_RM800_Protocol, ptMessage));
+    protocol_->SetAsInteger(reader.TakeOrdinal(1, irrf_RM800_Protocol, "PT"));
 
     const QString btMessage = fieldMessage("BT field");
     for (int n = 1; n <= ButtonCount; ++n) {
         reader.ExpectLabel(QStringLiteral("BT%1").arg(n), btMessage);
-        Button(n)->ButtonType()->SetAsInteger(reader.TakeOrdinal(1, irrf_Attendance, btMessage));
+        Button(n)->ButtonType()->SetAsInteger(reader.TakeOrdinal(1, irrf_Attendance, "BT"));
     }
 
     reader.ExpectLabel(QStringLiteral("CO"), fieldMessage("CO field missing"));
@@ -147,7 +148,7 @@ void tIRRFUserRecord::SetRecordText(const QString& text) {
 
     const QString tmMessage = fieldMessage("TM field missing");
     reader.ExpectLabel(QStringLiteral("TM"), tmMessage);
-    transmitMode_->SetAsInteger(reader.TakeOrdinal(0, tm_Auto_Stop, tmMessage));
+    transmitMode_->SetAsInteger(reader.TakeOrdinal(0, tm_Auto_Stop, "TM"));
 
     reader.ExpectLabel(QStringLiteral("ID"), fieldMessage("ID field missing"));
     transmitID_->SetAsBoolean(reader.TakeFlag());

@@ -13,14 +13,18 @@ const QString ZX250Corrupt = QStringLiteral("Error reading from device. Data may
 const QString ZX250ExtraData =
     QStringLiteral("Extra data detected. This may contain important information which is ignored");
 const QString InvalidMPDMode = QStringLiteral("Invalid MPD Mode");
+const QString InvalidValue = QStringLiteral("Invalid value in zone indicator record (%1)");
 } // namespace WiredMessage
 
 namespace {
+// A byte with one bit set or clear, and one bit of a byte, through the Common bit helpers.
 uint8_t bitIf(bool on, int bit) {
-    return on ? uint8_t(1u << bit) : uint8_t(0);
+    uint16_t word = 0;
+    SetBit(word, bit, on);
+    return uint8_t(word);
 }
 bool bitOf(int value, int bit) {
-    return (value >> bit) & 1;
+    return TestBit(uint16_t(value), bit);
 }
 
 template <class T> void setEnum(tPelEnum<T>* property, bool on, T whenSet, T whenClear) {
@@ -210,9 +214,8 @@ void tCallPoint250UserData::ApplyDigits(const QList<int>& digits) {
     if (digits.size() != DigitCount) throw EZcfgError(WiredMessage::ZX250Corrupt);
     for (int i : {0, 1, 3, 4})
         if (digits[i] < 0 || digits[i] > ct250_Attack) throw EZcfgError(WiredMessage::ZX250Corrupt);
-    // The mode first: its rule would otherwise overwrite the call types and reset mode read.
-    htm2015Mode_->SetAsBoolean(bitOf(digits[5], 0));
-    resetMode_->SetAsBoolean(bitOf(digits[5], 1));
+    // In the order of the record, so the mode's rule, applied last, has the last word: a device
+    // in HTM2015 mode never leaves a call type the mode forbids.
     ensuiteCallType_->SetAsInteger(digits[0]);
     tailCallType_->SetAsInteger(digits[1]);
     irInputEnabled_->SetAsBoolean(bitOf(digits[2], 0));
@@ -220,6 +223,8 @@ void tCallPoint250UserData::ApplyDigits(const QList<int>& digits) {
     beeperEnabled_->SetAsBoolean(bitOf(digits[2], 2));
     slaveCallType_->SetAsInteger(digits[3]);
     buttonCallType_->SetAsInteger(digits[4]);
+    htm2015Mode_->SetAsBoolean(bitOf(digits[5], 0));
+    resetMode_->SetAsBoolean(bitOf(digits[5], 1));
 }
 
 // ============================================================================================
@@ -317,8 +322,10 @@ void tZonalIndicator::ParseDeviceData(QString& text) {
     for (int row = 0; row < RowCount; ++row) {
         night[row] = reader.TakeHex(1);
         day[row] = reader.TakeHex(1) >> 2;
-        if (night[row] > vm_User_B || day[row] > vm_User_B)
-            reader.Fail(); // a volume digit that names no volume
+        if (night[row] > vm_User_B)
+            throw EZcfgError(WiredMessage::InvalidValue.arg(QStringLiteral("Night Volume")));
+        if (day[row] > vm_User_B)
+            throw EZcfgError(WiredMessage::InvalidValue.arg(QStringLiteral("Day Volume")));
     }
     for (int row : toneRowOrder)
         tone[row] = reader.TakeHex(1);

@@ -115,6 +115,7 @@ extern const QString ZonalEnd;
 extern const QString ZX250Corrupt;
 extern const QString ZX250ExtraData;
 extern const QString InvalidMPDMode;
+extern const QString InvalidValue; // a zone indicator field whose digit names no value (%1: the field)
 } // namespace WiredMessage
 
 // Takes fields from the front of a reply, raising a fixed message when too few characters remain.

@@ -621,18 +621,19 @@ void TUSBPanel::Tick() {
 void TUSBPanel::PollReceive() {
     setImage(sendImage_, 2);
     if (!ft_.FT_GetQueueStatus) return;
-    FT_STATUS status = FT_DEVICE_NOT_OPENED;
+    // The adapter's identity is examined before every poll; a driver without the entry point has
+    // no status to examine, and receiving goes on.
     if (ft_.FT_EE_Read) {
-        status = ft_.FT_EE_Read(handle_, &ReadDescriptor_.Record());
+        FT_STATUS status = ft_.FT_EE_Read(handle_, &ReadDescriptor_.Record());
         ReadDescriptor_.Repair();
+        if (status == FT_EEPROM_NOT_PROGRAMMED && autoProgram_) {
+            fire(onBlankEEPROM_);
+            if (ft_.FT_EE_Program && ProgramEEPROM())
+                status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
+            fire(onProgram_);
+        }
+        if (!CheckStatus(QStringLiteral("Reading from USB Port"), status)) return;
     }
-    if (status == FT_EEPROM_NOT_PROGRAMMED && autoProgram_) {
-        fire(onBlankEEPROM_);
-        if (ft_.FT_EE_Program && ProgramEEPROM())
-            status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
-        fire(onProgram_);
-    }
-    if (!CheckStatus(QStringLiteral("Reading from USB Port"), status)) return;
 
     const QString context = QStringLiteral("Reading from USB Port");
     uint32_t waiting = 0;

@@ -159,6 +159,8 @@ public:
     void SetReadBufferSize(int size);
     int TimeOut() const { return timeOut_; }
     void SetTimeOut(int ticks);
+    // Starts the time-out's count again, as a byte written or received would.
+    void RestartTimeOut() { timeOutCountdown_ = timeOut_; }
     int TickInterval() const { return tickInterval_; }
     void SetTickInterval(int milliseconds);
     TUSB_OpenMethod OpenMethod() const { return openMethod_; }

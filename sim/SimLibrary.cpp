@@ -98,10 +98,13 @@ ZCFG_SIM_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, uint32_t count
     SIM_LOCKED;
     return sim().Read(handle, buffer, count, returned);
 }
+#ifndef ZCFG_SIM_WITHOUT_EE_READ
+// The variant built without it stands for a driver that cannot read the adapter's identity.
 ZCFG_SIM_EXPORT FT_STATUS FT_EE_Read(FT_HANDLE handle, FT_DESCRIPTOR* descriptor) {
     SIM_LOCKED;
     return sim().EERead(handle, descriptor);
 }
+#endif
 ZCFG_SIM_EXPORT FT_STATUS FT_EE_Program(FT_HANDLE handle, FT_DESCRIPTOR* descriptor) {
     SIM_LOCKED;
     return sim().EEProgram(handle, descriptor);

@@ -9,43 +9,54 @@ constexpr char EOT = 0x04;
 constexpr char ENQ = 0x05;
 constexpr int kMaxPayload = 1024; // a longer "frame" is noise, not a record
 
-struct TypeInfo {
-    DeviceType type;
-    const char* keyword;
-    const char* defaultPi; // empty for transmitters
-};
+// The reply of a wired device of the type as it leaves the factory: the header, then the user data
+// the device model gives the type by default.
+QByteArray defaultPi(const tDeviceTypeInfo& info) {
+    const char* version = "0101";
+    QByteArray userData;
+    switch (info.Class) {
+    case tDeviceClass::MPD:
+        version = "0201";
+        userData =
+            "49" + QByteArray::number(0x08 | info.ModeCode, 16).rightJustified(2, '0').toUpper() + "00";
+        break;
+    case tDeviceClass::RelayOutput:
+        version = "0102";
+        userData = "00";
+        break;
+    case tDeviceClass::ZonalIndicator:
+        version = "0201";
+        userData = "0000242424242421C345";
+        break;
+    case tDeviceClass::CallPoint250:
+        userData = "000000";
+        break;
+    default:
+        return {};
+    }
+    return "PI" + QByteArray::number(info.DeviceCode, 16).rightJustified(2, '0').toUpper() + version +
+           "ZENTARA-SIM-0001" + "01" + "01" + userData;
+}
 
-const TypeInfo kTypes[] = {
-    {DeviceType::Staff, "staff", ""},
-    {DeviceType::Pendant, "pendant", ""},
-    {DeviceType::MpdCallPoint, "mpd-call-point", "PI000201ZENTARA-SIM-00010101490800"},
-    {DeviceType::MpdMonitorPoint, "mpd-monitor-point", "PI000201ZENTARA-SIM-00010101490A00"},
-    {DeviceType::MpdDayNight, "mpd-day-night", "PI000201ZENTARA-SIM-00010101490B00"},
-    {DeviceType::Relay, "relay", "PI010102ZENTARA-SIM-0001010100"},
-    {DeviceType::ZoneIndicator, "zone-indicator", "PI020201ZENTARA-SIM-000101010000242424242421C345"},
-    {DeviceType::Zx250, "zx250", "PI030101ZENTARA-SIM-00010101000000"},
-};
+QByteArray defaultFactory(const tDeviceTypeInfo& info) {
+    return QByteArray("FD2 SW02A0 HW00") + info.HardwareLetter +
+           "0 W/O 000000 Date 01/02/09 CC000 SF007 CN Arvel";
+}
 
-const char* kStaffFactory = "FD2 SW02A0 HW00T0 W/O 000000 Date 01/02/09 CC000 SF007 CN Arvel";
-const char* kPendantFactory = "FD2 SW02A0 HW00P0 W/O 000000 Date 01/02/09 CC000 SF007 CN Arvel";
 const char* kDefaultUser = "UD1PT1BT11BT21BT31CO0BP10BP20BP30RF10RF20RF30TM0ID1IC000BV1GP000";
 const char kNoise[] = {char(0xFF), char(0x00), 'Z', EOT, char(0x7E)};
 
 } // namespace
 
 bool DeviceTypeFromKeyword(const QString& keyword, DeviceType& type) {
-    for (const TypeInfo& info : kTypes)
-        if (keyword.compare(QLatin1String(info.keyword), Qt::CaseInsensitive) == 0) {
-            type = info.type;
-            return true;
-        }
-    return false;
+    const tDevType found = ::DeviceTypeFromKeyword(keyword);
+    if (found == dt_None) return false;
+    type = found;
+    return true;
 }
 
 QString DeviceKeyword(DeviceType type) {
-    for (const TypeInfo& info : kTypes)
-        if (info.type == type) return QString::fromLatin1(info.keyword);
-    return {};
+    return type == dt_None ? QString() : QString::fromLatin1(DeviceTypeInfo(type).Keyword);
 }
 
 uint8_t CheckByte(const QByteArray& payload) {
@@ -60,10 +71,10 @@ QByteArray Frame(const QByteArray& payload) {
 }
 
 VirtualDevice::VirtualDevice(DeviceType type) : type_(type) {
-    for (const TypeInfo& info : kTypes)
-        if (info.type == type) pi_ = info.defaultPi;
+    const tDeviceTypeInfo& info = DeviceTypeInfo(type);
+    pi_ = defaultPi(info);
     if (IsTransmitter()) {
-        fd_ = type == DeviceType::Pendant ? kPendantFactory : kStaffFactory;
+        fd_ = defaultFactory(info);
         ud_ = kDefaultUser;
     }
 }

@@ -2,25 +2,18 @@
 // A nurse-call device as seen from the programming adapter: it wakes on "B", answers five ENQ bytes
 // with its record frame(s), and takes user and factory frames, storing them and acknowledging.
 
+#include "device/DeviceTypeTable.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 
 namespace zsim {
 
-enum class DeviceType {
-    Staff,
-    Pendant,
-    MpdCallPoint,
-    MpdMonitorPoint,
-    MpdDayNight,
-    Relay,
-    ZoneIndicator,
-    Zx250
-};
+// The device types are those of the device model; the keywords are its command-line keywords.
+using DeviceType = tDevType;
 
-// "staff", "pendant", "mpd-call-point", "mpd-monitor-point", "mpd-day-night", "relay",
-// "zone-indicator", "zx250".
+// The real type named by a keyword ("staff", "relay", …); false for any other text.
 bool DeviceTypeFromKeyword(const QString& keyword, DeviceType& type);
 QString DeviceKeyword(DeviceType type);
 
@@ -43,7 +36,7 @@ public:
     explicit VirtualDevice(DeviceType type);
 
     DeviceType Type() const { return type_; }
-    bool IsTransmitter() const { return type_ == DeviceType::Staff || type_ == DeviceType::Pendant; }
+    bool IsTransmitter() const { return DeviceTypeInfo(type_).Class == tDeviceClass::IRRF; }
 
     // Stored records as whole payloads ("PI…", "FD…", "UD…"); any text may be set verbatim.
     QByteArray PiRecord() const { return pi_; }

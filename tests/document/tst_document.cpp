@@ -4,6 +4,7 @@
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitUndoList.h"
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 #include "property/PelError.h"
 #include "property/TextFile.h"
@@ -115,6 +116,10 @@ private Q_SLOTS:
     void anUnnamedDocumentAsksForANameBeforeSaving();
     void recentFilesFollowEverySaveAndOpen();
     void aValueTheFileCannotHoldIsKeptAndWarnedAbout();
+    void newKeepsTheDeviceTypeWithItsDefaults_data();
+    void newKeepsTheDeviceTypeWithItsDefaults();
+    void valuesNoRecordCanCarryAreReportedAtTheirLine_data();
+    void valuesNoRecordCanCarryAreReportedAtTheirLine();
 };
 
 void TestDocument::saveLoadSaveGivesTheSameFile_data() {
@@ -420,9 +425,17 @@ void TestDocument::comboModes() {
              QStringList({"ZX310 (Call Point)", "ZX310 (Monitor Point)", "ZX310 (Day/Night Switch)"}));
     QCOMPARE(combo.index, 1);
     tMPD* mpd = doc->AsMPD();
+    UndoWiring wiring(*doc);
     combo.choose(0);
     QCOMPARE(doc->GetDeviceType(), uint8_t(dt_MPD_Call_Point));
     QCOMPARE(doc->AsMPD(), mpd);
+    QCOMPARE(mpd->GetModeCode(), 0);
+    // One choice is one undo step, and undo leaves the type and the mode agreeing.
+    wiring.undo.Undo();
+    QVERIFY(!wiring.undo.CanUndo());
+    QCOMPARE(doc->GetDeviceType(), uint8_t(dt_MPD_Monitor_Point));
+    QCOMPARE(mpd->GetModeCode(), 2);
+    wiring.undo.Redo();
     QCOMPARE(mpd->GetModeCode(), 0);
 
     doc->SetComboMode(tZCfgFile::EditMode); // back to the full list, without the variant handler
@@ -579,6 +592,87 @@ void TestDocument::aValueTheFileCannotHoldIsKeptAndWarnedAbout() {
     doc->Device()->Child(QStringLiteral("Factory String"))->SetValueText(QStringLiteral("AB/CD"));
     doc->SaveFile(doc.get(), ok, tempPath(dir, "device.zcf"));
     QCOMPARE(messages.warnings.size(), 1); // nothing more to say
+}
+
+void TestDocument::newKeepsTheDeviceTypeWithItsDefaults_data() {
+    QTest::addColumn<int>("type");
+    for (const tDeviceTypeInfo& info : DeviceTypes())
+        QTest::newRow(info.Keyword) << int(info.Type);
+}
+
+void TestDocument::newKeepsTheDeviceTypeWithItsDefaults() {
+    QFETCH(int, type);
+    const QStringList fresh = newDocument(uint8_t(type))->ToLines();
+    FakeCombo combo;
+    auto doc = newDocument(uint8_t(type));
+    doc->SetDeviceCombo(&combo);
+    QList<int> shownTypes;
+    doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
+    doc->Comments()->SetValueText(QStringLiteral("edited"));
+    doc->Device()->Children().Items(doc->Device()->ChildCount() - 1)->Clear(); // any edit of the device
+    QVERIFY(doc->NewDocument());
+    QCOMPARE(int(doc->GetDeviceType()), type);
+    QCOMPARE(doc->ToLines(), fresh);
+    QCOMPARE(shownTypes.last(), type); // the page shown last is the type's
+    QCOMPARE(combo.items.size(), 8);   // "None" is never listed
+    QCOMPARE(combo.index, type - 1);
+    QVERIFY(!doc->Modified());
+}
+
+// A file loads and keeps its text, and whatever would stop a frame or a program is reported at its
+// line, once.
+void TestDocument::valuesNoRecordCanCarryAreReportedAtTheirLine_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("line");  // the start of the line to replace (its value follows "= ")
+    QTest::addColumn<QString>("value"); // the new value; "-" removes the line
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("unknown device type") << int(dt_Relay_Output) << "Device Type"
+                                         << "dt_Future_Device"
+                                         << "Invalid value \"dt_Future_Device\"";
+    QTest::newRow("unknown value name") << int(dt_Staff_Transmitter) << "Transmit Mode"
+                                        << "99999"
+                                        << "Invalid value \"99999\" for Transmit Mode";
+    QTest::newRow("integer that is none") << int(dt_ZX250_Call_Point) << "Zone/Group Address"
+                                          << "abc"
+                                          << "'abc' is not a valid integer value";
+    QTest::newRow("zonal rows resized") << int(dt_Zone_Indicator) << "Max"
+                                        << "7"
+                                        << "Invalid array size \"7\"";
+    QTest::newRow("no device type") << int(dt_Relay_Output) << "Device Type"
+                                    << "-"
+                                    << "names no device type";
+}
+
+void TestDocument::valuesNoRecordCanCarryAreReportedAtTheirLine() {
+    QFETCH(int, type);
+    QFETCH(QString, line);
+    QFETCH(QString, value);
+    QFETCH(QString, problem);
+    QStringList file = newDocument(uint8_t(type))->ToLines();
+    int at = -1;
+    for (int i = 0; i < file.size() && at < 0; ++i)
+        if (file[i].trimmed().startsWith(line + QLatin1String(" ="))) at = i;
+    QVERIFY(at > 0);
+    if (value == QLatin1String("-"))
+        file.removeAt(at);
+    else
+        file[at] = file[at].left(file[at].indexOf(QLatin1Char('=')) + 2) + value;
+
+    // Into a document as a program starts with (no type yet), or one already holding the type.
+    auto doc = newDocument(value == QLatin1String("-") ? uint8_t(dt_None) : uint8_t(type));
+    QList<int> shownTypes;
+    doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
+    const tLoadResult result = doc->LoadFromLines(file);
+    QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
+    QList<int> lines;
+    for (const tError& error : result.errors)
+        if (error.Text.contains(problem)) lines << tPelFileProperty::ErrorLineNumber(error);
+    QCOMPARE(lines, QList<int>{value == QLatin1String("-") ? 1 : at + 1});
+    if (value != QLatin1String("-") && type != dt_Zone_Indicator)
+        QCOMPARE(doc->ToLines(), file); // written back as it was read (the rows keep their size)
+    if (line == QLatin1String("Device Type") && value != QLatin1String("-"))
+        QCOMPARE(shownTypes, QList<int>{dt_None}); // no device page
+    if (type == dt_Zone_Indicator) QCOMPARE(doc->AsZonalIndicator()->ZonalData()->Children().Count(), 6);
 }
 
 QTEST_MAIN(TestDocument)

@@ -72,7 +72,7 @@ private slots:
     }
 
     void framesAreStoredAndAcknowledged() {
-        VirtualDevice relay(DeviceType::Relay);
+        VirtualDevice relay(dt_Relay_Output);
         QCOMPARE(feed(relay, "B" + Frame("28")), Frame("OK"));
         QCOMPARE(relay.PiRecord(), QByteArray("PI010102ZENTARA-SIM-000101012"
                                               "8"));
@@ -83,7 +83,7 @@ private slots:
         QVERIFY(relay.PiRecord().endsWith("28"));
         QCOMPARE(relay.FramesRejected(), 2);
 
-        VirtualDevice staff(DeviceType::Staff);
+        VirtualDevice staff(dt_Staff_Transmitter);
         const QByteArray fd = "FD1 SW02A0 HW00T0 W/O 123456 Date 01/02/09 CC012 CN X";
         QCOMPARE(feed(staff, "B" + Frame(fd)), Frame("OK") + Frame(fd));
         QCOMPARE(staff.FdRecord(), fd);
@@ -91,7 +91,7 @@ private slots:
     }
 
     void noiseDoesNotGrowWithoutBound() {
-        VirtualDevice staff(DeviceType::Staff);
+        VirtualDevice staff(dt_Staff_Transmitter);
         QVERIFY(feed(staff, "\x01" + QByteArray(5000, 'A')).isEmpty());
         QCOMPARE(feed(staff, "B" + kEnquiry).count('\x01'), 2); // back in step after the noise
     }

@@ -6,6 +6,7 @@
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
+#include <QFile>
 #include <QTest>
 #include <memory>
 
@@ -169,21 +170,36 @@ private slots:
         QVERIFY(shown.isEmpty());
     }
 
-    void missingQueueStatusOnlyDisablesReceiving() {
+    // A driver without one entry point: without FT_GetQueueStatus nothing is received (and no
+    // identity is read while polling); without FT_EE_Read there is no status to examine and
+    // receiving goes on.
+    void missingEntryPoint_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<bool>("receives");
+        QTest::newRow("FT_GetQueueStatus") << ZCFG_SIM_NOQUEUE_LIBRARY << false;
+        QTest::newRow("FT_EE_Read") << ZCFG_SIM_NOEEREAD_LIBRARY << true;
+    }
+    void missingEntryPoint() {
+        QFETCH(QString, library);
+        QFETCH(bool, receives);
         link.reset(); // the binding is released with the last link, so the next one binds anew
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_NOQUEUE_LIBRARY);
-        SimHarness other{QStringLiteral(ZCFG_SIM_NOQUEUE_LIBRARY)};
+        qputenv("ZCFG_D2XX_LIBRARY", QFile::encodeName(library));
+        SimHarness other{library};
         other.reset();
+        other.loadKeyword("relay");
         TUSBPanel& l = makeLink();
+        l.SetOpenMethod(omByDevice); // without an identity to choose by
         l.Open();
         QVERIFY(l.Active());
         const int readsAfterOpen = other.counter(0, "ee-read");
-        l.WriteText(QStringLiteral("B") + enquiryText());
-        ticks(5);
+        sendReadRequest();
+        ticks(6);
         QCOMPARE(other.Written(0), "B" + kEnquiry);
-        QVERIFY(received.isEmpty());
-        QCOMPARE(other.counter(0, "ee-read"), readsAfterOpen); // no presence test without polling
-        QVERIFY(other.counter(0, "pending") > 0);
+        QCOMPARE(SplitFrames(received).size(), receives ? 1 : 0);
+        if (!receives) QCOMPARE(other.counter(0, "ee-read"), readsAfterOpen);
+        if (!receives) QVERIFY(other.counter(0, "pending") > 0);
+        QCOMPARE(timeOuts, 0);
+        QVERIFY(shown.isEmpty());
     }
 
     void blankAdapterEEPROM_data() {

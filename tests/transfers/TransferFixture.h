@@ -93,8 +93,6 @@ public:
         doc.reset(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
         doc->SetModified(false);
         doc->SetDeviceType(type);
-        if (type == dt_Pendant_Transmitter) // what the pendant page's hardware mask gives
-            doc->AsIRRFDevice()->FactoryRecord()->HW()->SetValueText(QStringLiteral("00P0"));
         tUndoRedo* u = undo.get();
         doc->SetOnBeginChange([u](tPelBaseProperty*, tChangeKind, const QString&) { u->BeginGroup(); });
         doc->SetOnRecordUndo([u](tPelBaseProperty* sender, tChangeKind kind, const QString& text) {

@@ -2,6 +2,7 @@
 // binding and the simulated adapter with its virtual devices. Time advances only by link ticks.
 
 #include "TransferFixture.h"
+#include "device/DeviceTypeTable.h"
 
 #include <QTest>
 
@@ -71,21 +72,18 @@ class TestTransfers : public QObject {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<QString>("record"); // the wired device's reply; empty: as the device comes
-        QTest::newRow("staff transmitter") << int(dt_Staff_Transmitter) << "staff" << QString();
-        QTest::newRow("pendant transmitter") << int(dt_Pendant_Transmitter) << "pendant" << QString();
-        QTest::newRow("MPD call point") << int(dt_MPD_Call_Point) << "mpd-call-point"
-                                        << "PI000201ZENTARA-SIM-0001A2077B5C01";
-        // The mode is in the low bits of the second byte.
-        QTest::newRow("MPD monitor point") << int(dt_MPD_Monitor_Point) << "mpd-monitor-point"
-                                           << "PI000201ZENTARA-SIM-00010101490A00";
-        QTest::newRow("MPD day/night switch") << int(dt_MPDDayNightSwitch) << "mpd-day-night"
-                                              << "PI000201ZENTARA-SIM-00010101490B01";
-        QTest::newRow("relay output") << int(dt_Relay_Output) << "relay"
-                                      << "PI010103ZENTARA-SIM-0002FE123F";
-        QTest::newRow("zone indicator") << int(dt_Zone_Indicator) << "zone-indicator"
-                                        << "PI020201ZENTARA-SIM-00031009400428180820081B2C3D";
-        QTest::newRow("ZX250 call point") << int(dt_ZX250_Call_Point) << "zx250"
-                                          << "PI030101ZENTARA-SIM-00040B0C134202";
+        // The MPD mode is in the low bits of the second byte.
+        const char* const records[] = {"",
+                                       "",
+                                       "",
+                                       "PI000201ZENTARA-SIM-0001A2077B5C01",
+                                       "PI000201ZENTARA-SIM-00010101490A00",
+                                       "PI000201ZENTARA-SIM-00010101490B01",
+                                       "PI010103ZENTARA-SIM-0002FE123F",
+                                       "PI020201ZENTARA-SIM-00031009400428180820081B2C3D",
+                                       "PI030101ZENTARA-SIM-00040B0C134202"};
+        for (const tDeviceTypeInfo& info : DeviceTypes())
+            QTest::newRow(info.ModelName) << int(info.Type) << info.Keyword << records[info.Type];
     }
 
 private slots:
@@ -518,6 +516,12 @@ private slots:
         PresentMessage(MessageKind::Warning, QStringLiteral("another box"));
         QCOMPARE(f.errors, QStringList());
         QVERIFY(!MessageIsShowing());
+        // Once the box is closed the transfer still waits, so the time-out runs again.
+        QCOMPARE(doc.TransferState(), uint8_t(tZCfgFile::tsReading));
+        f.tick(10);
+        QCOMPARE(f.errors, QStringList{CannotFindDevice});
+        QCOMPARE(doc.TransferState(), uint8_t(tZCfgFile::tsIdle));
+        f.errors.clear();
 
         // The same with the time-out's own box: ticks inside it must not show it again.
         f.whileShowing = [this](MessageKind, const QString&) {
@@ -601,7 +605,8 @@ private slots:
         *row("zone indicator: volume out of range")
             << "zone-indicator" << relay << "record:pi"
             << "PI020201ZENTARA-SIM-000101010000F42424242421C345"
-            << QStringLiteral("Unexpected End of Record (Zonal Indicator) ") << none << none << false;
+            << QStringLiteral("Invalid value in zone indicator record (Night Volume)") << none << none
+            << false;
         *row("ZX250: call type out of range")
             << "zx250" << staff << "record:pi"
             << "PI030101ZENTARA-SIM-00010101900000"

@@ -1,6 +1,7 @@
 // The zcfg device commands (read, program, factory, apply) run as a separate process against the
 // simulated adapter, exactly as an installer would run them.
 
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 
 #include <QProcess>
@@ -28,8 +29,6 @@ std::unique_ptr<tZCfgFile> newDocument(uint8_t type) {
     std::unique_ptr<tZCfgFile> doc(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
     doc->SetModified(false);
     doc->SetDeviceType(type);
-    if (type == dt_Pendant_Transmitter)
-        doc->AsIRRFDevice()->FactoryRecord()->HW()->SetValueText(QStringLiteral("00P0"));
     return doc;
 }
 } // namespace
@@ -115,22 +114,16 @@ private slots:
         QVERIFY(!run.out.contains(QStringLiteral("File ZCFG File")));
     }
 
+    // A configuration that "new" makes for a type programs a device of that type.
     void programVerifiesEveryDeviceType_data() {
-        QTest::addColumn<int>("type");
         QTest::addColumn<QString>("keyword");
-        QTest::newRow("staff") << int(dt_Staff_Transmitter) << "staff";
-        QTest::newRow("pendant") << int(dt_Pendant_Transmitter) << "pendant";
-        QTest::newRow("MPD call point") << int(dt_MPD_Call_Point) << "mpd-call-point";
-        QTest::newRow("MPD monitor point") << int(dt_MPD_Monitor_Point) << "mpd-monitor-point";
-        QTest::newRow("MPD day/night") << int(dt_MPDDayNightSwitch) << "mpd-day-night";
-        QTest::newRow("relay") << int(dt_Relay_Output) << "relay";
-        QTest::newRow("zone indicator") << int(dt_Zone_Indicator) << "zone-indicator";
-        QTest::newRow("ZX250") << int(dt_ZX250_Call_Point) << "zx250";
+        for (const tDeviceTypeInfo& info : DeviceTypes())
+            QTest::newRow(info.Keyword) << QString::fromLatin1(info.Keyword);
     }
     void programVerifiesEveryDeviceType() {
-        QFETCH(int, type);
         QFETCH(QString, keyword);
-        const QString path = save(uint8_t(type), keyword + QStringLiteral("-program.zcf"));
+        const QString path = dir.filePath(keyword + QStringLiteral("-program.zcf"));
+        QCOMPARE(zcfg({QStringLiteral("new"), keyword, QStringLiteral("-o"), path}).exitCode, 0);
         const Run run = zcfg({QStringLiteral("program"), path, QStringLiteral("--sim"), keyword});
         QVERIFY2(run.out.contains(TransferredAndVerified), qPrintable(run.out + run.err));
         QCOMPARE(run.exitCode, 0);
