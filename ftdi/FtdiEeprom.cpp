@@ -157,11 +157,43 @@ FT_STATUS DecodeImage(const std::vector<uint8_t>& image, tChipType chip, tAdapte
     return FT_OK;
 }
 
+bool StringsFit(const tAdapterIdentity& identity, tChipType chip, int eepromSize) {
+    // The three string descriptors follow the chip's settings and, from the FT2232C on, three
+    // legacy bytes; all must end before the checksum word, or they would wrap into the header.
+    int start = 0x94;
+    switch (chip) {
+    case tChipType::FT2232C:
+        start = 0x96;
+        break;
+    case tChipType::R:
+        start = 0x98;
+        break;
+    case tChipType::FT2232H:
+    case tChipType::FT4232H:
+        start = 0x9A;
+        break;
+    case tChipType::FT232H:
+    case tChipType::FT230X:
+        start = 0xA0;
+        break;
+    default:
+        break;
+    }
+    const int size = eepromSize > 0x80 ? 0x100 : 0x80;
+    const size_t characters =
+        identity.manufacturer.size() + identity.description.size() + identity.serialNumber.size();
+    const size_t trailer = chip > tChipType::BM ? 3 : 0;
+    const size_t end = static_cast<size_t>(start & (size - 1)) + 6 + 2 * characters + trailer;
+    return end <= static_cast<size_t>(size - 2);
+}
+
 FT_STATUS BuildImage(const tAdapterIdentity& identity, tChipType chip, int eepromSize,
                      std::vector<uint8_t>& image) {
     if (identity.maxPower < 1 || identity.maxPower > 500) return FT_INVALID_PARAMETER;
-    // The X series' build reads the chip's reserved area over USB, so it cannot be built offline.
-    if (chip == tChipType::FT230X) return FT_INVALID_PARAMETER;
+    // libftdi 1.5 cannot build the FT232H's own settings, and the X series' build reads the chip's
+    // reserved area over USB: such adapters are not programmed rather than half-programmed.
+    if (chip == tChipType::FT232H || chip == tChipType::FT230X) return FT_INVALID_PARAMETER;
+    if (!StringsFit(identity, chip, eepromSize)) return FT_INVALID_PARAMETER;
     std::unique_ptr<ftdi_context, FtdiFree> context(ftdi_new());
     if (!context) return FT_INSUFFICIENT_RESOURCES;
     context->type = static_cast<ftdi_chip_type>(chip);

@@ -62,6 +62,9 @@ FT_STATUS DecodeImage(const std::vector<uint8_t>& image, tChipType chip, tAdapte
 
 // Builds the image that programs `identity` into a chip: FT_INVALID_PARAMETER when the strings do
 // not fit the EEPROM (never a truncated image) or a value is out of range, FT_OK otherwise.
+// Whether the three strings fit the EEPROM of `eepromSize` bytes beside the chip's settings.
+bool StringsFit(const tAdapterIdentity& identity, tChipType chip, int eepromSize);
+
 // `eepromSize` is the size of the chip's EEPROM as found at open (128 or 256 bytes).
 FT_STATUS BuildImage(const tAdapterIdentity& identity, tChipType chip, int eepromSize,
                      std::vector<uint8_t>& image);
