@@ -7,6 +7,7 @@
 #include "ftdi/UsbTransport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <unistd.h>
 
 #define ZCFG_FTDI_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -224,15 +226,16 @@ ZCFG_FTDI_EXPORT FT_STATUS ZCFG_GetAdapterInfo(int deviceNumber, ZCFG_ADAPTER_IN
     info->VendorId = entry.descriptor.idVendor;
     info->ProductId = entry.descriptor.idProduct;
     std::snprintf(info->Location, sizeof info->Location, "%s", entry.location.Text().c_str());
-    libusb_device_handle* usb = nullptr;
-    const int opened = libusb_open(entry.device, &usb);
-    if (opened == LIBUSB_ERROR_ACCESS) {
+    // Whether the user may open the device node, asked without opening it.
+    char node[64];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", entry.location.bus,
+                  libusb_get_device_address(entry.device));
+    if (access(node, R_OK | W_OK) != 0 && errno == EACCES) {
         info->Access = ZCFG_ADAPTER_NO_PERMISSION;
         driver().NoteAccessDenied(entry);
-    } else if (opened != 0 || claimedElsewhere(entry.location)) {
+    } else if (claimedElsewhere(entry.location)) {
         info->Access = ZCFG_ADAPTER_IN_USE;
     }
-    if (usb != nullptr) libusb_close(usb);
     tDriver::unreference(listed);
     return FT_OK;
 }
