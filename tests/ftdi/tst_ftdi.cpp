@@ -366,6 +366,27 @@ private slots:
         QCOMPARE(uint(handle.Program(&record.d)), uint(FT_IO_ERROR));
     }
 
+    // uaccess is applied by systemd's 73-seat-late.rules: the rule must come before it and grant
+    // access to exactly the programmed and the blank adapter, keeping ModemManager off the first.
+    void udevRule() {
+        QFile file(QStringLiteral(ZCFG_UDEV_RULE));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QVERIFY(QFileInfo(file).fileName() < QStringLiteral("73-seat-late.rules"));
+        QStringList granted, modemManagerIgnores;
+        const QRegularExpression vendor(QStringLiteral(R"re(ATTRS?\{idVendor\}=="([0-9a-f]{4})")re")),
+            product(QStringLiteral(R"re(ATTRS?\{idProduct\}=="([0-9a-f]{4})")re"));
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            if (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1Char('#'))) continue;
+            const QString ids =
+                vendor.match(line).captured(1) + QLatin1Char(':') + product.match(line).captured(1);
+            QVERIFY2(line.contains(QLatin1String(R"(SUBSYSTEM=="usb")")), qPrintable(line));
+            if (line.contains(QLatin1String(R"(TAG+="uaccess")"))) granted << ids;
+            if (line.contains(QLatin1String(R"(ENV{ID_MM_DEVICE_IGNORE}="1")"))) modemManagerIgnores << ids;
+        }
+        QCOMPARE(granted, QStringList({"0403:dbc0", "0403:6001"}));
+        QCOMPARE(modemManagerIgnores, QStringList({"0403:dbc0"}));
+    }
+
     void receiveBufferIsBounded() {
         tReceiveBuffer buffer;
         const std::vector<uint8_t> block(tReceiveBuffer::kCapacity - 1, 0x55);
