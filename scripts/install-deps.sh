@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, skipping those already present.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev)
 if [ "${1:-}" = "--with-display-tools" ]; then
     packages+=(xvfb xdotool imagemagick)
 fi
