@@ -58,11 +58,14 @@ void bindAll(QLibrary& library, D2XXEntryPoints& e) {
 namespace D2XX {
 
 QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder) {
-    QString programFolder;
-    if (QCoreApplication::instance() != nullptr)
-        programFolder = QCoreApplication::applicationDirPath();
-    else
-        programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString programFolder = QCoreApplication::instance() != nullptr
+                                      ? QCoreApplication::applicationDirPath()
+                                      : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return FindPrivateLibrary(fileName, buildFolder, programFolder);
+}
+
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder,
+                           const QString& programFolder) {
     if (programFolder.isEmpty()) return {};
     const QDir here(programFolder);
     const QString candidates[] = {

@@ -46,6 +46,8 @@ namespace D2XX {
 // program: beside it, in the build tree in the folder `buildFolder` next to the program's folder,
 // or installed in <prefix>/lib/zentara-configurator beside <prefix>/bin. Empty when none exists.
 QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder);
+// The same relative to a given program folder.
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder, const QString& programFolder);
 
 // The library file the binding loads: ZCFG_D2XX_LIBRARY when set; else on Linux this program's own
 // driver layer on libftdi1 (libzcfg-ftdi.so), on Windows the vendor's ftd2xx.dll.
