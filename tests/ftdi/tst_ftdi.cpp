@@ -316,20 +316,20 @@ private slots:
     void interfaceClaimedForDataOnly() {
         auto transport = std::make_unique<tFakeTransport>();
         tFakeTransport& fake = *transport;
-        {
-            tFtdiHandle handle(std::move(transport));
-            QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
-            QVERIFY(!fake.claimed);
-            uint32_t waiting = 99;
-            QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
-            QCOMPARE(waiting, 0u);
-            QVERIFY(fake.claimed);
-            QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
-            QCOMPARE(fake.log, std::vector<std::string>{"claim"}); // no USB traffic for the queue
-            QCOMPARE(uint(handle.SetFlowControl(0x0300, 0x11, 0x13)), uint(FT_INVALID_PARAMETER));
-            QCOMPARE(uint(handle.SetDataCharacteristics(9, 0, 0)), uint(FT_INVALID_PARAMETER));
-        }
+        tFtdiHandle handle(std::move(transport));
+        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
         QVERIFY(!fake.claimed);
+        uint32_t waiting = 99;
+        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
+        QCOMPARE(waiting, 0u);
+        QVERIFY(fake.claimed);
+        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
+        QCOMPARE(fake.log, std::vector<std::string>{"claim"}); // no USB traffic for the queue
+        QCOMPARE(uint(handle.SetFlowControl(0x0300, 0x11, 0x13)), uint(FT_INVALID_PARAMETER));
+        QCOMPARE(uint(handle.SetDataCharacteristics(9, 0, 0)), uint(FT_INVALID_PARAMETER));
+        handle.Close();
+        QVERIFY(!fake.claimed);
+        QCOMPARE(fake.log.back(), std::string("release"));
     }
 
     void readerThreadFillsTheQueue() {
@@ -358,6 +358,7 @@ private slots:
         QCOMPARE(returned, 0u);
 
         QVERIFY(fake.Deliver({}, true));
+        handle.Close(); // joining the reader makes its last step visible here
         QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_IO_ERROR));
         QCOMPARE(uint(handle.Read(&spare, 1, &returned)), uint(FT_IO_ERROR));
         QCOMPARE(uint(handle.Write("B", 1, &written)), uint(FT_IO_ERROR));
