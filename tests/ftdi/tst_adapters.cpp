@@ -79,13 +79,6 @@ private slots:
                                                         QStringLiteral("ftdi"), root.filePath(program));
         QCOMPARE(result, found ? QDir::cleanPath(root.filePath(library)) : QString());
     }
-
-    // Without ZCFG_D2XX_LIBRARY the binding takes the driver layer built beside the tools.
-    void driverLayerIsTheDefault() {
-        qunsetenv("ZCFG_D2XX_LIBRARY");
-        const QString name = D2XX::LibraryName();
-        QVERIFY2(name.endsWith(QLatin1String("libzcfg-ftdi.so")), qPrintable(name));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAdapters)

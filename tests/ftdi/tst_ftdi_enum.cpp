@@ -134,12 +134,6 @@ private Q_SLOTS:
         reload();
         QCOMPARE(listing(), QStringList({"1-1 0403:dbc0", "2-1 0403:dbc0"}));
     }
-
-    void openOutOfRangeIsNotFound() {
-        FT_HANDLE handle = nullptr;
-        QCOMPARE(uint(driver_->FT_Open(7, &handle)), uint(FT_DEVICE_NOT_FOUND));
-        QCOMPARE(handle, nullptr);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFtdiEnumeration)
