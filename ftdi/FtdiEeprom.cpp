@@ -109,6 +109,10 @@ int EepromSize(const std::vector<uint8_t>& image, tChipType chip) {
     if (chip == tChipType::R) return 0x80;
     if (chip == tChipType::FT230X) return 0x100;
     if (image.size() < 0x100) return 0x80;
+    // A 93C56 written with a 128-byte image keeps its upper half erased.
+    const bool upperErased =
+        std::all_of(image.begin() + 0x80, image.begin() + 0x100, [](uint8_t b) { return b == 0xFF; });
+    if (upperErased) return 0x80;
     return std::equal(image.begin(), image.begin() + 0x80, image.begin() + 0x80) ? 0x80 : 0x100;
 }
 

@@ -47,7 +47,7 @@ struct tAdapterIdentity {
 };
 
 // The size of the EEPROM behind an image read at open: 128 bytes for internal and 93C46 parts
-// (they mirror in the upper half), 256 otherwise.
+// (they mirror in the upper half) and for a 93C56 holding a 128-byte image, 256 otherwise.
 int EepromSize(const std::vector<uint8_t>& image, tChipType chip);
 
 // True when every byte of the used part is 0xFF: the EEPROM was never programmed.

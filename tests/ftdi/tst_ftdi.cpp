@@ -142,19 +142,23 @@ private slots:
         QTest::newRow("changed string byte") << 0x20 << uint(FT_IO_ERROR);
         QTest::newRow("changed checksum") << 0x7E << uint(FT_IO_ERROR);
         QTest::newRow("too short") << -2 << uint(FT_IO_ERROR);
+        QTest::newRow("128-byte image in a 93C56") << -3 << uint(FT_OK);
     }
     void damagedImages() {
         QFETCH(int, damage);
         QFETCH(uint, status);
-        std::vector<uint8_t> image = builtImage(adapterIdentity(), tChipType::R);
+        const tChipType chip = damage == -3 ? tChipType::BM : tChipType::R;
+        std::vector<uint8_t> image = builtImage(adapterIdentity(), chip);
         if (damage == -1)
             image.assign(kEepromReadBytes, 0xFF);
         else if (damage == -2)
             image.resize(0x40);
+        else if (damage == -3)
+            std::fill(image.begin() + 0x80, image.end(), 0xFF);
         else
             image[size_t(damage)] ^= 0x01;
         tAdapterIdentity decoded;
-        QCOMPARE(uint(DecodeImage(image, tChipType::R, decoded)), status);
+        QCOMPARE(uint(DecodeImage(image, chip, decoded)), status);
     }
 
     // Images with a valid checksum but nonsense string tables decode without reading past the image.
