@@ -12,3 +12,4 @@ int CommandRead(const QStringList& arguments);
 int CommandProgram(const QStringList& arguments);
 int CommandFactory(const QStringList& arguments);
 int CommandApply(const QStringList& arguments);
+int CommandAdapters(const QStringList& arguments);

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/FrameText.h"
 #include "device/DeviceTypeTable.h"
+#include "programmer/D2XX.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
 
@@ -34,17 +35,12 @@ const QCommandLineOption
                   simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
               QStringLiteral("TYPE"));
 
-// Where the simulated adapter library is: ZCFG_SIM_LIBRARY, next to the program, or in the build tree.
+// Where the simulated adapter library is: ZCFG_SIM_LIBRARY, else found relative to the program.
 QString simulatorLibrary() {
     const QString configured = qEnvironmentVariable("ZCFG_SIM_LIBRARY");
     if (!configured.isEmpty()) return configured;
-    const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& candidate :
-         {here.filePath(QStringLiteral("libzcfg-sim.so")),
-          here.filePath(QStringLiteral("../sim/libzcfg-sim.so")),
-          here.filePath(QStringLiteral("../lib/zentara-configurator/libzcfg-sim.so"))})
-        if (QFile::exists(candidate)) return candidate;
-    return QStringLiteral(ZCFG_SIM_LIBRARY_PATH);
+    const QString found = D2XX::FindPrivateLibrary(QStringLiteral("libzcfg-sim.so"), QStringLiteral("sim"));
+    return found.isEmpty() ? QStringLiteral("libzcfg-sim.so") : found;
 }
 
 // Selects the simulated adapter before the link binds its driver; false for an unknown TYPE.

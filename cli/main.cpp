@@ -26,6 +26,7 @@ const Command commands[] = {
     {"program", CommandProgram, "FILE [--repeat] [--sim TYPE]", "program and verify the attached device"},
     {"factory", CommandFactory, "FILE [--sim TYPE]", "factory-program a transmitter, then verify"},
     {"apply", CommandApply, "[FILE] FRAME... [-o OUT]", "apply received frames as a read would"},
+    {"adapters", CommandAdapters, "", "list the USB programming adapters attached"},
 };
 
 // The command list in two aligned columns: "name ARGUMENTS" and what the command does.

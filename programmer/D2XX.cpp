@@ -1,5 +1,8 @@
 #include "programmer/D2XX.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QtGlobal>
 #include <memory>
@@ -33,6 +36,8 @@ void bindAll(QLibrary& library, D2XXEntryPoints& e) {
     bind(library, e.FT_Read, "FT_Read");
     bind(library, e.FT_EE_Read, "FT_EE_Read");
     bind(library, e.FT_EE_Program, "FT_EE_Program");
+    bind(library, e.ZCFG_GetAdapterInfo, "ZCFG_GetAdapterInfo");
+    bind(library, e.ZCFG_AccessHint, "ZCFG_AccessHint");
     bind(library, e.FT_OpenEx, "FT_OpenEx");
     bind(library, e.FT_SetDTR, "FT_SetDTR");
     bind(library, e.FT_ClrDTR, "FT_ClrDTR");
@@ -52,13 +57,41 @@ void bindAll(QLibrary& library, D2XXEntryPoints& e) {
 
 namespace D2XX {
 
+// Where an installed copy keeps its private libraries, seen from the program folder; the install rules
+// define it from the library folder they install into.
+#ifndef ZCFG_PRIVATE_LIBDIR_FROM_BIN
+#define ZCFG_PRIVATE_LIBDIR_FROM_BIN "../lib/zentara-configurator"
+#endif
+
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder) {
+    const QString programFolder = QCoreApplication::instance() != nullptr
+                                      ? QCoreApplication::applicationDirPath()
+                                      : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return FindPrivateLibrary(fileName, buildFolder, programFolder);
+}
+
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder,
+                           const QString& programFolder) {
+    if (programFolder.isEmpty()) return {};
+    const QDir here(programFolder);
+    const QString candidates[] = {
+        here.filePath(fileName),
+        here.filePath(QStringLiteral("../") + buildFolder + QLatin1Char('/') + fileName),
+        here.filePath(QStringLiteral(ZCFG_PRIVATE_LIBDIR_FROM_BIN "/") + fileName),
+    };
+    for (const QString& candidate : candidates)
+        if (QFileInfo::exists(candidate)) return QDir::cleanPath(candidate);
+    return {};
+}
+
 QString LibraryName() {
     const QString configured = qEnvironmentVariable("ZCFG_D2XX_LIBRARY");
     if (!configured.isEmpty()) return configured;
 #if defined(Q_OS_WIN)
     return QStringLiteral("ftd2xx.dll");
 #else
-    return QStringLiteral("libftd2xx.so");
+    const QString own = FindPrivateLibrary(QStringLiteral("libzcfg-ftdi.so"), QStringLiteral("ftdi"));
+    return own.isEmpty() ? QStringLiteral("libzcfg-ftdi.so") : own;
 #endif
 }
 

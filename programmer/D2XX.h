@@ -20,6 +20,10 @@ struct D2XXEntryPoints {
     PFT_EE_Read FT_EE_Read = nullptr;
     PFT_EE_Program FT_EE_Program = nullptr;
 
+    // Offered by this program's Linux driver layer only.
+    PZCFG_GetAdapterInfo ZCFG_GetAdapterInfo = nullptr;
+    PZCFG_AccessHint ZCFG_AccessHint = nullptr;
+
     // Looked up with the others but never called by the link.
     void* FT_OpenEx = nullptr;
     void* FT_SetDTR = nullptr;
@@ -38,7 +42,15 @@ struct D2XXEntryPoints {
 
 namespace D2XX {
 
-// The library file the binding loads: ZCFG_D2XX_LIBRARY when set, else the vendor library's name.
+// A private library of this program (a driver layer, the simulated adapter) found relative to the
+// program: beside it, in the build tree in the folder `buildFolder` next to the program's folder,
+// or installed in <prefix>/lib/zentara-configurator beside <prefix>/bin. Empty when none exists.
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder);
+// The same relative to a given program folder.
+QString FindPrivateLibrary(const QString& fileName, const QString& buildFolder, const QString& programFolder);
+
+// The library file the binding loads: ZCFG_D2XX_LIBRARY when set; else on Linux this program's own
+// driver layer on libftdi1 (libzcfg-ftdi.so), on Windows the vendor's ftd2xx.dll.
 QString LibraryName();
 
 // Binds the library if no link holds it yet and returns the shared table (all null when the library

@@ -56,6 +56,20 @@ struct FT_DESCRIPTOR {
     uint16_t USBVersion;
 };
 
+// What the Linux driver layer knows of an attached adapter without opening it (optional entry point
+// ZCFG_GetAdapterInfo; other driver libraries do not offer it).
+enum : uint32_t {
+    ZCFG_ADAPTER_AVAILABLE = 0,     // can be opened
+    ZCFG_ADAPTER_NO_PERMISSION = 1, // the user may not open it (no udev rule)
+    ZCFG_ADAPTER_IN_USE = 2,        // another program holds it
+};
+struct ZCFG_ADAPTER_INFO {
+    uint16_t VendorId;
+    uint16_t ProductId;
+    uint32_t Access;   // ZCFG_ADAPTER_*
+    char Location[32]; // bus and port path, "1-2.3"
+};
+
 extern "C" {
 using PFT_ListDevices = FT_STATUS(ZCFG_D2XX_CALL*)(void* arg1, void* arg2, uint32_t flags);
 using PFT_Open = FT_STATUS(ZCFG_D2XX_CALL*)(int deviceNumber, FT_HANDLE* handle);
@@ -72,4 +86,7 @@ using PFT_Read = FT_STATUS(ZCFG_D2XX_CALL*)(FT_HANDLE handle, void* buffer, uint
                                             uint32_t* bytesReturned);
 using PFT_EE_Read = FT_STATUS(ZCFG_D2XX_CALL*)(FT_HANDLE handle, FT_DESCRIPTOR* descriptor);
 using PFT_EE_Program = FT_STATUS(ZCFG_D2XX_CALL*)(FT_HANDLE handle, FT_DESCRIPTOR* descriptor);
+using PZCFG_GetAdapterInfo = FT_STATUS(ZCFG_D2XX_CALL*)(int deviceNumber, ZCFG_ADAPTER_INFO* info);
+// The advice the driver layer has for the user after a refused open (what to install), or null.
+using PZCFG_AccessHint = const char*(ZCFG_D2XX_CALL*)();
 }

@@ -1,0 +1,91 @@
+#pragma once
+// One open adapter behind an FT_HANDLE. Opening reads the EEPROM once and keeps it; the data
+// interface is taken over only when the adapter is used for data (line settings, write, queue,
+// read), so adapters opened just to read their identity stay with the kernel's serial driver.
+// From then on a reader thread moves received bytes into a mutex-guarded buffer: queue status and
+// reads take from it without USB traffic. A lost adapter turns every later call into FT_IO_ERROR.
+
+#include "ftdi/FtdiTransport.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace ftdi {
+
+// Received bytes waiting to be read. The reader thread appends, the caller's thread takes.
+class tReceiveBuffer {
+public:
+    // Beyond this many waiting bytes newer ones are dropped, so a device that never stops sending
+    // cannot exhaust memory when nobody reads.
+    static constexpr size_t kCapacity = 1 << 20;
+
+    void Append(const uint8_t* bytes, size_t count);
+    uint32_t Size() const;
+    uint32_t Take(uint8_t* target, uint32_t count);
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<uint8_t> bytes_;
+    size_t start_ = 0;
+};
+
+class tFtdiHandle {
+public:
+    explicit tFtdiHandle(std::unique_ptr<tFtdiTransport> transport);
+    ~tFtdiHandle();
+    tFtdiHandle(const tFtdiHandle&) = delete;
+    tFtdiHandle& operator=(const tFtdiHandle&) = delete;
+
+    // Reads the EEPROM into the cache. FT_OK also for a blank EEPROM (reported by ReadDescriptor).
+    FT_STATUS LoadEeprom();
+
+    FT_STATUS ReadDescriptor(FT_DESCRIPTOR* descriptor);
+    FT_STATUS Program(const FT_DESCRIPTOR* descriptor);
+
+    FT_STATUS SetBaudRate(uint32_t baudRate);
+    FT_STATUS SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity);
+    FT_STATUS SetFlowControl(uint16_t flowControl, uint8_t xon, uint8_t xoff);
+    FT_STATUS Write(const void* bytes, uint32_t count, uint32_t* written);
+    FT_STATUS QueueStatus(uint32_t* waiting);
+    FT_STATUS Read(void* target, uint32_t count, uint32_t* returned);
+
+    // Stops the reader thread and gives the interface back to the kernel's driver.
+    void Close();
+
+    bool Lost() const { return lost_; }
+    bool Claimed() const { return claimed_; }
+    const std::vector<uint8_t>& CachedImage() const { return image_; }
+
+private:
+    FT_STATUS claim();
+    FT_STATUS track(FT_STATUS status);
+    FT_STATUS writeImage(const std::vector<uint8_t>& image);
+    void restoreLineSettings();
+    void readerLoop();
+
+    std::unique_ptr<tFtdiTransport> transport_;
+    std::vector<uint8_t> image_;
+    std::atomic<bool> lost_{false};
+    bool claimed_ = false;
+    std::atomic<bool> stopping_{false};
+    std::thread reader_;
+    tReceiveBuffer received_;
+
+    struct tDataCharacteristics {
+        uint8_t wordLength, stopBits, parity;
+    };
+    struct tFlowControl {
+        uint16_t mode;
+        uint8_t xon, xoff;
+    };
+    std::optional<uint32_t> baudRate_;
+    std::optional<tDataCharacteristics> dataCharacteristics_;
+    std::optional<tFlowControl> flowControl_;
+};
+
+} // namespace ftdi

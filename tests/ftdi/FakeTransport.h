@@ -1,0 +1,124 @@
+#pragma once
+// An adapter without USB: an EEPROM of 128 words, a latency timer, a log of every request, and a
+// receive queue the test fills. Receive hands the reader thread one queued chunk at a time and
+// counts its calls, so a test knows when a chunk has reached the buffer without sleeping.
+
+#include "ftdi/FtdiTransport.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class tFakeTransport : public ftdi::tFtdiTransport {
+public:
+    // A 93C46 or the internal EEPROM: 64 words, which repeat through the 128 addresses read.
+    explicit tFakeTransport(ftdi::tChipType chip = ftdi::tChipType::R) : eeprom(64, 0xFFFF), chip_(chip) {}
+
+    std::vector<uint16_t> eeprom;
+    uint8_t latency = 16;
+    std::vector<std::string> log;
+    int wordWrites = 0;
+    int stuckWord = -1; // a word address whose writes are lost
+    bool claimed = false;
+    bool gone = false;
+
+    void SetImage(const std::vector<uint8_t>& image) {
+        for (size_t i = 0; i + 1 < image.size() && i / 2 < eeprom.size(); i += 2)
+            eeprom[i / 2] = static_cast<uint16_t>(image[i] | (image[i + 1] << 8));
+    }
+
+    // Queues bytes (or, with lose, the loss of the device) and waits until the reader thread has
+    // stored them: it has done so when it asks for the next chunk.
+    bool Deliver(std::vector<uint8_t> chunk, bool lose = false) {
+        std::unique_lock lock(mutex_);
+        chunks_.push_back({std::move(chunk), lose});
+        changed_.notify_all();
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
+            return chunks_.empty() && (lose ? stopped_ : receiveCalls_ > callsAtLastPop_);
+        });
+    }
+
+    ftdi::tChipType ChipType() const override { return chip_; }
+    FT_STATUS ReadEepromWord(int address, uint16_t& value) override {
+        if (gone) return FT_IO_ERROR;
+        value = eeprom[static_cast<size_t>(address) % eeprom.size()];
+        return FT_OK;
+    }
+    FT_STATUS WriteEepromWord(int address, uint16_t value) override {
+        if (gone) return FT_IO_ERROR;
+        ++wordWrites;
+        if (address != stuckWord) eeprom[static_cast<size_t>(address) % eeprom.size()] = value;
+        return FT_OK;
+    }
+    FT_STATUS GetLatencyTimer(uint8_t& milliseconds) override {
+        milliseconds = latency;
+        return gone ? FT_IO_ERROR : FT_OK;
+    }
+    FT_STATUS SetLatencyTimer(uint8_t milliseconds) override {
+        log.push_back("latency " + std::to_string(milliseconds));
+        latency = milliseconds;
+        return gone ? FT_IO_ERROR : FT_OK;
+    }
+    FT_STATUS Claim() override {
+        log.push_back("claim");
+        claimed = true;
+        return FT_OK;
+    }
+    void Release() override {
+        log.push_back("release");
+        claimed = false;
+    }
+    FT_STATUS SetBaudRate(uint32_t baudRate) override {
+        log.push_back("baud " + std::to_string(baudRate));
+        return FT_OK;
+    }
+    FT_STATUS SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) override {
+        log.push_back("data " + std::to_string(wordLength) + std::to_string(stopBits) +
+                      std::to_string(parity));
+        return FT_OK;
+    }
+    FT_STATUS SetFlowControl(uint16_t flowControl, uint8_t, uint8_t) override {
+        log.push_back("flow " + std::to_string(flowControl));
+        return FT_OK;
+    }
+    FT_STATUS Write(const uint8_t*, uint32_t count, uint32_t& written) override {
+        log.push_back("write " + std::to_string(count));
+        written = count;
+        return FT_OK;
+    }
+    int Receive(uint8_t* buffer, int capacity) override {
+        std::unique_lock lock(mutex_);
+        ++receiveCalls_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return !chunks_.empty() || interrupted_; });
+        if (chunks_.empty()) return 0;
+        auto [chunk, lose] = chunks_.front();
+        chunks_.pop_front();
+        callsAtLastPop_ = receiveCalls_;
+        if (lose) {
+            stopped_ = true;
+            changed_.notify_all();
+            return -1;
+        }
+        const int n = std::min(capacity, static_cast<int>(chunk.size()));
+        std::copy(chunk.begin(), chunk.begin() + n, buffer);
+        return n;
+    }
+    void InterruptReceive() override {
+        std::lock_guard lock(mutex_);
+        interrupted_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    ftdi::tChipType chip_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::pair<std::vector<uint8_t>, bool>> chunks_;
+    int receiveCalls_ = 0;
+    int callsAtLastPop_ = 0;
+    bool interrupted_ = false;
+    bool stopped_ = false;
+};

@@ -1,0 +1,85 @@
+// zcfg adapters against the simulated adapter library, and how the program finds its private
+// libraries (driver layer, simulator) in the build tree and in an installed layout.
+#include "programmer/D2XX.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestAdapters : public QObject {
+    Q_OBJECT
+private slots:
+    void adaptersCommand_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("nothing attached") << R"({"adapters": []})" << 1 << QString()
+                                          << "No adapter found: connect the USB programming adapter";
+        QTest::newRow("programmed and blank")
+            << R"({"adapters": [{"vendor": "0403", "product": "DBC0", "manufacturer": "Arvel",
+                  "description": "USB HS Serial Converter", "serial": "AV000001"},
+                 {"vendor": "0403", "product": "6001", "blank": true}]})"
+            << 0
+            << "0  0403:dbc0  \"Arvel\"  \"USB HS Serial Converter\"  \"AV000001\"  ready\n"
+               "1  ????:????  -  -  -  blank EEPROM\n"
+            << QString();
+        QTest::newRow("refused open") << R"({"failStatus": {"FT_Open": 3}, "adapters": [{"vendor": "0403",
+                                          "product": "DBC0"}]})"
+                                      << 0 << "0  ????:????  -  -  -  in use\n"
+                                      << QString();
+    }
+    void adaptersCommand() {
+        QFETCH(QString, scenario);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("scenario.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(scenario.toUtf8());
+        file.close();
+        QProcess zcfg;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ZCFG_D2XX_LIBRARY"), QStringLiteral(ZCFG_SIM_LIBRARY));
+        environment.insert(QStringLiteral("ZCFG_SIM"), file.fileName());
+        zcfg.setProcessEnvironment(environment);
+        zcfg.start(QStringLiteral(ZCFG_PROGRAM), {QStringLiteral("adapters")});
+        QVERIFY(zcfg.waitForFinished(20000));
+        QCOMPARE(QString::fromUtf8(zcfg.readAllStandardOutput()), output);
+        const QString errors = QString::fromUtf8(zcfg.readAllStandardError());
+        QVERIFY2(error.isEmpty() ? errors.isEmpty() : errors.contains(error), qPrintable(errors));
+        QCOMPARE(zcfg.exitCode(), exitCode);
+    }
+
+    void privateLibraryFound_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("beside the program") << "bin"
+                                            << "bin/libzcfg-x.so" << true;
+        QTest::newRow("build tree") << "cli"
+                                    << "ftdi/libzcfg-x.so" << true;
+        QTest::newRow("installed") << "usr/bin"
+                                   << "usr/lib/zentara-configurator/libzcfg-x.so" << true;
+        QTest::newRow("elsewhere") << "usr/bin"
+                                   << "usr/lib/libzcfg-x.so" << false;
+    }
+    void privateLibraryFound() {
+        QFETCH(QString, program);
+        QFETCH(QString, library);
+        QFETCH(bool, found);
+        QTemporaryDir root;
+        QDir(root.path()).mkpath(program);
+        QDir(root.path()).mkpath(QFileInfo(library).path());
+        QFile file(root.filePath(library));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString result = D2XX::FindPrivateLibrary(QStringLiteral("libzcfg-x.so"),
+                                                        QStringLiteral("ftdi"), root.filePath(program));
+        QCOMPARE(result, found ? QDir::cleanPath(root.filePath(library)) : QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdapters)
+#include "tst_adapters.moc"
