@@ -103,7 +103,7 @@ void TestZcfgFiles::helpAndUsage() {
     QList<qsizetype> columns;
     for (qsizetype i = first; i < lines.size() && !lines[i].isEmpty(); ++i)
         columns << description.match(lines[i]).capturedStart(1);
-    QCOMPARE(columns.size(), 9);
+    QCOMPARE(columns.size(), 10);
     QCOMPARE(QSet<qsizetype>(columns.begin(), columns.end()).size(), 1);
     run = zcfg({"--version"});
     QCOMPARE(run.exitCode, 0);
