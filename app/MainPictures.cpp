@@ -73,9 +73,7 @@ TMainImageLists::TMainImageLists(QObject* parent)
     ImageListRx->Add(AppPicture(QStringLiteral("light_red")));
 
     const QStyle* style = QApplication::style();
-    const QIcon undo =
-        QIcon::fromTheme(QStringLiteral("edit-undo"), style->standardIcon(QStyle::SP_ArrowBack));
-    const QIcon redo =
-        QIcon::fromTheme(QStringLiteral("edit-redo"), style->standardIcon(QStyle::SP_ArrowForward));
+    const QIcon undo = style->standardIcon(QStyle::SP_ArrowBack);
+    const QIcon redo = style->standardIcon(QStyle::SP_ArrowForward);
     ImageListUndoRedo = {undo, redo, QIcon(disabledPixmap(undo)), QIcon(disabledPixmap(redo))};
 }

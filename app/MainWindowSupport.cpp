@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 // How much of the window must lie on a screen for the user to reach its title bar and borders.
@@ -52,6 +53,26 @@ bool MoveOntoScreen(QWidget& window) {
     QRect target(QPoint(0, 0), window.frameGeometry().size().boundedTo(available.size()));
     target.moveCenter(available.center());
     window.move(target.topLeft());
+    return true;
+}
+
+bool FitOntoScreen(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return false;
+    const QRect available = screen->availableGeometry();
+    const QSize frameExtra = window.frameGeometry().size() - window.size();
+    const QSize fitted =
+        window.size().boundedTo(available.size() - frameExtra).expandedTo(window.minimumSizeHint());
+    const bool resized = fitted != window.size();
+    if (resized) window.resize(fitted);
+    QRect frame = window.frameGeometry();
+    if (available.contains(frame)) return resized;
+    // Slide the window in from whichever edge it crosses, its top left corner kept on the screen.
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    window.move(frame.topLeft());
     return true;
 }
 

@@ -10,6 +10,10 @@ class TPelFileMenus;
 // of it to be grabbed. Returns whether it moved the window.
 bool MoveOntoScreen(QWidget& window);
 
+// Shrinks window to the available area of its screen (not below its minimum size) and slides it
+// inside that area. Returns whether it changed the window.
+bool FitOntoScreen(QWidget& window);
+
 // Adds QKeySequence::New, Open, Save, SaveAs, Quit, Undo, Redo and HelpContents to the matching menu
 // entries, keeping each entry's own shortcut first; a standard key another entry already uses is left out.
 void AddStandardKeys(TPelFileMenus& menus);

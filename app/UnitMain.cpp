@@ -63,12 +63,9 @@ void TFormMain::wireControls() {
     ui_->SpeedButtonUndo->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ui_->SpeedButtonRedo->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const QStyle* style = this->style();
-    ui_->SpeedButtonNew->setIcon(
-        QIcon::fromTheme(QStringLiteral("document-new"), style->standardIcon(QStyle::SP_FileIcon)));
-    ui_->SpeedButtonOpen->setIcon(
-        QIcon::fromTheme(QStringLiteral("document-open"), style->standardIcon(QStyle::SP_DialogOpenButton)));
-    ui_->SpeedButtonSave->setIcon(
-        QIcon::fromTheme(QStringLiteral("document-save"), style->standardIcon(QStyle::SP_DialogSaveButton)));
+    ui_->SpeedButtonNew->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    ui_->SpeedButtonOpen->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    ui_->SpeedButtonSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
     ui_->SpeedButtonRead->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
     ui_->SpeedButtonProgram->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
     ui_->ComboBoxDeviceType->setEditable(false);
@@ -225,7 +222,9 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::moveOntoScreen() {
-    if (!isMaximized()) MoveOntoScreen(*this);
+    if (isMaximized()) return;
+    MoveOntoScreen(*this);
+    FitOntoScreen(*this);
 }
 
 void TFormMain::FormDestroy() {
