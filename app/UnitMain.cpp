@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/DevicePageHost.h"
 #include "app/DevicePageMap.h"
+#include "app/HelpWindow.h"
 #include "app/MainPictures.h"
 #include "app/MainWindowSupport.h"
 #include "app/PelImage.h"
@@ -129,6 +130,7 @@ void TFormMain::SetForms(TAboutBox* aboutBox, TFormOK* formOK) {
 
 void TFormMain::FormCreate() {
     // The help pages are compiled into the program; there is no help file beside it.
+    helpWindow_ = new THelpWindow(this);
     document_.reset(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
     pelRegistry_ = options_.settingsFile.isEmpty() ? std::make_unique<TPelRegistry>()
                                                    : std::make_unique<TPelRegistry>(options_.settingsFile);
@@ -181,6 +183,9 @@ void TFormMain::FormShow() {
     // 8. File, Edit, Device and Help menus.
     fileMenus_ = std::make_unique<TPelFileMenus>(document, ui_->MainMenu, this);
     fileMenus_->SetImageList(images_->ImageListUndoRedo);
+    fileMenus_->SetHasHelpFile(THelpWindow::HasHelp());
+    fileMenus_->SetOnHelpContents([this] { helpWindow_->ShowContents(); });
+    fileMenus_->SetOnHelpTopic([this](int topic) { helpWindow_->ShowTopic(topic); });
     AddStandardKeys(*fileMenus_);
     // 9. The hidden F1 entry.
     document.SetHelpCaption(QStringLiteral("Current Device"));

@@ -17,6 +17,7 @@ class QShortcut;
 class TAboutBox;
 class TDevicePageHost;
 class TFormOK;
+class THelpWindow;
 class TImageList;
 class TMainImageLists;
 class TPelFileMenus;
@@ -93,6 +94,7 @@ public:
     TUSBPanel& ProgrammerLink() const { return *programmerLink_; }
     TPelFileMenus* FileMenus() const { return fileMenus_.get(); }
     TDevicePageHost& Pages() const { return *pages_; }
+    THelpWindow& HelpWindow() const { return *helpWindow_; }
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -119,6 +121,7 @@ private:
     std::unique_ptr<TPelFileMenus> fileMenus_;
     TPelMainFormAdapter* mainFormAdapter_ = nullptr;
     TUSBPanel* programmerLink_ = nullptr;
+    THelpWindow* helpWindow_ = nullptr;
     QActionGroup* modeGroup_ = nullptr;
     QShortcut* developmentShortcut_ = nullptr;
     QPointer<TAboutBox> aboutBox_;

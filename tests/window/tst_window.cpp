@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/ApplicationForms.h"
 #include "app/DevicePageMap.h"
+#include "app/HelpWindow.h"
 #include "app/PelImage.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
@@ -25,6 +26,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QtTest>
 
@@ -230,6 +232,18 @@ void TestWindow::eachDeviceTypeShowsItsPage() {
     QCOMPARE(window().findChild<TPelImage*>(QStringLiteral("PelImageDevices"))->ImageIndex(), picture);
     QVERIFY(window().findChild<TPelImage*>(QStringLiteral("PelImageDevices"))->Transparent());
     QCOMPARE(window().Document().HelpContext(), helpContext);
+    // F1 ("Current Device") opens the page's own help topic.
+    QAction* topic = nullptr;
+    for (QAction* entry : window().FileMenus()->HelpMenu()->actions())
+        if (entry->text() == QLatin1String("Current Device")) topic = entry;
+    QVERIFY(topic && topic->isVisible());
+    QCOMPARE(topic->shortcut(), QKeySequence(Qt::Key_F1));
+    topic->trigger();
+    QVERIFY(window().HelpWindow().isVisible());
+    QCOMPARE(window().HelpWindow().Browser()->source(),
+             QUrl(QStringLiteral("qrc:/help/topic%1.html").arg(helpContext)));
+    QVERIFY(!window().HelpWindow().Browser()->toPlainText().isEmpty());
+    window().HelpWindow().hide();
     // The change is one user action: one undo brings the previous type back.
     QVERIFY(button("SpeedButtonUndo")->isEnabled());
     QVERIFY(window().Document().Modified());
