@@ -3,7 +3,9 @@
 #include "property/controls/PelFileMenus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QWidget>
@@ -92,4 +94,21 @@ void AddStandardKeys(TPelFileMenus& menus) {
     addKey(edit, QStringLiteral("&Undo"), QKeySequence::Undo, taken);
     addKey(edit, QStringLiteral("&Redo"), QKeySequence::Redo, taken);
     addKey(help, QStringLiteral("&Contents"), QKeySequence::HelpContents, taken);
+}
+
+TUndoKeyRouter::TUndoKeyRouter(QWidget& window) : QObject(&window), window_(window) {
+    qApp->installEventFilter(this);
+}
+
+bool TUndoKeyRouter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == &window_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            // Not overridden: the key goes on to the window's shortcuts.
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 // present screen is brought back onto the primary screen, and the platform's standard keys work
 // beside the document's own menu shortcuts.
 
+#include <QObject>
+
 class QWidget;
 class TPelFileMenus;
 
@@ -17,3 +19,17 @@ bool FitOntoScreen(QWidget& window);
 // Adds QKeySequence::New, Open, Save, SaveAs, Quit, Undo, Redo and HelpContents to the matching menu
 // entries, keeping each entry's own shortcut first; a standard key another entry already uses is left out.
 void AddStandardKeys(TPelFileMenus& menus);
+
+// Sends the desktop's undo and redo keys, pressed in any text field of window, to the window's own
+// Undo and Redo (which undo through the document and bring the page to front) instead of the text
+// field's private undo, which knows nothing of the document.
+class TUndoKeyRouter : public QObject {
+public:
+    explicit TUndoKeyRouter(QWidget& window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget& window_;
+};

@@ -187,10 +187,13 @@ void TFormMain::FormShow() {
     fileMenus_->SetOnHelpContents([this] { helpWindow_->ShowContents(); });
     fileMenus_->SetOnHelpTopic([this](int topic) { helpWindow_->ShowTopic(topic); });
     AddStandardKeys(*fileMenus_);
+    new TUndoKeyRouter(*this);
     // 9. The hidden F1 entry.
     document.SetHelpCaption(QStringLiteral("Current Device"));
     // 10-11. The device type of the last run, which cannot be undone.
-    document.SetDeviceType(uint8_t(pelRegistry_->ReadIntegerDefault(kLastDeviceType, kDefaultDeviceType)));
+    // A stored value outside a byte selects no device, like any other unknown type.
+    const int stored = pelRegistry_->ReadIntegerDefault(kLastDeviceType, kDefaultDeviceType);
+    document.SetDeviceType(uint8_t(stored >= 0 && stored <= 255 ? stored : 0));
     undo_->Clear();
     // 12. Running title and close check (which also saves the placement, see below).
     mainFormAdapter_ = new TPelMainFormAdapter(this);

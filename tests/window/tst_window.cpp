@@ -345,6 +345,14 @@ void TestWindow::undoBringsChangedPageToFront() {
     QCOMPARE(pages()->currentIndex(), int(mpComments));
     QVERIFY(button("SpeedButtonUndo")->isEnabled());
 
+    // Ctrl+Z typed in the memo undoes through the document, not the memo's private history.
+    memo->setFocus();
+    QCOMPARE(window().Document().Comments()->Lines(), QStringList{QStringLiteral("w")});
+    QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(memo->toPlainText().trimmed().isEmpty());
+    QVERIFY(window().Document().Comments()->Lines().join(QString()).isEmpty());
+    QVERIFY(!button("SpeedButtonUndo")->isEnabled());
+
     // New forgets the history.
     QTest::mouseClick(button("SpeedButtonNew"), Qt::LeftButton);
     QVERIFY(!button("SpeedButtonUndo")->isEnabled());
