@@ -224,7 +224,8 @@ void TestWindow::eachDeviceTypeShowsItsPage() {
     QFETCH(int, helpContext);
     start();
     // Start from another type, so that every row really switches.
-    chooseDeviceType(type == 8 ? 7 : 8);
+    const int previous = type == 8 ? 7 : 8;
+    chooseDeviceType(previous);
     chooseDeviceType(type);
     QCOMPARE(window().Document().GetDeviceType(), uint8_t(type));
     QCOMPARE(visibleTabs(), (QList<int>{page, mpComments}));
@@ -248,6 +249,10 @@ void TestWindow::eachDeviceTypeShowsItsPage() {
     QVERIFY(button("SpeedButtonUndo")->isEnabled());
     QVERIFY(window().Document().Modified());
     QVERIFY(window().windowTitle().endsWith(QStringLiteral(" *")));
+    QTest::mouseClick(button("SpeedButtonUndo"), Qt::LeftButton);
+    QCOMPARE(window().Document().GetDeviceType(), uint8_t(previous));
+    QCOMPARE(visibleTabs(), (QList<int>{DevicePageFor(uint8_t(previous))->pageIndex, mpComments}));
+    QCOMPARE(pages()->currentIndex(), DevicePageFor(uint8_t(previous))->pageIndex);
     QVERIFY(messages_.isEmpty());
 }
 
