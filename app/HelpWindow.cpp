@@ -2,7 +2,9 @@
 
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -55,6 +57,11 @@ void THelpWindow::ShowTopic(int topic) {
 
 void THelpWindow::showUrl(const QUrl& url) {
     browser_->setSource(url);
+    if (!isVisible()) {
+        // No larger than most of the screen, so the Close button stays in reach on small or scaled screens.
+        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) resize(size().boundedTo(screen->availableGeometry().size() * 9 / 10));
+    }
     show();
     raise();
     activateWindow();
