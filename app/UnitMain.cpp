@@ -257,6 +257,15 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
     trackPageChanges_ = false;
     const bool wasSwitching = switchingPages_;
     switchingPages_ = true;
+    // Page tracking comes back on even when a page fails to bind.
+    struct tRestore {
+        TFormMain& window;
+        bool wasSwitching;
+        ~tRestore() {
+            window.switchingPages_ = wasSwitching;
+            window.trackPageChanges_ = true;
+        }
+    } restore{*this, wasSwitching};
     for (int i = mpCallPoint; i <= mpIRRFPendant; ++i)
         pages->setTabVisible(i, false);
     SetTonePlaying(false);
@@ -278,7 +287,6 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
     if (rememberedPage_ && pages->isTabVisible(pages->indexOf(rememberedPage_)))
         pages->setCurrentWidget(rememberedPage_);
     switchingPages_ = wasSwitching;
-    trackPageChanges_ = true;
     pages_->PageShown(pages->currentIndex());
 }
 
