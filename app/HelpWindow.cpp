@@ -86,7 +86,7 @@ QList<int> HelpTopicNumbers() {
     return numbers;
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     registerHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(tr("Zentara Configurator Help"));
@@ -156,8 +156,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::forwardAvailable, forwardButton_, &QWidget::setEnabled);
     connect(backButton_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
     connect(forwardButton_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
-    connect(homeButton_, &QToolButton::clicked, this, &HelpWindow::ShowHelpContents);
-    connect(browser_, &QTextBrowser::anchorClicked, this, &HelpWindow::FollowLink);
+    connect(homeButton_, &QToolButton::clicked, this, &THelpWindow::ShowHelpContents);
+    connect(browser_, &QTextBrowser::anchorClicked, this, &THelpWindow::FollowLink);
     connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = browser_->documentTitle();
         setWindowTitle(title.isEmpty() ? tr("Zentara Configurator Help")
@@ -183,22 +183,22 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     browser_->setSource(HelpContentsUrl());
 }
 
-void HelpWindow::ShowHelpTopic(int context) {
+void THelpWindow::ShowHelpTopic(int context) {
     showUrl(HelpTopicUrl(context));
 }
 
-void HelpWindow::ShowHelpContents() {
+void THelpWindow::ShowHelpContents() {
     showUrl(HelpContentsUrl());
 }
 
-void HelpWindow::showUrl(const QUrl& url) {
+void THelpWindow::showUrl(const QUrl& url) {
     if (browser_->source() != url) browser_->setSource(url);
     show();
     raise();
     activateWindow();
 }
 
-bool HelpWindow::FindInPage(const QString& text, bool backward) {
+bool THelpWindow::FindInPage(const QString& text, bool backward) {
     if (text.isEmpty()) return false;
     const QTextDocument::FindFlags flags =
         backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
@@ -214,7 +214,7 @@ bool HelpWindow::FindInPage(const QString& text, bool backward) {
     return found;
 }
 
-void HelpWindow::FollowLink(const QUrl& link) {
+void THelpWindow::FollowLink(const QUrl& link) {
     const QUrl url = browser_->source().resolved(link);
     if (!isHelpPage(url)) {
         showStatus(tr("This link leads outside the help and is not opened: %1").arg(link.toString()));
@@ -223,6 +223,6 @@ void HelpWindow::FollowLink(const QUrl& link) {
     browser_->setSource(url);
 }
 
-void HelpWindow::showStatus(const QString& text) {
+void THelpWindow::showStatus(const QString& text) {
     statusLabel_->setText(text);
 }

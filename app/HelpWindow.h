@@ -20,10 +20,10 @@ QUrl HelpContentsUrl();
 // The topic numbers that have pages, in ascending order.
 QList<int> HelpTopicNumbers();
 
-class HelpWindow : public QWidget {
+class THelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    explicit THelpWindow(QWidget* parent = nullptr);
 
     // F1: the topic of the page in front; an unknown number shows the contents.
     void ShowHelpTopic(int context);

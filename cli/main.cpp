@@ -1,6 +1,7 @@
 // zcfg: the Zentara Configurator on the command line.
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "resources/version/Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -102,7 +103,7 @@ int run(const QStringList& arguments) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zcfg"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ZCFG_VERSION));
+    QCoreApplication::setApplicationVersion(ProgramVersion());
     const int exitCode = run(QCoreApplication::arguments());
     // Output that did not arrive (a full disk, a closed pipe) must not pass for success: the
     // configuration written to standard output would be lost without a word.

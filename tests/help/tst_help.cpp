@@ -35,7 +35,7 @@ void collectLinks(const QTextDocument& document, QStringList& links, QSet<QStrin
         }
 }
 
-QString pagePlainText(HelpWindow& window, const QString& page) {
+QString pagePlainText(THelpWindow& window, const QString& page) {
     window.FollowLink(QUrl(page));
     return window.Browser()->document()->toPlainText().simplified();
 }
@@ -76,7 +76,7 @@ private slots:
         QFETCH(int, context);
         QFETCH(QString, page);
         QFETCH(QString, title);
-        HelpWindow window;
+        THelpWindow window;
         window.ShowHelpTopic(context);
         QVERIFY(window.isVisible());
         QCOMPARE(window.Browser()->source().fileName(), page);
@@ -95,7 +95,7 @@ private slots:
     // Walks the help from the contents: every link resolves to a page of the help and, where it names
     // a place, to an anchor of that page; every page is reached.
     void everyLinkResolves() {
-        HelpWindow window;
+        THelpWindow window;
         QSet<QString> visited;
         QQueue<QString> queue;
         queue.enqueue(QStringLiteral("index.html"));
@@ -136,7 +136,7 @@ private slots:
     }
     void linksOutsideTheHelpDoNotOpen() {
         QFETCH(QString, link);
-        HelpWindow window;
+        THelpWindow window;
         window.ShowHelpTopic(60);
         emit window.Browser()->anchorClicked(QUrl(link));
         QCOMPARE(window.Browser()->source().fileName(), QStringLiteral("relay-output.html"));
@@ -145,7 +145,7 @@ private slots:
     }
 
     void backForwardAndContents() {
-        HelpWindow window;
+        THelpWindow window;
         QVERIFY(!window.BackButton()->isEnabled());
         window.ShowHelpTopic(10);
         window.ShowHelpTopic(20);
@@ -164,7 +164,7 @@ private slots:
     }
 
     void findInPage() {
-        HelpWindow window;
+        THelpWindow window;
         window.ShowHelpTopic(10);
         QTest::keyClicks(window.FindEdit(), QStringLiteral("radio group"));
         QCOMPARE(window.Browser()->textCursor().selectedText().toLower(), QStringLiteral("radio group"));
@@ -232,7 +232,7 @@ private slots:
     }
     void troubleshootingExplainsEveryMessage() {
         QFETCH(QString, message);
-        HelpWindow window;
+        THelpWindow window;
         QVERIFY(pagePlainText(window, QStringLiteral("troubleshooting.html")).contains(message));
     }
 };

@@ -1,0 +1,79 @@
+#include "app/MainPictures.h"
+
+#include "app/AppResources.h"
+#include "app/PelImage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+constexpr int kDeviceSize = 164;
+constexpr int kLightSize = 24;
+
+const char* const kDeviceNames[] = {"mpd", "relay", "zone_indicator", "pendant", "staff", "zx250"};
+const char* const kDeviceModels[] = {"ZX310", "ZX320", "ZX330", "ZX160", "ZX140", "ZX250"};
+
+// A neutral picture naming the model, shown until a drawing of the device is available.
+QPixmap placeholderPicture(int index) {
+    QPixmap picture(kDeviceSize, kDeviceSize);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x60, 0x6c, 0x78), 3));
+    painter.setBrush(QColor(0xee, 0xf1, 0xf4));
+    painter.drawRoundedRect(QRectF(20, 12, 124, 140), 14, 14);
+    QFont font = QApplication::font();
+    font.setPixelSize(22);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(20, 12, 124, 140), Qt::AlignCenter, QLatin1String(kDeviceModels[index]));
+    return picture;
+}
+
+QPixmap devicePicture(int index) {
+    const QString name = TMainImageLists::DevicePictureName(index);
+    for (const QString& file : {QStringLiteral(":/app/pictures/devices/%1.png").arg(name),
+                                QStringLiteral(":/app/pictures/devices/%1.svg").arg(name)}) {
+        if (!QFile::exists(file)) continue;
+        QIcon icon(file);
+        const QPixmap picture = icon.pixmap(kDeviceSize, kDeviceSize);
+        if (!picture.isNull()) return picture;
+    }
+    return placeholderPicture(index);
+}
+
+QPixmap disabledPixmap(const QIcon& icon) {
+    return icon.pixmap(kLightSize, kLightSize, QIcon::Disabled);
+}
+} // namespace
+
+QString TMainImageLists::DevicePictureName(int index) {
+    return index >= 0 && index < DevicePictureCount ? QLatin1String(kDeviceNames[index]) : QString();
+}
+
+TMainImageLists::TMainImageLists(QObject* parent)
+    : QObject(parent), ImageListDevices(new TImageList(kDeviceSize, kDeviceSize, this)),
+      ImageListAutoTest(new TImageList(100, 100, this)),
+      ImageListOpen(new TImageList(kLightSize, kLightSize, this)),
+      ImageListTx(new TImageList(kLightSize, kLightSize, this)),
+      ImageListRx(new TImageList(kLightSize, kLightSize, this)) {
+    for (int i = 0; i < DevicePictureCount; ++i)
+        ImageListDevices->Add(devicePicture(i));
+    ImageListAutoTest->Add(AppPicture(QStringLiteral("result_ok")));
+    ImageListAutoTest->Add(AppPicture(QStringLiteral("result_error")));
+    const QPixmap off = AppPicture(QStringLiteral("light_off"));
+    ImageListOpen->Add(off);
+    ImageListOpen->Add(AppPicture(QStringLiteral("light_green")));
+    ImageListTx->Add(off);
+    ImageListTx->Add(AppPicture(QStringLiteral("light_amber")));
+    ImageListRx->Add(off);
+    ImageListRx->Add(AppPicture(QStringLiteral("light_green")));
+    ImageListRx->Add(AppPicture(QStringLiteral("light_red")));
+
+    const QStyle* style = QApplication::style();
+    const QIcon undo = style->standardIcon(QStyle::SP_ArrowBack);
+    const QIcon redo = style->standardIcon(QStyle::SP_ArrowForward);
+    ImageListUndoRedo = {undo, redo, QIcon(disabledPixmap(undo)), QIcon(disabledPixmap(redo))};
+}

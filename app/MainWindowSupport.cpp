@@ -1,0 +1,114 @@
+#include "app/MainWindowSupport.h"
+
+#include "property/controls/PelFileMenus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+// How much of the window must lie on a screen for the user to reach its title bar and borders.
+constexpr int kMinimumVisible = 48;
+
+// A standard key that another entry already answers to (F1 is both the desktop's help key and the
+// current device's help topic) is left out: a key shared by two entries would trigger neither.
+void addKey(QMenu* menu, const QString& caption, QKeySequence::StandardKey key, QList<QKeySequence>& taken) {
+    if (!menu) return;
+    for (QAction* action : menu->actions()) {
+        if (action->text() != caption) continue;
+        QList<QKeySequence> keys = action->shortcuts();
+        for (const QKeySequence& standard : QKeySequence::keyBindings(key)) {
+            if (taken.contains(standard)) continue;
+            keys << standard;
+            taken << standard;
+        }
+        action->setShortcuts(keys);
+    }
+}
+
+QList<QKeySequence> shortcutsOf(const QList<QMenu*>& menus) {
+    QList<QKeySequence> keys;
+    for (const QMenu* menu : menus)
+        if (menu)
+            for (const QAction* action : menu->actions())
+                keys << action->shortcuts();
+    return keys;
+}
+} // namespace
+
+bool MoveOntoScreen(QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect shown = screen->availableGeometry().intersected(frame);
+        if (shown.width() >= kMinimumVisible && shown.height() >= kMinimumVisible) return false;
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return false;
+    const QRect available = primary->availableGeometry();
+    const QSize size = window.size().boundedTo(available.size());
+    window.resize(size);
+    QRect target(QPoint(0, 0), window.frameGeometry().size().boundedTo(available.size()));
+    target.moveCenter(available.center());
+    window.move(target.topLeft());
+    return true;
+}
+
+bool FitOntoScreen(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return false;
+    const QRect available = screen->availableGeometry();
+    const QSize frameExtra = window.frameGeometry().size() - window.size();
+    const QSize fitted =
+        window.size().boundedTo(available.size() - frameExtra).expandedTo(window.minimumSizeHint());
+    const bool resized = fitted != window.size();
+    if (resized) window.resize(fitted);
+    QRect frame = window.frameGeometry();
+    if (available.contains(frame)) return resized;
+    // Slide the window in from whichever edge it crosses, its top left corner kept on the screen.
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    window.move(frame.topLeft());
+    return true;
+}
+
+void AddStandardKeys(TPelFileMenus& menus) {
+    QMenu* file = menus.FileMenu();
+    QMenu* edit = menus.EditMenu();
+    QMenu* help = menus.HelpMenu();
+    QList<QKeySequence> taken = shortcutsOf({file, edit, menus.DeviceMenu(), help});
+    if (QWidget* window = file ? file->parentWidget() ? file->parentWidget()->window() : nullptr : nullptr)
+        for (const QAction* action : window->findChildren<QAction*>())
+            taken << action->shortcuts();
+    addKey(file, QStringLiteral("&New"), QKeySequence::New, taken);
+    addKey(file, QStringLiteral("&Load"), QKeySequence::Open, taken);
+    addKey(file, QStringLiteral("&Save"), QKeySequence::Save, taken);
+    addKey(file, QStringLiteral("Save &As"), QKeySequence::SaveAs, taken);
+    addKey(file, QStringLiteral("E&xit"), QKeySequence::Quit, taken);
+    addKey(edit, QStringLiteral("&Undo"), QKeySequence::Undo, taken);
+    addKey(edit, QStringLiteral("&Redo"), QKeySequence::Redo, taken);
+    addKey(help, QStringLiteral("&Contents"), QKeySequence::HelpContents, taken);
+}
+
+TUndoKeyRouter::TUndoKeyRouter(QWidget& window) : QObject(&window), window_(window) {
+    qApp->installEventFilter(this);
+}
+
+bool TUndoKeyRouter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == &window_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            // Not overridden: the key goes on to the window's shortcuts.
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

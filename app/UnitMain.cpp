@@ -1,0 +1,401 @@
+#include "app/UnitMain.h"
+
+#include "app/About.h"
+#include "app/DevicePageHost.h"
+#include "app/DevicePageMap.h"
+#include "app/HelpWindow.h"
+#include "app/MainPictures.h"
+#include "app/MainWindowSupport.h"
+#include "app/PelImage.h"
+#include "app/PelRegistry.h"
+#include "app/PelSaveDialog.h"
+#include "app/UnitFileNotSaved.h"
+#include "app/UnitFormOK.h"
+#include "app/UnitUndoList.h"
+#include "device/UnitZCfgFile.h"
+#include "programmer/ProgrammerLinkSetup.h"
+#include "programmer/USBPanel.h"
+#include "property/PelError.h"
+#include "property/controls/PelFileMenus.h"
+#include "ui_UnitMain.h"
+
+#include <QActionGroup>
+#include <QShortcut>
+#include <QShowEvent>
+
+namespace {
+const QString kLastDeviceType = QStringLiteral("Last Device Type");
+const QString kProgramMode = QStringLiteral("Program Mode");
+constexpr int kDefaultDeviceType = 1; // staff transmitter
+// The invisible Tools entry that shows and hides the Development page answers to this key.
+const QKeySequence kDevelopmentKey(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
+} // namespace
+
+TFormMain::TFormMain(const TFormMainOptions& options, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::TFormMain>()), options_(options) {
+    ui_->setupUi(this);
+    wireControls();
+    FormCreate();
+}
+
+TFormMain::~TFormMain() {
+    Guarded([this] { FormDestroy(); });
+    // Release the pages' bindings and the menus before the document they refer to goes.
+    if (pages_) pages_->UnbindAll();
+    if (document_) document_->Comments()->SetMemo(nullptr);
+    fileMenus_.reset();
+    if (mainFormAdapter_) mainFormAdapter_->SetOnCloseQuery(nullptr);
+    if (document_) {
+        document_->SetMainForm(nullptr);
+        document_->SetSaveDialog(nullptr);
+    }
+}
+
+// ---- Controls ---------------------------------------------------------------------------------
+
+void TFormMain::wireControls() {
+    images_ = std::make_unique<TMainImageLists>();
+    ui_->PelImageDevices->SetImageList(images_->ImageListDevices);
+    ui_->PelImageOpen->SetImageList(images_->ImageListOpen);
+    ui_->PelImageTx->SetImageList(images_->ImageListTx);
+    ui_->PelImageRx->SetImageList(images_->ImageListRx);
+    ui_->SpeedButtonUndo->setIcon(images_->ImageListUndoRedo.value(0));
+    ui_->SpeedButtonRedo->setIcon(images_->ImageListUndoRedo.value(1));
+    ui_->SpeedButtonUndo->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ui_->SpeedButtonRedo->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const QStyle* style = this->style();
+    ui_->SpeedButtonNew->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    ui_->SpeedButtonOpen->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    ui_->SpeedButtonSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    ui_->SpeedButtonRead->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
+    ui_->SpeedButtonProgram->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
+    ui_->ComboBoxDeviceType->setEditable(false);
+    ui_->ComboBoxDeviceType->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
+    auto guarded = [](auto member, TFormMain* self) {
+        return [member, self] { Guarded([&] { (self->*member)(); }); };
+    };
+    connect(ui_->SpeedButtonNew, &QToolButton::clicked, this, guarded(&TFormMain::SpeedButtonNewClick, this));
+    connect(ui_->SpeedButtonOpen, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonOpenClick, this));
+    connect(ui_->SpeedButtonSave, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonSaveClick, this));
+    connect(ui_->SpeedButtonRead, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonReadClick, this));
+    connect(ui_->SpeedButtonProgram, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonProgramClick, this));
+    connect(ui_->SpeedButtonUndo, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonUndoClick, this));
+    connect(ui_->SpeedButtonRedo, &QToolButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonRedoClick, this));
+    connect(ui_->SpeedButtonProgrammerConnect, &QPushButton::clicked, this,
+            guarded(&TFormMain::SpeedButtonProgrammerConnectClick, this));
+    connect(ui_->PageControlEdit, &QTabWidget::currentChanged, this,
+            guarded(&TFormMain::PageControlEditChange, this));
+    buildToolsMenu();
+}
+
+void TFormMain::buildToolsMenu() {
+    modeGroup_ = new QActionGroup(this);
+    modeGroup_->setExclusive(true);
+    modeGroup_->addAction(ui_->EditMode1);
+    modeGroup_->addAction(ui_->ConfigurationMode1);
+    auto guarded = [](auto member, TFormMain* self) {
+        return [member, self] { Guarded([&] { (self->*member)(); }); };
+    };
+    connect(ui_->ReadDeviceConfig, &QAction::triggered, this,
+            guarded(&TFormMain::SpeedButtonReadClick, this));
+    connect(ui_->WriteDeviceConfiguration1, &QAction::triggered, this,
+            guarded(&TFormMain::SpeedButtonProgramClick, this));
+    connect(ui_->EditMode1, &QAction::triggered, this, guarded(&TFormMain::EditMode1Click, this));
+    connect(ui_->ConfigurationMode1, &QAction::triggered, this,
+            guarded(&TFormMain::ConfigurationMode1Click, this));
+    connect(ui_->ShowHideDevelopmentpage1, &QAction::triggered, this,
+            guarded(&TFormMain::ShowHideDevelopmentpage1Click, this));
+    // The entry stays out of sight; an invisible action answers no key, so the window itself
+    // carries the key.
+    ui_->ShowHideDevelopmentpage1->setShortcut(kDevelopmentKey);
+    ui_->ShowHideDevelopmentpage1->setShortcutContext(Qt::WidgetShortcut);
+    developmentShortcut_ = new QShortcut(kDevelopmentKey, this);
+    developmentShortcut_->setObjectName(QStringLiteral("ShortcutDevelopmentPage"));
+    connect(developmentShortcut_, &QShortcut::activated, ui_->ShowHideDevelopmentpage1, &QAction::trigger);
+}
+
+void TFormMain::SetForms(TAboutBox* aboutBox, TFormOK* formOK) {
+    aboutBox_ = aboutBox;
+    formOK_ = formOK;
+}
+
+// ---- Start-up and shut-down -------------------------------------------------------------------
+
+void TFormMain::FormCreate() {
+    // The help pages are compiled into the program; there is no help file beside it.
+    helpWindow_ = new THelpWindow(this);
+    document_.reset(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
+    pelRegistry_ = options_.settingsFile.isEmpty() ? std::make_unique<TPelRegistry>()
+                                                   : std::make_unique<TPelRegistry>(options_.settingsFile);
+    pelRegistry_->SetMainWindow(this);
+    pelSaveDialog_ = std::make_unique<TPelSaveDialog>(this);
+    pelSaveDialog_->SetPelRegistry(pelRegistry_.get());
+    programmerLink_ = new TUSBPanel(this, options_.startTimers);
+    programmerLink_->setObjectName(QStringLiteral("ProgrammerLink"));
+    ConfigureProgrammerLink(*programmerLink_);
+    programmerLink_->SetOpenImage(ui_->PelImageOpen);
+    programmerLink_->SetSendBufferImage(ui_->PelImageTx);
+    programmerLink_->SetRcvBufferImage(ui_->PelImageRx);
+    pages_ = std::make_unique<TDevicePageHost>(*ui_->PageControlEdit);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!formShown_) {
+        formShown_ = true;
+        Guarded([this] { FormShow(); });
+    }
+}
+
+void TFormMain::FormShow() {
+    tZCfgFile& document = *document_;
+    // 1. Save dialog.
+    document.SetSaveDialog(pelSaveDialog_.get());
+    // 2-3. Undo manager; each setter reports at once, so Undo and Redo start disabled.
+    undo_ = std::make_unique<tUndoRedo>();
+    undo_->SetOnUndoAvailable([this](tUndoRedo*, bool flag) { UndoAvailableChanged(flag); });
+    undo_->SetOnRedoAvailable([this](tUndoRedo*, bool flag) { RedoAvailableChanged(flag); });
+    // 4. Programmer link.
+    document.AttachLink(programmerLink_);
+    // 5. Change events to the undo manager; the Edit menu's Undo and Redo.
+    document.SetOnBeginChange(
+        [this](tPelBaseProperty*, tChangeKind, const QString&) { undo_->BeginGroup(); });
+    document.SetOnRecordUndo([this](tPelBaseProperty* property, tChangeKind kind, const QString& text) {
+        RecordPropertyChange(property, kind, text);
+    });
+    document.SetOnEndChange([this](tPelBaseProperty*, tChangeKind, const QString&) { undo_->EndGroup(); });
+    document.SetOnRecordRedo([this](tPelBaseProperty* property, tChangeKind kind, const QString& text) {
+        RecordPropertyUndo(property, kind, text);
+    });
+    document.SetOnUndoClick([this](tObject*) { SpeedButtonUndoClick(); });
+    document.SetOnRedoClick([this](tObject*) { SpeedButtonRedoClick(); });
+    // 6. (The Undo/Redo pictures go to the menus as soon as they exist, step 8.)
+    // 7. Device-type combo box and page switch.
+    document.SetDeviceCombo(ui_->ComboBoxDeviceType);
+    document.SetOnDeviceTypeChanged([this](uint8_t type) { DevicePageSwitch(type); });
+    // 8. File, Edit, Device and Help menus.
+    fileMenus_ = std::make_unique<TPelFileMenus>(document, ui_->MainMenu, this);
+    fileMenus_->SetImageList(images_->ImageListUndoRedo);
+    fileMenus_->SetHasHelpFile(true); // the help pages are compiled in
+    fileMenus_->SetOnHelpContents([this] { helpWindow_->ShowHelpContents(); });
+    fileMenus_->SetOnHelpTopic([this](int topic) { helpWindow_->ShowHelpTopic(topic); });
+    AddStandardKeys(*fileMenus_);
+    new TUndoKeyRouter(*this);
+    // 9. The hidden F1 entry.
+    document.SetHelpCaption(QStringLiteral("Current Device"));
+    // 10-11. The device type of the last run, which cannot be undone.
+    // A stored value outside a byte selects no device, like any other unknown type.
+    const int stored = pelRegistry_->ReadIntegerDefault(kLastDeviceType, kDefaultDeviceType);
+    document.SetDeviceType(uint8_t(stored >= 0 && stored <= 255 ? stored : 0));
+    undo_->Clear();
+    // 12. Running title and close check (which also saves the placement, see below).
+    mainFormAdapter_ = new TPelMainFormAdapter(this);
+    document.SetMainForm(mainFormAdapter_);
+    document.SetSavePlacementOnClose(true);
+    // 13. Combo mode; reports at once.
+    document.SetOnComboModeChanged([this](uint8_t mode) { ComboModeChanged(mode); });
+    // 14. Comments.
+    document.Comments()->SetMemo(ui_->MemoComments);
+    // 15.
+    document.SetModified(false);
+    // 16.
+    ui_->PageControlEdit->setTabVisible(mpDevelopment, false);
+    // 17.
+    trackPageChanges_ = true;
+    // 18. Result form.
+    if (formOK_) {
+        document.SetResultPresenter(MakeResultPresenter(*formOK_));
+        formOK_->SetOnResult([this](TFormOK*, bool success) { ResultShown(success); });
+    }
+    // 19. About box and its concealed gesture.
+    if (aboutBox_) {
+        QPointer<TAboutBox> about = aboutBox_;
+        document.SetAboutBox([about] {
+            if (about) about->ShowModal();
+        });
+        aboutBox_->SetOnIconGesture([this](TAboutBox*) { ToggleProgramMode(); });
+    }
+    // 20. Placement of the last run, kept on a present screen.
+    pelRegistry_->RestoreMainWindowPlacement();
+    moveOntoScreen();
+    // 21.
+    SetProgramMode(pelRegistry_->ReadIntegerDefault(kProgramMode, 0));
+}
+
+void TFormMain::moveOntoScreen() {
+    if (isMaximized()) return;
+    MoveOntoScreen(*this);
+    FitOntoScreen(*this);
+}
+
+void TFormMain::FormDestroy() {
+    if (formShown_ && document_) pelRegistry_->WriteInteger(kLastDeviceType, document_->GetDeviceType());
+}
+
+bool TFormMain::OpenFile(const QString& fileName) {
+    return document_->Open(fileName);
+}
+
+// ---- Pages and modes --------------------------------------------------------------------------
+
+void TFormMain::setActivePageIndex(int index) {
+    const bool wasSwitching = switchingPages_;
+    switchingPages_ = true;
+    ui_->PageControlEdit->setCurrentIndex(index);
+    switchingPages_ = wasSwitching;
+}
+
+void TFormMain::DevicePageSwitch(uint8_t type) {
+    QTabWidget* pages = ui_->PageControlEdit;
+    trackPageChanges_ = false;
+    const bool wasSwitching = switchingPages_;
+    switchingPages_ = true;
+    // Page tracking comes back on even when a page fails to bind.
+    struct tRestore {
+        TFormMain& window;
+        bool wasSwitching;
+        ~tRestore() {
+            window.switchingPages_ = wasSwitching;
+            window.trackPageChanges_ = true;
+        }
+    } restore{*this, wasSwitching};
+    for (int i = mpCallPoint; i <= mpIRRFPendant; ++i)
+        pages->setTabVisible(i, false);
+    SetTonePlaying(false);
+    ui_->PelImageDevices->SetTransparent(false);
+    const std::optional<tDevicePageInfo> info = DevicePageFor(type);
+    if (info) {
+        document_->SetHelpContext(info->helpContext);
+        pages->setTabVisible(info->pageIndex, true);
+        const bool factoryPages = info->transmitter && programMode_ == 1;
+        pages->setTabVisible(mpIRFactoryConfig, factoryPages);
+        pages->setTabVisible(mpConfiguratorProgramming, factoryPages);
+        pages->setCurrentIndex(info->pageIndex);
+        ui_->PelImageDevices->SetImageIndex(info->pictureIndex);
+        pages_->BindType(*document_, info->pageIndex, info->transmitter);
+    } else {
+        pages_->UnbindAll();
+    }
+    ui_->PelImageDevices->SetTransparent(true);
+    if (rememberedPage_ && pages->isTabVisible(pages->indexOf(rememberedPage_)))
+        pages->setCurrentWidget(rememberedPage_);
+    switchingPages_ = wasSwitching;
+    pages_->PageShown(pages->currentIndex());
+}
+
+void TFormMain::PageControlEditChange() {
+    const int index = ui_->PageControlEdit->currentIndex();
+    // Only a page the user brings to front is remembered, not one the window turns to itself.
+    if (trackPageChanges_ && !switchingPages_) rememberedPage_ = ui_->PageControlEdit->currentWidget();
+    if (!switchingPages_) pages_->PageShown(index);
+}
+
+void TFormMain::ComboModeChanged(uint8_t mode) {
+    if (mode == tZCfgFile::EditMode)
+        ui_->EditMode1->setChecked(true);
+    else if (mode == tZCfgFile::ConfigurationMode)
+        ui_->ConfigurationMode1->setChecked(true);
+}
+
+void TFormMain::EditMode1Click() {
+    document_->SetComboMode(tZCfgFile::EditMode);
+}
+
+void TFormMain::ConfigurationMode1Click() {
+    document_->SetComboMode(tZCfgFile::ConfigurationMode);
+}
+
+void TFormMain::SetProgramMode(int mode) {
+    programMode_ = mode;
+    pelRegistry_->WriteInteger(kProgramMode, mode);
+    const uint8_t type = document_->GetDeviceType();
+    if (type != 1 && type != 2) return;
+    const bool show = mode == 1;
+    const bool wasSwitching = switchingPages_;
+    switchingPages_ = true;
+    ui_->PageControlEdit->setTabVisible(mpIRFactoryConfig, show);
+    ui_->PageControlEdit->setTabVisible(mpConfiguratorProgramming, show);
+    switchingPages_ = wasSwitching;
+}
+
+void TFormMain::ToggleProgramMode() {
+    SetProgramMode(programMode_ == 0 ? 1 : 0);
+}
+
+void TFormMain::ShowHideDevelopmentpage1Click() {
+    QTabWidget* pages = ui_->PageControlEdit;
+    pages->setTabVisible(mpDevelopment, !pages->isTabVisible(mpDevelopment));
+}
+
+// ---- Undo and redo ----------------------------------------------------------------------------
+
+void TFormMain::RecordPropertyChange(tPelBaseProperty* property, tChangeKind kind, const QString& text) {
+    SetTonePlaying(false);
+    if (!undo_) return;
+    if (kind == ckReset)
+        undo_->Clear();
+    else
+        undo_->Record(ui_->PageControlEdit->currentIndex(), property, kind, text);
+}
+
+void TFormMain::RecordPropertyUndo(tPelBaseProperty* property, tChangeKind kind, const QString& text) {
+    SetTonePlaying(false);
+    if (undo_) undo_->RecordRedo(property, kind, text);
+}
+
+void TFormMain::UndoAvailableChanged(bool available) {
+    SetTonePlaying(false);
+    ui_->SpeedButtonUndo->setEnabled(available);
+    document_->SetUndoEnabled(available);
+}
+
+void TFormMain::RedoAvailableChanged(bool available) {
+    SetTonePlaying(false);
+    ui_->SpeedButtonRedo->setEnabled(available);
+    document_->SetRedoEnabled(available);
+}
+
+// The page the change was made on comes to front, unless it is no longer shown.
+void TFormMain::SpeedButtonUndoClick() {
+    if (!undo_) return;
+    const int page = undo_->Undo();
+    if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
+}
+
+void TFormMain::SpeedButtonRedoClick() {
+    if (!undo_) return;
+    const int page = undo_->Redo();
+    if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
+}
+
+// ---- Toolbar ----------------------------------------------------------------------------------
+
+void TFormMain::SpeedButtonNewClick() {
+    document_->NewDocument();
+}
+
+void TFormMain::SpeedButtonOpenClick() {
+    document_->Open(QString());
+}
+
+void TFormMain::SpeedButtonSaveClick() {
+    document_->Save(false);
+}
+
+void TFormMain::SpeedButtonReadClick() {}
+
+void TFormMain::SpeedButtonProgramClick() {}
+
+void TFormMain::SpeedButtonProgrammerConnectClick() {}
+
+void TFormMain::ResultShown(bool) {}
+
+// The zone indicator's tone test stops whenever anything else happens; it is not yet part of the window.
+void TFormMain::SetTonePlaying(bool) {}

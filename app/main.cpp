@@ -1,0 +1,77 @@
+// zentara-configurator [FILE]: the configuration editor. A FILE opens as the Open command would.
+
+#include "app/AppResources.h"
+#include "app/ApplicationForms.h"
+#include "app/MessageBoxPresenter.h"
+#include "property/PelError.h"
+#include "resources/version/Version.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void describeProgram(QCommandLineParser& parser) {
+    QCoreApplication::setApplicationName(QStringLiteral("zentara-configurator"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Zentara"));
+    QCoreApplication::setApplicationVersion(ProgramVersion());
+    parser.setApplicationDescription(QStringLiteral("Configuration editor for Zentara nurse-call devices."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A configuration file (.zcf) to open."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// Whether a window can be opened at all: a display, or a platform chosen explicitly.
+bool haveDisplay(int argc, char* argv[]) {
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0) return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!haveDisplay(argc, argv)) {
+        // --help and --version still answer; anything else explains why no window opens.
+        QCoreApplication core(argc, argv);
+        QCommandLineParser parser;
+        describeProgram(parser);
+        parser.process(core);
+        std::fprintf(stderr,
+                     "zentara-configurator: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                     "run it on a desktop, under xvfb-run, or with QT_QPA_PLATFORM=offscreen\n");
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QCommandLineParser parser;
+    describeProgram(parser);
+    parser.process(application);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "zentara-configurator: one FILE at most (%lld given)\n",
+                     static_cast<long long>(files.size()));
+        return 2;
+    }
+    InitAppResources();
+    QApplication::setWindowIcon(AppPicture(QStringLiteral("program_icon")));
+
+    TApplicationForms forms = CreateApplicationForms();
+    InstallMessageBoxPresenter(forms.FormMain.get());
+    forms.FormMain->show();
+    // The file opens once the window is running, so that any message about it has its window.
+    if (!files.isEmpty()) {
+        const QString file = files.first();
+        QTimer::singleShot(0, forms.FormMain.get(),
+                           [&forms, file] { Guarded([&] { forms.FormMain->OpenFile(file); }); });
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,162 @@
+// Start-up of the editor window against a minimal QMainWindow program, measured in the same run:
+// wall time from starting the process to its first shown window, and resident memory once shown;
+// then the time of each of the eight device page switches in the editor.
+//
+//   window_startup [RUNS]      (default 5 runs of each program; offscreen unless a display is set)
+//
+// The program starts itself as a child in either role; a child prints "shown RSS_KB" once its
+// window has been shown and the event queue has drained, and the editor child then prints one
+// "switch TYPE MICROSECONDS" line per device type.
+
+#include "app/ApplicationForms.h"
+#include "device/UnitZCfgFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+long residentKilobytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+void reportShown() {
+    std::printf("shown %ld\n", residentKilobytes());
+    std::fflush(stdout);
+}
+
+// withText: the window also shows one line of text, so the process pays for loading fonts as every
+// window with captions does; the plain minimal window draws no text at all.
+int runMinimal(int argc, char* argv[], bool withText) {
+    QApplication application(argc, argv);
+    QMainWindow window;
+    if (withText) window.setCentralWidget(new QLabel(QStringLiteral("Zentara Configurator")));
+    window.resize(1000, 680);
+    window.show();
+    QTimer::singleShot(0, [] {
+        reportShown();
+        QCoreApplication::quit();
+    });
+    return QApplication::exec();
+}
+
+int runEditor(int argc, char* argv[], const QString& settingsFile) {
+    QApplication application(argc, argv);
+    TApplicationForms forms = CreateApplicationForms(TFormMainOptions{settingsFile, false});
+    forms.FormMain->show();
+    QTimer::singleShot(0, [&forms] {
+        reportShown();
+        tZCfgFile& document = forms.FormMain->Document();
+        // The window starts on the staff transmitter (1), so every type in this order is a real switch.
+        for (const int type : {2, 3, 4, 5, 6, 7, 8, 1}) {
+            QElapsedTimer timer;
+            timer.start();
+            document.SetDeviceType(uint8_t(type));
+            QCoreApplication::processEvents();
+            std::printf("switch %d %lld\n", type, timer.nsecsElapsed() / 1000);
+        }
+        std::fflush(stdout);
+        forms.FormMain->Document().SetModified(false);
+        QCoreApplication::quit();
+    });
+    return QApplication::exec();
+}
+
+struct Run {
+    double startMs = 0;
+    long rssKb = 0;
+    QList<QPair<int, long long>> switches;
+};
+
+Run runChild(const QString& role, const QString& settingsFile) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains(QStringLiteral("DISPLAY")) &&
+        !environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Run run;
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(), {role, settingsFile});
+    while (child.waitForReadyRead(30000)) {
+        while (child.canReadLine()) {
+            const QList<QByteArray> words = child.readLine().trimmed().split(' ');
+            if (words.value(0) == "shown") {
+                run.startMs = double(timer.nsecsElapsed()) / 1e6;
+                run.rssKb = words.value(1).toLong();
+            } else if (words.value(0) == "switch") {
+                run.switches.append({words.value(1).toInt(), words.value(2).toLongLong()});
+            }
+        }
+    }
+    child.waitForFinished(30000);
+    return run;
+}
+
+template <class T> T median(QList<T> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? T() : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc >= 3 && std::strcmp(argv[1], "--minimal") == 0) return runMinimal(argc, argv, false);
+    if (argc >= 3 && std::strcmp(argv[1], "--minimal-text") == 0) return runMinimal(argc, argv, true);
+    if (argc >= 3 && std::strcmp(argv[1], "--editor") == 0)
+        return runEditor(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QCoreApplication application(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("settings.ini"));
+
+    QList<double> minimalMs, textMs, editorMs;
+    QList<long> minimalKb, textKb, editorKb;
+    QMap<int, QList<long long>> switchUs;
+    for (int i = 0; i < runs; ++i) { // interleaved, so both programs see the same machine load
+        const Run minimal = runChild(QStringLiteral("--minimal"), settings);
+        const Run text = runChild(QStringLiteral("--minimal-text"), settings);
+        const Run editor = runChild(QStringLiteral("--editor"), settings);
+        minimalMs << minimal.startMs;
+        minimalKb << minimal.rssKb;
+        textMs << text.startMs;
+        textKb << text.rssKb;
+        editorMs << editor.startMs;
+        editorKb << editor.rssKb;
+        for (const auto& [type, us] : editor.switches)
+            switchUs[type] << us;
+    }
+    const double startRatio = median(editorMs) / median(minimalMs);
+    const double memoryRatio = double(median(editorKb)) / double(median(minimalKb));
+    std::printf("runs: %d (medians)\n", runs);
+    std::printf("start-up to first shown window: editor %.1f ms, minimal QMainWindow %.1f ms, ratio %.2f "
+                "(goal <= 1.5)\n",
+                median(editorMs), median(minimalMs), startRatio);
+    std::printf("resident memory once shown:     editor %ld KiB, minimal QMainWindow %ld KiB, ratio %.2f "
+                "(goal <= 1.5)\n",
+                median(editorKb), median(minimalKb), memoryRatio);
+    std::printf(
+        "for reference, a minimal QMainWindow showing one line of text: %.1f ms (editor ratio %.2f), %ld KiB "
+        "(editor ratio %.2f)\n",
+        median(textMs), median(editorMs) / median(textMs), median(textKb),
+        double(median(editorKb)) / double(median(textKb)));
+    std::printf("device page switch (SetDeviceType to the shown page):\n");
+    for (auto it = switchUs.cbegin(); it != switchUs.cend(); ++it)
+        std::printf("  type %d: %lld us\n", it.key(), median(it.value()));
+    return 0;
+}
