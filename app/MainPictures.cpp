@@ -55,15 +55,16 @@ QString TMainImageLists::DevicePictureName(int index) {
 
 TMainImageLists::TMainImageLists(QObject* parent)
     : QObject(parent), ImageListDevices(new TImageList(kDeviceSize, kDeviceSize, this)),
-      ImageListAutoTest(new TImageList(100, 100, this)),
+      ImageListAutoTest(new TImageList(kLightSize, kLightSize, this)),
       ImageListOpen(new TImageList(kLightSize, kLightSize, this)),
       ImageListTx(new TImageList(kLightSize, kLightSize, this)),
       ImageListRx(new TImageList(kLightSize, kLightSize, this)) {
     for (int i = 0; i < DevicePictureCount; ++i)
         ImageListDevices->Add(devicePicture(i));
-    ImageListAutoTest->Add(AppPicture(QStringLiteral("result_ok")));
-    ImageListAutoTest->Add(AppPicture(QStringLiteral("result_error")));
     const QPixmap off = AppPicture(QStringLiteral("light_off"));
+    ImageListAutoTest->Add(off);                                       // no result (or failed)
+    ImageListAutoTest->Add(AppPicture(QStringLiteral("light_amber"))); // programmer found
+    ImageListAutoTest->Add(AppPicture(QStringLiteral("light_green"))); // passed
     ImageListOpen->Add(off);
     ImageListOpen->Add(AppPicture(QStringLiteral("light_green")));
     ImageListTx->Add(off);

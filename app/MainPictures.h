@@ -15,7 +15,7 @@ public:
     explicit TMainImageLists(QObject* parent = nullptr);
 
     TImageList* ImageListDevices;  // 164 x 164, six pictures
-    TImageList* ImageListAutoTest; // 100 x 100: passed, failed
+    TImageList* ImageListAutoTest; // 24 x 24: no result, programmer found, passed
     TImageList* ImageListOpen;     // 24 x 24: closed, open
     TImageList* ImageListTx;       // 24 x 24: idle, sending
     TImageList* ImageListRx;       // 24 x 24: idle, receiving, time-out

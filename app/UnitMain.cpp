@@ -9,9 +9,14 @@
 #include "app/PelImage.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
+#include "app/ProgrammerWorkflows.h"
+#include "app/SerialMonitor.h"
+#include "app/ToneOutputAudio.h"
+#include "app/ToneTest.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
+#include "app/pages/DevicePage.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -20,8 +25,12 @@
 #include "ui_UnitMain.h"
 
 #include <QActionGroup>
+#include <QLineEdit>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QStatusBar>
+#include <QVBoxLayout>
 
 namespace {
 const QString kLastDeviceType = QStringLiteral("Last Device Type");
@@ -41,6 +50,7 @@ TFormMain::TFormMain(const TFormMainOptions& options, QWidget* parent)
 TFormMain::~TFormMain() {
     Guarded([this] { FormDestroy(); });
     // Release the pages' bindings and the menus before the document they refer to goes.
+    if (toneTest_) toneTest_->SetTonePlaying(false);
     if (pages_) pages_->UnbindAll();
     if (document_) document_->Comments()->SetMemo(nullptr);
     fileMenus_.reset();
@@ -144,6 +154,51 @@ void TFormMain::FormCreate() {
     programmerLink_->SetSendBufferImage(ui_->PelImageTx);
     programmerLink_->SetRcvBufferImage(ui_->PelImageRx);
     pages_ = std::make_unique<TDevicePageHost>(*ui_->PageControlEdit);
+    createProgrammerTools();
+}
+
+// The workflows, the serial monitor on the Development page and the zone indicator's tone test. The
+// workflows take the link's events now, so that the document, attached in FormShow, sees every
+// received byte first and hands it on to the monitor.
+void TFormMain::createProgrammerTools() {
+    serialMonitor_ = new TSerialMonitor(ui_->PanelDevelopment);
+    auto* layout = new QVBoxLayout(ui_->PanelDevelopment);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(serialMonitor_);
+
+    QTabWidget* sheets = ui_->PageControlEdit;
+    const auto result = [sheets, this](const char* picture, const char* text) {
+        auto* image = sheets->findChild<TPelImage*>(QLatin1String(picture));
+        if (image) image->SetImageList(images_->ImageListAutoTest);
+        return TProgrammerWorkflows::ResultDisplay{image, sheets->findChild<QLineEdit*>(QLatin1String(text))};
+    };
+    TProgrammerWorkflows::Controls controls;
+    controls.connect = ui_->SpeedButtonProgrammerConnect;
+    controls.autoTestToggle =
+        sheets->findChild<QAbstractButton*>(QStringLiteral("SpeedButtonAutoTestProgrammer"));
+    controls.results = {result("PelImageAutoTest", "EditResult"), result("PelImage1", "Edit1")};
+    workflows_ = std::make_unique<TProgrammerWorkflows>(*programmerLink_, *document_, controls);
+    TSerialMonitor* monitor = serialMonitor_;
+    workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
+                           [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
+    if (controls.autoTestToggle)
+        connect(controls.autoTestToggle, &QAbstractButton::clicked, this,
+                [this] { Guarded([this] { SpeedButtonAutoTestProgrammerClick(); }); });
+    if (auto* factory = sheets->findChild<QAbstractButton*>(QStringLiteral("SpeedButtonFactoryProgram")))
+        connect(factory, &QAbstractButton::clicked, this,
+                [this] { Guarded([this] { SpeedButtonFactoryProgramClick(); }); });
+
+    IToneOutput* output = options_.toneOutput;
+    if (!output) {
+        auto audio = std::make_unique<TToneOutputAudio>();
+        output = audio.get();
+        ownToneOutput_ = std::move(audio);
+    }
+    toneTest_ = std::make_unique<TToneTest>(output);
+    toneTest_->SetRunTimer(options_.startTimers);
+    toneTest_->SetDocument(document_.get());
+    if (QWidget* zonePage = pages_->Page(mpZonalIndicator)) toneTest_->AttachButtons(zonePage);
+    toneTest_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -258,14 +313,10 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
     const bool wasSwitching = switchingPages_;
     switchingPages_ = true;
     // Page tracking comes back on even when a page fails to bind.
-    struct tRestore {
-        TFormMain& window;
-        bool wasSwitching;
-        ~tRestore() {
-            window.switchingPages_ = wasSwitching;
-            window.trackPageChanges_ = true;
-        }
-    } restore{*this, wasSwitching};
+    const auto restore = qScopeGuard([this, wasSwitching] {
+        switchingPages_ = wasSwitching;
+        trackPageChanges_ = true;
+    });
     for (int i = mpCallPoint; i <= mpIRRFPendant; ++i)
         pages->setTabVisible(i, false);
     SetTonePlaying(false);
@@ -389,13 +440,31 @@ void TFormMain::SpeedButtonSaveClick() {
     document_->Save(false);
 }
 
-void TFormMain::SpeedButtonReadClick() {}
+void TFormMain::SpeedButtonReadClick() {
+    workflows_->SpeedButtonReadClick();
+}
 
-void TFormMain::SpeedButtonProgramClick() {}
+void TFormMain::SpeedButtonProgramClick() {
+    workflows_->SpeedButtonProgramClick();
+}
 
-void TFormMain::SpeedButtonProgrammerConnectClick() {}
+void TFormMain::SpeedButtonProgrammerConnectClick() {
+    workflows_->SpeedButtonProgrammerConnectClick();
+}
 
-void TFormMain::ResultShown(bool) {}
+void TFormMain::SpeedButtonFactoryProgramClick() {
+    workflows_->SpeedButtonFactoryProgramClick();
+}
 
-// The zone indicator's tone test stops whenever anything else happens; it is not yet part of the window.
-void TFormMain::SetTonePlaying(bool) {}
+void TFormMain::SpeedButtonAutoTestProgrammerClick() {
+    workflows_->SpeedButtonAutoTestProgrammerClick();
+}
+
+void TFormMain::ResultShown(bool success) {
+    workflows_->ResultShown(success);
+}
+
+// The zone indicator's tone test stops whenever anything else happens.
+void TFormMain::SetTonePlaying(bool playing) {
+    if (toneTest_) toneTest_->SetTonePlaying(playing);
+}

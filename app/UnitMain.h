@@ -12,6 +12,7 @@ namespace Ui {
 class TFormMain;
 }
 
+class IToneOutput;
 class QActionGroup;
 class QShortcut;
 class TAboutBox;
@@ -24,6 +25,9 @@ class TPelFileMenus;
 class TPelMainFormAdapter;
 class TPelRegistry;
 class TPelSaveDialog;
+class TProgrammerWorkflows;
+class TSerialMonitor;
+class TToneTest;
 class TUSBPanel;
 class tPelBaseProperty;
 class tUndoRedo;
@@ -35,6 +39,8 @@ struct TFormMainOptions {
     QString settingsFile;
     // Whether the programmer link's tick timer runs; tests drive the link themselves.
     bool startTimers = true;
+    // Where the tone test sounds (tests: a recorder); null: the sound device.
+    IToneOutput* toneOutput = nullptr;
 };
 
 class TFormMain : public QMainWindow {
@@ -75,11 +81,12 @@ public:
     void SpeedButtonNewClick();
     void SpeedButtonOpenClick();
     void SpeedButtonSaveClick();
-    // Reading and programming a device, and opening the programmer by hand: wired to their
-    // workflows separately; until then they do nothing.
+    // Reading and programming a device, and the programmer: handed to the workflows.
     void SpeedButtonReadClick();
     void SpeedButtonProgramClick();
     void SpeedButtonProgrammerConnectClick();
+    void SpeedButtonFactoryProgramClick();
+    void SpeedButtonAutoTestProgrammerClick();
     // Told by the result form before it shows a transfer result.
     void ResultShown(bool success);
 
@@ -95,6 +102,9 @@ public:
     TPelFileMenus* FileMenus() const { return fileMenus_.get(); }
     TDevicePageHost& Pages() const { return *pages_; }
     THelpWindow& HelpWindow() const { return *helpWindow_; }
+    TProgrammerWorkflows& Workflows() const { return *workflows_; }
+    TSerialMonitor& SerialMonitor() const { return *serialMonitor_; }
+    TToneTest& ToneTest() const { return *toneTest_; }
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -109,6 +119,7 @@ private:
     void setActivePageIndex(int index);
     void SetTonePlaying(bool playing);
     void moveOntoScreen();
+    void createProgrammerTools();
 
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainOptions options_;
@@ -122,6 +133,10 @@ private:
     TPelMainFormAdapter* mainFormAdapter_ = nullptr;
     TUSBPanel* programmerLink_ = nullptr;
     THelpWindow* helpWindow_ = nullptr;
+    TSerialMonitor* serialMonitor_ = nullptr;
+    std::unique_ptr<TProgrammerWorkflows> workflows_;
+    std::unique_ptr<IToneOutput> ownToneOutput_;
+    std::unique_ptr<TToneTest> toneTest_;
     QActionGroup* modeGroup_ = nullptr;
     QShortcut* developmentShortcut_ = nullptr;
     QPointer<TAboutBox> aboutBox_;

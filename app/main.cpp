@@ -3,6 +3,7 @@
 #include "app/AppResources.h"
 #include "app/ApplicationForms.h"
 #include "app/MessageBoxPresenter.h"
+#include "device/SimulatedAdapter.h"
 #include "property/PelError.h"
 #include "resources/version/Version.h"
 
@@ -14,6 +15,13 @@
 
 namespace {
 
+const QCommandLineOption simulateOption(
+    QStringLiteral("simulate"),
+    QStringLiteral(
+        "Try the program without hardware: the simulated adapter with a virtual device of TYPE (") +
+        SimulatedDeviceKeywords().join(QStringLiteral(", ")) + QStringLiteral(")."),
+    QStringLiteral("TYPE"));
+
 void describeProgram(QCommandLineParser& parser) {
     QCoreApplication::setApplicationName(QStringLiteral("zentara-configurator"));
     QCoreApplication::setOrganizationName(QStringLiteral("Zentara"));
@@ -21,6 +29,7 @@ void describeProgram(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral("Configuration editor for Zentara nurse-call devices."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(simulateOption);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("A configuration file (.zcf) to open."),
                                  QStringLiteral("[FILE]"));
@@ -59,6 +68,12 @@ int main(int argc, char* argv[]) {
     if (files.size() > 1) {
         std::fprintf(stderr, "zentara-configurator: one FILE at most (%lld given)\n",
                      static_cast<long long>(files.size()));
+        return 2;
+    }
+    if (parser.isSet(simulateOption) && !UseSimulatedAdapter(parser.value(simulateOption))) {
+        std::fprintf(stderr, "zentara-configurator: unknown simulated device \"%s\" (one of: %s)\n",
+                     qPrintable(parser.value(simulateOption)),
+                     qPrintable(SimulatedDeviceKeywords().join(QStringLiteral(", "))));
         return 2;
     }
     InitAppResources();

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/FrameText.h"
 #include "device/DeviceTypeTable.h"
+#include "device/SimulatedAdapter.h"
 #include "programmer/D2XX.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -21,40 +22,21 @@ namespace {
 
 const QString connectFailure =
     QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
-// The keywords of the eight device types, then an adapter with no device and no adapter at all.
-QStringList simulatedDeviceKeywords() {
-    QStringList keywords;
-    for (const tDeviceTypeInfo& info : DeviceTypes())
-        keywords << QLatin1String(info.Keyword);
-    return keywords << QStringLiteral("none") << QStringLiteral("absent");
-}
-const QStringList simulatedDevices = simulatedDeviceKeywords();
+const QStringList simulatedDevices = SimulatedDeviceKeywords();
 const QCommandLineOption
     simOption(QStringLiteral("sim"),
               QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
                   simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
               QStringLiteral("TYPE"));
 
-// Where the simulated adapter library is: ZCFG_SIM_LIBRARY, else found relative to the program.
-QString simulatorLibrary() {
-    const QString configured = qEnvironmentVariable("ZCFG_SIM_LIBRARY");
-    if (!configured.isEmpty()) return configured;
-    const QString found = D2XX::FindPrivateLibrary(QStringLiteral("libzcfg-sim.so"), QStringLiteral("sim"));
-    return found.isEmpty() ? QStringLiteral("libzcfg-sim.so") : found;
-}
-
 // Selects the simulated adapter before the link binds its driver; false for an unknown TYPE.
 bool useSimulator(const QCommandLineParser& parser, const QString& command) {
     if (!parser.isSet(simOption)) return true;
     const QString type = parser.value(simOption);
-    if (!simulatedDevices.contains(type)) {
-        PrintError(QStringLiteral("zcfg %1: unknown simulated device \"%2\" (one of: %3)")
-                       .arg(command, type, simulatedDevices.join(QStringLiteral(", "))));
-        return false;
-    }
-    qputenv("ZCFG_D2XX_LIBRARY", QFile::encodeName(simulatorLibrary()));
-    qputenv("ZCFG_SIM", type.toUtf8());
-    return true;
+    if (UseSimulatedAdapter(type)) return true;
+    PrintError(QStringLiteral("zcfg %1: unknown simulated device \"%2\" (one of: %3)")
+                   .arg(command, type, simulatedDevices.join(QStringLiteral(", "))));
+    return false;
 }
 
 // How one transfer ended.

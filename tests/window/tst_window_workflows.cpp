@@ -1,0 +1,144 @@
+// Reading and programming through the real window, against the simulated adapter: the toolbar and the
+// Tools keys, the Connect caption, the serial monitor on the Development page and the page of the
+// device read. Time advances only by explicit ticks of the link.
+#include "../programmer/SimHarness.h"
+#include "app/ApplicationForms.h"
+#include "app/DevicePageMap.h"
+#include "app/PelSaveDialog.h"
+#include "app/ProgrammerWorkflows.h"
+#include "app/SerialMonitor.h"
+#include "app/UnitFileNotSaved.h"
+#include "device/UnitZCfgFile.h"
+#include "programmer/USBPanel.h"
+#include "property/PelError.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+class TestWindowWorkflows : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimHarness> sim_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    TApplicationForms forms_;
+    QStringList messages_;
+    QStringList results_;
+
+    TFormMain& window() { return *forms_.FormMain; }
+    QTabWidget* pages() { return window().findChild<QTabWidget*>(QStringLiteral("PageControlEdit")); }
+    QString connectCaption() {
+        return window().findChild<QPushButton*>(QStringLiteral("SpeedButtonProgrammerConnect"))->text();
+    }
+
+    void start(const char* keyword) {
+        sim_->reset();
+        sim_->loadKeyword(keyword);
+        forms_ =
+            CreateApplicationForms(TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false});
+        window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
+        forms_.FormOK->SetRunModal([this](TFormOK& form) {
+            results_ << form.MemoResult()->toPlainText();
+            return int(QDialog::Accepted);
+        });
+        window().show();
+        QApplication::setActiveWindow(&window());
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+    }
+
+    void runUntilIdle() {
+        for (int n = 0; n < 100 && window().Document().TransferState() != tZCfgFile::tsIdle; ++n)
+            Guarded([this] { window().ProgrammerLink().Tick(); });
+    }
+
+    // As a person starts it: the toolbar button, or the Tools entry's key.
+    void trigger(const QString& how) {
+        if (how.startsWith(QLatin1String("Shift+")))
+            QTest::keySequence(&window(), QKeySequence(how));
+        else
+            window().findChild<QToolButton*>(how)->click();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
+        qunsetenv("ZCFG_SIM");
+        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
+    }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        messages_.clear();
+        results_.clear();
+        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
+    }
+    void cleanup() {
+        forms_ = TApplicationForms{};
+        SetMessagePresenter(nullptr);
+    }
+
+    void startingWithoutAdapterShowsOneMessageAndSendsNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Read button") << "SpeedButtonRead";
+        QTest::newRow("Shift+F3") << "Shift+F3";
+        QTest::newRow("Program button") << "SpeedButtonProgram";
+        QTest::newRow("Shift+F4") << "Shift+F4";
+    }
+    void startingWithoutAdapterShowsOneMessageAndSendsNothing() {
+        QFETCH(QString, how);
+        start("absent");
+        trigger(how);
+        QCOMPARE(messages_, QStringList{TProgrammerWorkflows::UnableToConnect});
+        QCOMPARE(window().Document().TransferState(), uint8_t(tZCfgFile::tsIdle));
+        QCOMPARE(window().SerialMonitor().LineCount() > 1, false);
+        QCOMPARE(connectCaption(), QStringLiteral("Connect"));
+    }
+
+    // A read by button or key opens the link, brings the read type's page to front, and the serial
+    // monitor shows the exchange both ways.
+    void readBringsTheDevicesPageAndMonitorsTheExchange_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Read button") << "SpeedButtonRead";
+        QTest::newRow("Shift+F3") << "Shift+F3";
+    }
+    void readBringsTheDevicesPageAndMonitorsTheExchange() {
+        QFETCH(QString, how);
+        start("zone-indicator");
+        trigger(how);
+        runUntilIdle();
+        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+        QCOMPARE(results_, QStringList{TransferText::DataTransferred});
+        QCOMPARE(window().Document().GetDeviceType(), uint8_t(dt_Zone_Indicator));
+        QCOMPARE(pages()->currentIndex(), int(mpZonalIndicator));
+        QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
+        const QString trace = window().SerialMonitor().Text();
+        QVERIFY(trace.contains(QLatin1String(">> ")));
+        QVERIFY(trace.contains(QLatin1String("<< ")));
+    }
+
+    // Program writes the document to the device of its type and verifies it.
+    void programWritesAndVerifies() {
+        start("relay");
+        window().Document().SetDeviceType(dt_Relay_Output);
+        trigger(QStringLiteral("Shift+F4"));
+        runUntilIdle();
+        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+        QCOMPARE(results_, QStringList{TransferText::TransferredAndVerified});
+    }
+
+    void connectFollowsTheLink() {
+        start("relay");
+        auto* connect = window().findChild<QPushButton*>(QStringLiteral("SpeedButtonProgrammerConnect"));
+        connect->click();
+        QVERIFY(window().ProgrammerLink().Active());
+        QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
+        connect->click();
+        QVERIFY(!window().ProgrammerLink().Active());
+        QCOMPARE(connectCaption(), QStringLiteral("Connect"));
+    }
+};
+
+QTEST_MAIN(TestWindowWorkflows)
+#include "tst_window_workflows.moc"
