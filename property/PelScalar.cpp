@@ -226,6 +226,7 @@ tMemoProperty::~tMemoProperty() {
 void tMemoProperty::Clear() {
     tPelBaseProperty::Clear();
     lines_.clear();
+    CopyLinesTo(memo_); // after New the memo shows the empty text the document now holds
     SetModified(true);
 }
 
@@ -359,5 +360,6 @@ bool tMemoProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* e
         lines_.append(comment);
     }
     AddError(errors, lineIndex, QStringLiteral("Unexpected end of file"));
+    CopyLinesTo(memo_); // a cut-off file still shows the lines that were read
     return false;
 }
