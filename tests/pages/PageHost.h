@@ -5,10 +5,51 @@
 #include "app/UnitUndoList.h"
 #include "app/pages/DevicePage.h"
 #include "device/UnitZCfgFile.h"
+#include "property/PelEnum.h"
+#include "property/PelError.h"
+#include "property/PelScalar.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
+
+inline void forEachProperty(tPelBaseProperty* node, const std::function<void(tPelBaseProperty*)>& visit) {
+    visit(node);
+    if (auto* compound = dynamic_cast<tPelCompoundProperty*>(node))
+        for (int i = 0; i < compound->Children().Count(); ++i)
+            forEachProperty(compound->Children().Items(i), visit);
+}
+
+// The widget a property is bound to, or nullptr.
+QWidget* boundWidget(tPelBaseProperty* p) {
+    if (auto* node = dynamic_cast<tNodeProperty*>(p)) return dynamic_cast<QWidget*>(node->DisplayEdit());
+    if (auto* text = dynamic_cast<tPelTextProperty*>(p)) return dynamic_cast<QWidget*>(text->Edit());
+    if (auto* flag = dynamic_cast<tPelBooleanProperty*>(p)) return dynamic_cast<QWidget*>(flag->CheckBox());
+    if (auto* number = dynamic_cast<tPelIntegerProperty*>(p))
+        return dynamic_cast<QWidget*>(number->SpinEdit());
+    if (auto* list = dynamic_cast<tPelEnumProperty*>(p))
+        return dynamic_cast<QWidget*>(list->Selector().Control());
+    if (auto* set = dynamic_cast<tPelEnumSetProperty*>(p)) return dynamic_cast<QWidget*>(set->CheckList());
+    return nullptr;
+}
+
+// A value other than the default for every property a device page edits.
+inline void changeEveryValue(tPelBaseProperty* device) {
+    forEachProperty(device, [](tPelBaseProperty* p) {
+        try {
+            if (auto* flag = dynamic_cast<tPelBooleanProperty*>(p)) {
+                flag->SetAsBoolean(!flag->AsBoolean());
+            } else if (auto* list = dynamic_cast<tPelEnumProperty*>(p)) {
+                list->SetAsInteger(list->TypeInfo().MaxOrdinal());
+            } else if (auto* number = dynamic_cast<tPelIntegerProperty*>(p)) {
+                if (number->Max() > number->Min()) number->SetAsInteger(number->Max() - 1);
+            }
+        } catch (const EZcfgError&) {
+            // A value the device's rules refuse stays as it was.
+        }
+    });
+}
 
 struct tPageHost {
     // The page index of each device type (1 to 8).

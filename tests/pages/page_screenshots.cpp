@@ -2,10 +2,13 @@
 // page_screenshots OUTDIR. Run it at QT_SCALE_FACTOR=2 as well to check the pages at 200 %.
 
 #include "PageHost.h"
+#include "app/pages/DevicePictures.h"
 #include "app/pages/ZonalIndicatorPage.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -31,6 +34,28 @@ bool save(QWidget* page, const QString& dir, const QString& name) {
                         << "\n";
     page->hide();
     return true;
+}
+// The six device pictures side by side at their size in the window, 164 pixels.
+bool saveDevicePictures(const QString& dir) {
+    const QStringList files = DevicePictureFiles();
+    constexpr int Size = 164;
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap sheet(QSize(6 * (Size + 8), Size + 8) * ratio);
+    sheet.setDevicePixelRatio(ratio);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    bool ok = true;
+    for (int i = 0; i < 6; ++i) {
+        const QIcon picture(files[i]);
+        const QPixmap pixmap = picture.pixmap(QSize(Size, Size), ratio);
+        if (pixmap.isNull()) {
+            QTextStream(stderr) << "Cannot render the picture " << files[i] << "\n";
+            ok = false;
+        }
+        painter.drawPixmap(4 + i * (Size + 8), 4, pixmap);
+    }
+    painter.end();
+    return sheet.save(QDir(dir).filePath(QStringLiteral("device-pictures.png"))) && ok;
 }
 } // namespace
 
@@ -77,5 +102,6 @@ int main(int argc, char** argv) {
     host.document->AsZonalIndicator()->HTM2015Enabled()->SetAsBoolean(true);
     ok = save(host.Page(3), dir, QStringLiteral("7-zone-indicator-htm08-03")) && ok;
     ok = save(host.Page(9), dir, QStringLiteral("configurator-programming")) && ok;
+    ok = saveDevicePictures(dir) && ok;
     return ok ? 0 : 1;
 }

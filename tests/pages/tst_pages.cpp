@@ -20,26 +20,6 @@
 #include <functional>
 
 namespace {
-void forEachProperty(tPelBaseProperty* node, const std::function<void(tPelBaseProperty*)>& visit) {
-    visit(node);
-    if (auto* compound = dynamic_cast<tPelCompoundProperty*>(node))
-        for (int i = 0; i < compound->Children().Count(); ++i)
-            forEachProperty(compound->Children().Items(i), visit);
-}
-
-// The widget a property is bound to, or nullptr.
-QWidget* boundWidget(tPelBaseProperty* p) {
-    if (auto* node = dynamic_cast<tNodeProperty*>(p)) return dynamic_cast<QWidget*>(node->DisplayEdit());
-    if (auto* text = dynamic_cast<tPelTextProperty*>(p)) return dynamic_cast<QWidget*>(text->Edit());
-    if (auto* flag = dynamic_cast<tPelBooleanProperty*>(p)) return dynamic_cast<QWidget*>(flag->CheckBox());
-    if (auto* number = dynamic_cast<tPelIntegerProperty*>(p))
-        return dynamic_cast<QWidget*>(number->SpinEdit());
-    if (auto* list = dynamic_cast<tPelEnumProperty*>(p))
-        return dynamic_cast<QWidget*>(list->Selector().Control());
-    if (auto* set = dynamic_cast<tPelEnumSetProperty*>(p)) return dynamic_cast<QWidget*>(set->CheckList());
-    return nullptr;
-}
-
 // What the bound control shows and what the property holds, in the same terms.
 std::pair<QString, QString> shownAndHeld(tPelBaseProperty* p, QWidget* w) {
     if (auto* node = dynamic_cast<tNodeProperty*>(p))
@@ -87,23 +67,6 @@ void verifyShown(tZCfgFile& document, QWidget* page, const char* when) {
                 QStringLiteral("%1: %2 shows %3, %4 holds %5")
                     .arg(QLatin1String(when), widget->objectName(), shown, property->Name(), held)));
     }
-}
-
-// A value other than the default for every property a device page edits.
-void changeEveryValue(tPelBaseProperty* device) {
-    forEachProperty(device, [](tPelBaseProperty* p) {
-        try {
-            if (auto* flag = dynamic_cast<tPelBooleanProperty*>(p)) {
-                flag->SetAsBoolean(!flag->AsBoolean());
-            } else if (auto* list = dynamic_cast<tPelEnumProperty*>(p)) {
-                list->SetAsInteger(list->TypeInfo().MaxOrdinal());
-            } else if (auto* number = dynamic_cast<tPelIntegerProperty*>(p)) {
-                if (number->Max() > number->Min()) number->SetAsInteger(number->Max() - 1);
-            }
-        } catch (const EZcfgError&) {
-            // A value the device's rules refuse stays as it was.
-        }
-    });
 }
 
 // A click on the box's indicator, where a user clicks it.
