@@ -6,17 +6,17 @@ void TCallPointPage::Bind(tZCfgFile& document) {
     bindings.Release();
     tMPD* device = document.AsMPD();
     device_ = device;
-    tMPDUserData* data = device->UserData();
-    bindings.CheckBox(data->TailCallEnabled(), ui.CheckBoxTailCallEnable);
-    bindings.List(data->EnsuiteInputCallType(), ui.RadioGroupEnSuiteCallType);
-    bindings.CheckBox(data->ResetMode(), ui.CheckBoxResetDirectly);
-    bindings.CheckBox(data->HelpRequired(), ui.CheckBoxHelpRequiredEnable);
-    bindings.List(data->SpecialInputSwitchType(), ui.RadioGroupSpecialInputSwitchType);
-    bindings.CheckBox(data->HTM2015Enable(), ui.CheckBoxHTM2015Enable);
-    bindings.List(data->CallSwitchContactType(), ui.RadioGroupCallSwitchContactType);
-    bindings.List(data->ResetSwitchContactType(), ui.RadioGroupResetContacts);
-    bindings.List(data->SpecialSwitchContactType(), ui.RadioGroupSpecialContacts);
-    bindings.List(data->SpecialInputCallType(), ui.RadioGroupSpecialCallType);
+    tMPDUserData* userData = device->UserData();
+    bindings.CheckBox(userData->TailCallEnabled(), ui.CheckBoxTailCallEnable);
+    bindings.List(userData->EnsuiteInputCallType(), ui.RadioGroupEnSuiteCallType);
+    bindings.CheckBox(userData->ResetMode(), ui.CheckBoxResetDirectly);
+    bindings.CheckBox(userData->HelpRequired(), ui.CheckBoxHelpRequiredEnable);
+    bindings.List(userData->SpecialInputSwitchType(), ui.RadioGroupSpecialInputSwitchType);
+    bindings.CheckBox(userData->HTM2015Enable(), ui.CheckBoxHTM2015Enable);
+    bindings.List(userData->CallSwitchContactType(), ui.RadioGroupCallSwitchContactType);
+    bindings.List(userData->ResetSwitchContactType(), ui.RadioGroupResetContacts);
+    bindings.List(userData->SpecialSwitchContactType(), ui.RadioGroupSpecialContacts);
+    bindings.List(userData->SpecialInputCallType(), ui.RadioGroupSpecialCallType);
     BindGeneral(bindings, device,
                 {ui.EditCallPointDeviceAddress, ui.EditMPDCallPointFactoryData, ui.EditMPDCallPointVersion},
                 [this] { UpdateMPDCallPointArea(); });
@@ -29,13 +29,13 @@ void TCallPointPage::UpdateMPDCallPointArea() {
 void TMonitorPointPage::Bind(tZCfgFile& document) {
     bindings.Release();
     tMPD* device = document.AsMPD();
-    tMPDUserData* data = device->UserData();
-    bindings.List(data->MonitorCallPointType(), ui.RadioGroupMPD_MPCallType);
-    bindings.CheckBox(data->MonitorPointResetEnable(), ui.CheckBoxMPD_MDResetEnabled);
-    bindings.List(data->CallSwitchContactType(), ui.RadioGroupMPD_MDCallContacts);
-    bindings.List(data->ResetSwitchContactType(), ui.RadioGroupMPD_MPResetContacts);
-    bindings.List(data->SpecialSwitchContactType(), ui.RadioGroupIsolationContacts);
-    bindings.CheckBox(data->HTM2015Enable(), ui.CheckBoxMPD_MPHTM2015Enable);
+    tMPDUserData* userData = device->UserData();
+    bindings.List(userData->MonitorCallPointType(), ui.RadioGroupMPD_MPCallType);
+    bindings.CheckBox(userData->MonitorPointResetEnable(), ui.CheckBoxMPD_MDResetEnabled);
+    bindings.List(userData->CallSwitchContactType(), ui.RadioGroupMPD_MDCallContacts);
+    bindings.List(userData->ResetSwitchContactType(), ui.RadioGroupMPD_MPResetContacts);
+    bindings.List(userData->SpecialSwitchContactType(), ui.RadioGroupIsolationContacts);
+    bindings.CheckBox(userData->HTM2015Enable(), ui.CheckBoxMPD_MPHTM2015Enable);
     BindGeneral(bindings, device,
                 {ui.EditMonitorPointAddress, ui.EditMonitorPointFactoryData, ui.EditMPDMonitorPointVersion});
 }
@@ -43,9 +43,9 @@ void TMonitorPointPage::Bind(tZCfgFile& document) {
 void TDayNightSwitchPage::Bind(tZCfgFile& document) {
     bindings.Release();
     tMPD* device = document.AsMPD();
-    tMPDUserData* data = device->UserData();
-    bindings.List(data->DayNightSwitchLEDLit(), ui.RadioGroupLEDOperation);
-    bindings.List(data->SpecialDayNightSwitchContactType(), ui.RadioGroupSwitchClosedOperation);
+    tMPDUserData* userData = device->UserData();
+    bindings.List(userData->DayNightSwitchLEDLit(), ui.RadioGroupLEDOperation);
+    bindings.List(userData->SpecialDayNightSwitchContactType(), ui.RadioGroupSwitchClosedOperation);
     BindGeneral(bindings, device,
                 {ui.EditNightSwitchAddress, ui.EditNightSwitchFactoryData, ui.EditDayNightSwitchVersion});
 }
@@ -71,16 +71,16 @@ void TZX250Page::Bind(tZCfgFile& document) {
     bindings.Release();
     tCallPoint250* device = document.AsCallPoint250();
     device_ = device;
-    tCallPoint250UserData* data = device->UserData();
-    bindings.List(data->TailCallType(), ui.ComboBox250TailCall);
-    bindings.List(data->EnsuiteCallType(), ui.ComboBox250EnsuiteInputCall);
-    bindings.List(data->SlaveCallType(), ui.ComboBox250SlaveInput);
-    bindings.List(data->ButtonCallType(), ui.ComboBoxButtonCallType);
-    bindings.CheckBox(data->IRInputEnabled(), ui.CheckBox250IREnabled);
-    bindings.CheckBox(data->IRPresenceReset(), ui.CheckBox250IRPresenceReset);
-    bindings.CheckBox(data->ResetMode(), ui.CheckBox250Reset);
-    bindings.CheckBox(data->BeeperEnabled(), ui.CheckBox250SounderEnabled);
-    bindings.CheckBox(data->HTM2015Mode(), ui.CheckBox250HTM2015Enabled);
+    tCallPoint250UserData* userData = device->UserData();
+    bindings.List(userData->TailCallType(), ui.ComboBox250TailCall);
+    bindings.List(userData->EnsuiteCallType(), ui.ComboBox250EnsuiteInputCall);
+    bindings.List(userData->SlaveCallType(), ui.ComboBox250SlaveInput);
+    bindings.List(userData->ButtonCallType(), ui.ComboBoxButtonCallType);
+    bindings.CheckBox(userData->IRInputEnabled(), ui.CheckBox250IREnabled);
+    bindings.CheckBox(userData->IRPresenceReset(), ui.CheckBox250IRPresenceReset);
+    bindings.CheckBox(userData->ResetMode(), ui.CheckBox250Reset);
+    bindings.CheckBox(userData->BeeperEnabled(), ui.CheckBox250SounderEnabled);
+    bindings.CheckBox(userData->HTM2015Mode(), ui.CheckBox250HTM2015Enabled);
     BindGeneral(bindings, device, {ui.Edit250DeviceAddress, ui.Edit250FactoryData, ui.EditZX250Version},
                 [this] { UpdateZX250Area(); });
 }

@@ -35,10 +35,10 @@ void TZonalIndicatorPage::Bind(tZCfgFile& document) {
     bindings.Edit(device->Version(), ui.EditZonalIndicatorVersion);
     // Rows 0 to 3 first, then emergency (row 5) and attack (row 4): the kinds' order.
     for (const tCallKind& kind : kinds_) {
-        tZonalModeData* data = device->ModeData(kind.row);
-        bindings.List(data->NightVolume(), kind.night);
-        bindings.List(data->DayVolume(), kind.day);
-        bindings.List(data->Tone(), kind.tone);
+        tZonalModeData* rowData = device->ModeData(kind.row);
+        bindings.List(rowData->NightVolume(), kind.night);
+        bindings.List(rowData->DayVolume(), kind.day);
+        bindings.List(rowData->Tone(), kind.tone);
     }
 }
 

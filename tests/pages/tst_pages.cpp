@@ -12,6 +12,8 @@
 #include "property/controls/PelControls.h"
 #include "property/controls/PelSpinEdit.h"
 
+#include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSet>
@@ -102,6 +104,8 @@ private slots:
     void summaryGridRowsByType();
     void unbindReleasesOnlyThePagesOwnBindings();
     void commentsMemoFollowsNewAndLoad();
+    void keyboardAccess_data();
+    void keyboardAccess();
     void gridVisibilityAndAutoResize_data();
     void gridVisibilityAndAutoResize();
     void gridCsvRoundTrip_data();
@@ -427,6 +431,53 @@ void tst_pages::commentsMemoFollowsNewAndLoad() {
     host->document->LoadFromLines(lines);
     QCOMPARE(memo->Lines(), host->document->Comments()->Lines());
     QCOMPARE(memo->Lines().value(0), QStringLiteral("first"));
+}
+
+void tst_pages::keyboardAccess_data() {
+    QTest::addColumn<int>("page");
+    for (int page = 0; page < 10; ++page)
+        QTest::addRow("page %d", page) << page;
+}
+
+// Each mnemonic of a page is used once and leads to a control; every input control is reached by Tab
+// and carries no clipped caption.
+void tst_pages::keyboardAccess() {
+    QFETCH(int, page);
+    QWidget* sheet = host->Page(page);
+    sheet->resize(sheet->sizeHint());
+    sheet->show();
+    QApplication::processEvents();
+    QSet<QChar> mnemonics;
+    auto mnemonicOf = [](const QString& text) {
+        const int at = int(text.indexOf(QLatin1Char('&')));
+        return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+    };
+    auto claim = [&](const QString& text, const QString& owner) {
+        const QChar key = mnemonicOf(text);
+        if (key.isNull()) return;
+        QVERIFY2(!mnemonics.contains(key), qPrintable(owner + QStringLiteral(" repeats &") + key));
+        mnemonics.insert(key);
+    };
+    for (QLabel* label : sheet->findChildren<QLabel*>()) {
+        claim(label->text(), label->objectName());
+        if (!mnemonicOf(label->text()).isNull()) QVERIFY2(label->buddy(), qPrintable(label->objectName()));
+    }
+    for (QAbstractButton* button : sheet->findChildren<QAbstractButton*>()) {
+        claim(button->text(), button->objectName());
+        if (!button->isHidden()) {
+            const int needed = button->fontMetrics().horizontalAdvance(QString(button->text()).remove('&'));
+            QVERIFY2(button->width() >= needed, qPrintable(button->objectName()));
+        }
+    }
+    for (QGroupBox* group : sheet->findChildren<QGroupBox*>())
+        claim(group->title(), group->objectName());
+    for (QWidget* w : sheet->findChildren<QWidget*>()) {
+        const bool input = qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+                           qobject_cast<QAbstractSpinBox*>(w) ||
+                           (qobject_cast<QLineEdit*>(w) && !static_cast<QLineEdit*>(w)->isReadOnly() &&
+                            !qobject_cast<QAbstractSpinBox*>(w->parentWidget()));
+        if (input) QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(w->objectName()));
+    }
 }
 
 void tst_pages::gridVisibilityAndAutoResize_data() {
