@@ -214,6 +214,11 @@ void tPelEnumSetProperty::Clear() {
     SetMax(typeInfo_.MaxOrdinal());
 }
 
+void tPelEnumSetProperty::Changed(tPelBaseProperty* sender) {
+    tPelBaseEnumProperty::Changed(sender);
+    if (checkList_) Refresh();
+}
+
 void tPelEnumSetProperty::Refresh() {
     if (!checkList_) return;
     checkList_->SetOwnerDrawFixed();

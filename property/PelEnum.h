@@ -127,6 +127,8 @@ public:
     void SetCheckList(ICheckListBox* control);
     ICheckListBox* CheckList() const { return checkList_; }
 
+    // The bound list follows every change of the value (file load, undo, device read).
+    void Changed(tPelBaseProperty* sender) override;
     QString ValueToText(int value) const override;
     void SetMax(int value) override;
     void SetMin(int value) override;

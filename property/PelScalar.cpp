@@ -43,7 +43,13 @@ void tPelTextProperty::EditChanged(tObject* sender) {
 
 void tPelTextProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
-    if (edit_ && edit_->Text() != Value()) edit_->SetText(Value());
+    if (!edit_ || edit_->Text() == Value()) return;
+    edit_->SetText(Value());
+    // A masked box whose mask fixes a character the value lacks (a pendant's "P" in a hardware
+    // revision read as "00T0") shows its own text without reporting a change. The value takes what
+    // the box shows, as it does when the mask is applied to a box already bound, so the page and the
+    // document agree.
+    if (dynamic_cast<IMaskedEditBox*>(edit_) && edit_->Text() != Value()) SetValueText(edit_->Text());
 }
 
 void tPelTextProperty::SetEnabled(bool flag) {

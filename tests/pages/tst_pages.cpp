@@ -152,8 +152,8 @@ void tst_pages::everyControlFollowsItsProperty() {
     if (type <= 2) {
         tIRRFFactoryRecord* record = source->AsIRRFDevice()->FactoryRecord();
         record->SW()->SetValueText(QStringLiteral("02A0"));
-        // What the hardware revision mask of the type's page gives.
-        record->HW()->SetValueText(type == 1 ? QStringLiteral("01T2") : QStringLiteral("01P2"));
+        // A staff revision, which the pendant's hardware mask turns into a pendant one.
+        record->HW()->SetValueText(QStringLiteral("01T2"));
     }
     changeEveryValue(source->Device());
     const tLoadResult loaded = host->document->LoadFromLines(source->ToLines());
