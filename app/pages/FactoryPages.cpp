@@ -64,6 +64,10 @@ TFactoryConfigPage::TFactoryConfigPage(QWidget* parent) : tUiPage(parent) {
     grid->SetDefaultRowHeight(SummaryRowHeight);
     grid->SetFixedRows(1);
     ApplyParentColour(grid, true);
+    // Exactly as tall as the rows shown: the summary changes between 15 and 5 rows.
+    grid->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     // The page's own handlers; a binding keeps them and calls them after its own work.
     ui.MaskEditHardwareRevision->SetOnChange([this](tObject*) { MaskEditHardwareRevisionChange(); });
