@@ -104,6 +104,7 @@ private slots:
     void summaryGridRowsByType();
     void unbindReleasesOnlyThePagesOwnBindings();
     void commentsMemoFollowsNewAndLoad();
+    void switchingTypesAndUndoingAll();
     void keyboardAccess_data();
     void keyboardAccess();
     void gridVisibilityAndAutoResize_data();
@@ -431,6 +432,32 @@ void tst_pages::commentsMemoFollowsNewAndLoad() {
     host->document->LoadFromLines(lines);
     QCOMPARE(memo->Lines(), host->document->Comments()->Lines());
     QCOMPARE(memo->Lines().value(0), QStringLiteral("first"));
+}
+
+// Switching through every type, each with an edit, then undoing everything: pages bound to devices
+// that were replaced follow the devices brought back, and nothing touches a destroyed device.
+void tst_pages::switchingTypesAndUndoingAll() {
+    host->undo.Clear();
+    for (int round = 0; round < 2; ++round)
+        for (int type : {1, 6, 2, 3, 7, 4, 8, 5}) {
+            TDevicePage* page = host->Show(type);
+            if (auto* box = page->findChild<TPelCheckBox*>()) clickBox(box);
+            verifyShown(*host->document, page, "after switching");
+        }
+    int steps = 0;
+    int shown = host->document->GetDeviceType();
+    while (host->undo.CanUndo() && steps < 100) {
+        host->undo.Undo();
+        ++steps;
+        // The window binds again only when the type changes.
+        const int type = host->document->GetDeviceType();
+        if (type != shown && type >= 1 && type <= 8) host->Show(type);
+        shown = type;
+    }
+    QVERIFY(!host->undo.CanUndo());
+    QCOMPARE(int(host->document->GetDeviceType()), int(dt_None)); // where the document started
+    for (int type = 1; type <= 8; ++type)
+        verifyShown(*host->document, host->Show(type), "after undoing everything");
 }
 
 void tst_pages::keyboardAccess_data() {
