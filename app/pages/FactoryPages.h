@@ -6,6 +6,8 @@
 #include "ui_ConfiguratorProgrammingPage.h"
 #include "ui_FactoryConfigPage.h"
 
+#include <initializer_list>
+
 class tIRRFDevice;
 class tPelEnumSetProperty;
 

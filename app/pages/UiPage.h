@@ -5,6 +5,8 @@
 #include "app/pages/DevicePage.h"
 #include "app/pages/PageBindings.h"
 
+#include <functional>
+
 class QLineEdit;
 class tOtherDevice;
 class TPelEdit;

@@ -4,6 +4,9 @@
 #include "app/pages/UiPage.h"
 #include "ui_ZonalIndicatorPage.h"
 
+#include <array>
+#include <functional>
+
 class tZonalIndicator;
 
 class TZonalIndicatorPage : public tUiPage<Ui::ZonalIndicatorPage> {

@@ -466,8 +466,8 @@ void tst_pages::keyboardAccess_data() {
         QTest::addRow("page %d", page) << page;
 }
 
-// Each mnemonic of a page is used once and leads to a control; every input control is reached by Tab
-// and carries no clipped caption.
+// Each mnemonic of a page is used once, leaves the main menu's letters alone and leads to a control; every
+// input control is reached by Tab and carries no clipped caption.
 void tst_pages::keyboardAccess() {
     QFETCH(int, page);
     QWidget* sheet = host->Page(page);
@@ -483,6 +483,9 @@ void tst_pages::keyboardAccess() {
         const QChar key = mnemonicOf(text);
         if (key.isNull()) return;
         QVERIFY2(!mnemonics.contains(key), qPrintable(owner + QStringLiteral(" repeats &") + key));
+        // The main menu's File, Edit, Device, Help and Tools keep their letters.
+        QVERIFY2(!QStringLiteral("fedht").contains(key),
+                 qPrintable(owner + QStringLiteral(" takes a menu's &") + key));
         mnemonics.insert(key);
     };
     for (QLabel* label : sheet->findChildren<QLabel*>()) {
