@@ -4,14 +4,25 @@
 #include "app/pages/DevicePage.h"
 
 #include <QLayout>
+#include <QScrollArea>
 #include <QTabWidget>
 
 TDevicePageHost::TDevicePageHost(QTabWidget& pageControl) {
     for (int i = 0; i < PageCount && i < pageControl.count(); ++i) {
         QWidget* sheet = pageControl.widget(i);
-        std::unique_ptr<TDevicePage> page = CreateDevicePage(i, sheet);
-        if (!page) continue;
-        if (sheet->layout()) sheet->layout()->addWidget(page.get());
+        // Each page scrolls inside its sheet, so a small screen or a large text scale never clips it
+        // nor forces the window past the screen.
+        auto* scroller = new QScrollArea(sheet);
+        scroller->setObjectName(sheet->objectName() + QStringLiteral("Scroller"));
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        std::unique_ptr<TDevicePage> page = CreateDevicePage(i, scroller);
+        if (!page) {
+            delete scroller;
+            continue;
+        }
+        scroller->setWidget(page.get());
+        if (sheet->layout()) sheet->layout()->addWidget(scroller);
         pages_[std::size_t(i)] = page.release(); // owned by its sheet from here on
     }
 }

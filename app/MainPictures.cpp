@@ -2,9 +2,11 @@
 
 #include "app/AppResources.h"
 #include "app/PelImage.h"
+#include "app/pages/DevicePictures.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QPainter>
 #include <QStyle>
 
@@ -33,12 +35,11 @@ QPixmap placeholderPicture(int index) {
 }
 
 QPixmap devicePicture(int index) {
-    const QString name = TMainImageLists::DevicePictureName(index);
-    for (const QString& file : {QStringLiteral(":/app/pictures/devices/%1.png").arg(name),
-                                QStringLiteral(":/app/pictures/devices/%1.svg").arg(name)}) {
-        if (!QFile::exists(file)) continue;
-        QIcon icon(file);
-        const QPixmap picture = icon.pixmap(kDeviceSize, kDeviceSize);
+    const QStringList files = DevicePictureFiles();
+    if (index < files.size() && QFile::exists(files[index])) {
+        // Drawn at the screen's pixel density, so the picture stays sharp on a HiDPI screen.
+        const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+        QPixmap picture = QIcon(files[index]).pixmap(QSize(kDeviceSize, kDeviceSize), ratio);
         if (!picture.isNull()) return picture;
     }
     return placeholderPicture(index);

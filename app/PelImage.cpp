@@ -2,10 +2,16 @@
 
 TImageList::TImageList(int width, int height, QObject* parent) : QObject(parent), size_(width, height) {}
 
+// Sizes compare in device-independent pixels, so a picture drawn for a HiDPI screen keeps its detail.
 int TImageList::Add(const QPixmap& picture) {
-    pictures_.append(picture.size() == size_ || picture.isNull()
-                         ? picture
-                         : picture.scaled(size_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    if (picture.isNull() || picture.deviceIndependentSize().toSize() == size_) {
+        pictures_.append(picture);
+    } else {
+        const qreal ratio = picture.devicePixelRatio();
+        QPixmap scaled = picture.scaled(size_ * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(ratio);
+        pictures_.append(scaled);
+    }
     return Count() - 1;
 }
 

@@ -17,6 +17,7 @@
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
 #include "app/pages/DevicePage.h"
+#include "app/pages/ZonalIndicatorPage.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -197,7 +198,10 @@ void TFormMain::createProgrammerTools() {
     toneTest_ = std::make_unique<TToneTest>(output);
     toneTest_->SetRunTimer(options_.startTimers);
     toneTest_->SetDocument(document_.get());
-    if (QWidget* zonePage = pages_->Page(mpZonalIndicator)) toneTest_->AttachButtons(zonePage);
+    if (auto* zonePage = dynamic_cast<TZonalIndicatorPage*>(pages_->Page(mpZonalIndicator))) {
+        toneTest_->AttachButtons(zonePage);
+        zonePage->SetTonePlayingOff = [this] { SetTonePlaying(false); };
+    }
     toneTest_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
 }
 

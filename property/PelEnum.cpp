@@ -54,6 +54,11 @@ int tPelBaseEnumProperty::ValueToIndex(int ordinal) const {
     return count - 1;
 }
 
+int tPelBaseEnumProperty::ShownIndex(int ordinal) const {
+    if (ordinal < Min() || ordinal > Max() || !IsAllowed(ordinal)) return -1;
+    return ValueToIndex(ordinal);
+}
+
 void tPelBaseEnumProperty::SetAllAllowed(bool flag) {
     allowedMask_ = flag ? AllAllowed : 0;
     Refresh();
@@ -122,7 +127,7 @@ void tPelEnumProperty::SetEnabled(bool flag) {
 
 void tPelEnumProperty::Changed(tPelBaseProperty* sender) {
     tPelBaseEnumProperty::Changed(sender);
-    const int index = ValueToIndex(AsInteger());
+    const int index = ShownIndex(AsInteger());
     if (index != selector_.ItemIndex()) selector_.SetItemIndex(index);
 }
 
@@ -137,7 +142,7 @@ void tPelEnumProperty::Refresh() {
     selector_.ClearItems();
     for (int ordinal = Min(); ordinal <= Max(); ++ordinal)
         if (IsAllowed(ordinal)) selector_.AddItem(ValueToText(ordinal));
-    selector_.SetItemIndex(ValueToIndex(AsInteger()));
+    selector_.SetItemIndex(ShownIndex(AsInteger()));
 }
 
 void tPelEnumProperty::SelectionChanged(tObject* sender) {
@@ -207,6 +212,11 @@ void tPelEnumSetProperty::Clear() {
     tPelBaseEnumProperty::Clear();
     SetMin(typeInfo_.MinOrdinal());
     SetMax(typeInfo_.MaxOrdinal());
+}
+
+void tPelEnumSetProperty::Changed(tPelBaseProperty* sender) {
+    tPelBaseEnumProperty::Changed(sender);
+    if (checkList_) Refresh();
 }
 
 void tPelEnumSetProperty::Refresh() {

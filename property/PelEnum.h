@@ -61,6 +61,9 @@ public:
     int IndexToValue(int listIndex) const;
     // The list index at which an ordinal is shown (−1 below Min).
     int ValueToIndex(int ordinal) const;
+    // The list index a control shows for an ordinal: −1 (no selection) for an ordinal the list does
+    // not offer, so a control never shows a neighbouring value in place of the one held.
+    int ShownIndex(int ordinal) const;
     void SetAllAllowed(bool flag);
     void SetAllowed(int ordinal, bool flag);
 
@@ -124,6 +127,8 @@ public:
     void SetCheckList(ICheckListBox* control);
     ICheckListBox* CheckList() const { return checkList_; }
 
+    // The bound list follows every change of the value (file load, undo, device read).
+    void Changed(tPelBaseProperty* sender) override;
     QString ValueToText(int value) const override;
     void SetMax(int value) override;
     void SetMin(int value) override;

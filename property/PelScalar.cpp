@@ -43,7 +43,14 @@ void tPelTextProperty::EditChanged(tObject* sender) {
 
 void tPelTextProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
-    if (edit_ && edit_->Text() != Value()) edit_->SetText(Value());
+    if (!edit_ || edit_->Text() == Value()) return;
+    edit_->SetText(Value());
+    // A masked box whose mask fixes a character the value lacks (a pendant's "P" in a hardware
+    // revision read as "00T0") shows its own text without reporting a change. The value takes what
+    // the box shows, as it does when the mask is applied to a box already bound, so the page and the
+    // document agree. Undo and redo restore the value exactly; the page follows the type they restore.
+    if (dynamic_cast<IMaskedEditBox*>(edit_) && edit_->Text() != Value() && !Undoing())
+        SetValueText(edit_->Text());
 }
 
 void tPelTextProperty::SetEnabled(bool flag) {
@@ -226,6 +233,7 @@ tMemoProperty::~tMemoProperty() {
 void tMemoProperty::Clear() {
     tPelBaseProperty::Clear();
     lines_.clear();
+    CopyLinesTo(memo_); // after New the memo shows the empty text the document now holds
     SetModified(true);
 }
 
@@ -359,5 +367,6 @@ bool tMemoProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* e
         lines_.append(comment);
     }
     AddError(errors, lineIndex, QStringLiteral("Unexpected end of file"));
+    CopyLinesTo(memo_); // a cut-off file still shows the lines that were read
     return false;
 }

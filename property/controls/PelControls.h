@@ -64,6 +64,7 @@ class TPelCheckBox : public QCheckBox, public ICheckBox {
     Q_OBJECT
 public:
     explicit TPelCheckBox(const QString& text = QString(), QWidget* parent = nullptr);
+    explicit TPelCheckBox(QWidget* parent) : TPelCheckBox(QString(), parent) {}
 
     bool IsEnabled() const override;
     void SetEnabled(bool enabled) override { setEnabled(enabled); }
@@ -104,6 +105,7 @@ class TPelRadioGroup : public QGroupBox, public IRadioGroup {
     Q_OBJECT
 public:
     explicit TPelRadioGroup(const QString& title = QString(), QWidget* parent = nullptr);
+    explicit TPelRadioGroup(QWidget* parent) : TPelRadioGroup(QString(), parent) {}
 
     bool IsEnabled() const override;
     void SetEnabled(bool enabled) override { setEnabled(enabled); }
@@ -197,6 +199,7 @@ class TPelLabel : public QLabel, public ILabelControl {
     Q_OBJECT
 public:
     explicit TPelLabel(const QString& text = QString(), QWidget* parent = nullptr) : QLabel(text, parent) {}
+    explicit TPelLabel(QWidget* parent) : QLabel(parent) {}
 
     bool IsEnabled() const override;
     void SetEnabled(bool enabled) override { setEnabled(enabled); }

@@ -1,0 +1,49 @@
+#pragma once
+// The two factory pages of the transmitters: "Factory Config" (the factory record, the mirrored
+// device information and the configuration summary) and "Configurator Programming".
+
+#include "app/pages/UiPage.h"
+#include "ui_ConfiguratorProgrammingPage.h"
+#include "ui_FactoryConfigPage.h"
+
+#include <initializer_list>
+
+class tIRRFDevice;
+class tPelEnumSetProperty;
+
+class TFactoryConfigPage : public tUiPage<Ui::FactoryConfigPage> {
+public:
+    static constexpr const char* StaffHardwareMask = "00T0;1";
+    static constexpr const char* PendantHardwareMask = "00P0;1";
+
+    explicit TFactoryConfigPage(QWidget* parent);
+
+    // Binds the factory record of the document's transmitter (types 1 and 2) and rebuilds the summary.
+    void Bind(tZCfgFile& document) override;
+    void PageShown() override { UpdateConfigSummary(summaryDeviceType_); }
+
+    // The factory part of a transmitter's binding; the mask is set after the value is in the box.
+    void BindFactoryPart(tIRRFDevice* device, const QString& hardwareMask);
+    void UpdateConfigSummary(int type);
+    void ShowSpecialFlags(tPelEnumSetProperty* flags);
+    int SummaryDeviceType() const { return summaryDeviceType_; }
+
+    void MaskEditHardwareRevisionChange();
+    void MaskEditWorksOrderChange();
+    void EditFactoryFirmwareRevisionChange();
+
+    // This page in the window of `page`, or nullptr.
+    static TFactoryConfigPage* Find(const QWidget* page);
+
+private:
+    void copyInto(const QString& text, std::initializer_list<const char*> boxes) const;
+
+    int summaryDeviceType_ = 0;
+};
+
+class TConfiguratorProgrammingPage : public tUiPage<Ui::ConfiguratorProgrammingPage> {
+public:
+    using tUiPage::tUiPage;
+    // Nothing on this page shows a property.
+    void Bind(tZCfgFile&) override {}
+};
