@@ -122,7 +122,7 @@ public:
     bool IsFlagSet(int ordinal) const;
     void SetFlag(int ordinal, bool flag);
     void SetCheckList(ICheckListBox* control);
-    ICheckListBox* CheckList() const { return checkList_; }
+    ICheckListBox* CheckList() const { return checkList_.get(); }
 
     QString ValueToText(int value) const override;
     void SetMax(int value) override;
@@ -135,7 +135,7 @@ private:
     void CheckListClicked(tObject* sender);
 
     const tEnumTypeInfo& typeInfo_;
-    ICheckListBox* checkList_ = nullptr;
+    tObjectRef<ICheckListBox> checkList_;
     tNotifyEvent controlHandler_;
 };
 

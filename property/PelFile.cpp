@@ -12,7 +12,7 @@ bool localeAwareSame(const QString& a, const QString& b) {
 } // namespace
 
 tPelFileProperty::~tPelFileProperty() {
-    if (mainForm_) mainForm_->SetOnCloseQuery(chainedCloseQuery_);
+    if (IMainForm* form = mainForm_.get()) form->SetOnCloseQuery(chainedCloseQuery_);
 }
 
 void tPelFileProperty::SetModified(bool flag) {
@@ -25,17 +25,28 @@ void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     saveDialog_ = dialog;
     if (!dialog) return;
     chainedSave_ = dialog->OnSave();
-    dialog->SetOnSave([this](tObject* sender, bool& ok, const QString& name) { SaveFile(sender, ok, name); });
-    dialog->SetOnLoad([this](tObject* sender, bool& ok, const QString& name) { LoadFile(sender, ok, name); });
+    // A dialog that outlives the document finds nothing to save or load.
+    dialog->SetOnSave([this, alive = AliveToken()](tObject* sender, bool& ok, const QString& name) {
+        if (*alive) SaveFile(sender, ok, name);
+    });
+    dialog->SetOnLoad([this, alive = AliveToken()](tObject* sender, bool& ok, const QString& name) {
+        if (*alive) LoadFile(sender, ok, name);
+    });
     dialog->SetModified(Modified());
 }
 
 void tPelFileProperty::SetMainForm(IMainForm* form) {
+    if (form && form == mainForm_.get()) return UpdateCaption();
+    // A window given up gets its own close check back.
+    if (IMainForm* previous = mainForm_.get()) previous->SetOnCloseQuery(chainedCloseQuery_);
     mainForm_ = form;
+    chainedCloseQuery_ = nullptr;
     if (form) {
         captionBase_ = form->Caption();
         chainedCloseQuery_ = form->OnCloseQuery();
-        form->SetOnCloseQuery([this](tObject* sender, bool& canClose) { CloseQuery(sender, canClose); });
+        form->SetOnCloseQuery([this, alive = AliveToken()](tObject* sender, bool& canClose) {
+            if (*alive) CloseQuery(sender, canClose);
+        });
     }
     UpdateCaption();
 }
@@ -65,13 +76,14 @@ void tPelFileProperty::ShowAbout() const {
 }
 
 void tPelFileProperty::UpdateCaption() {
-    if (!mainForm_) return;
+    IMainForm* form = mainForm_.get();
+    if (!form) return;
     QString caption = captionBase_ + QStringLiteral(" - ");
     caption += fileName_.isEmpty()
                    ? QLatin1Char('<') + Translate(QStringLiteral("No Name")) + QLatin1Char('>')
                    : QFileInfo(fileName_).fileName();
     if (Modified()) caption += QStringLiteral(" *");
-    mainForm_->SetCaption(caption);
+    form->SetCaption(caption);
 }
 
 void tPelFileProperty::UpdateHistoryMenu() {

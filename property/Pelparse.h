@@ -66,7 +66,7 @@ public:
     int ReferenceMode() const { return referenceMode_; }
     void SetReferenceMode(int mode) { referenceMode_ = mode; }
     bool Undoing() const { return undoing_; }
-    ILabelControl* Label() const { return label_; }
+    ILabelControl* Label() const { return label_.get(); }
     int CompareMode() const { return compareMode_; }
     void SetCompareMode(int mode) { compareMode_ = mode; }
     tPelCompoundProperty* Owner() const { return owner_; }
@@ -122,6 +122,13 @@ protected:
     QString nameWithKey() const;
     // The header line of a block: keyword (unless short), name, key, " = " value when not empty.
     QString headerLine(bool shortFormat, int indent) const;
+    // The handler a node installs in a control it binds: runs work while the node lives, so a
+    // control that outlives its node (or fires while the node is being replaced) never reaches it.
+    template <class F> tNotifyEvent whileAlive(F work) const {
+        return [alive = AliveToken(), work = std::move(work)](tObject* sender) {
+            if (*alive) work(sender);
+        };
+    }
 
 private:
     friend class tPelPropertyList;
@@ -141,7 +148,7 @@ private:
     bool enabled_ = true;
     int referenceMode_ = 0;
     bool undoing_ = false;
-    ILabelControl* label_ = nullptr;
+    tObjectRef<ILabelControl> label_;
     int compareMode_ = 0;
     tPelCompoundProperty* owner_ = nullptr;
     bool loading_ = true;

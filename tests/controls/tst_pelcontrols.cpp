@@ -74,11 +74,17 @@ private Q_SLOTS:
     void flagSetFollowsCheckList();
     void bindingErrors_data();
     void bindingErrors();
-    void handlersHandedBack_data();
-    void handlersHandedBack();
+    void bindingsEndCleanly_data();
+    void bindingsEndCleanly();
     void enabledStateReachesControls();
 
 private:
+    struct Bound {
+        tPelBaseProperty* node;
+        QWidget* control;
+        std::function<void()> userEdit, programEdit, bindOther;
+    };
+    Bound bind(const QString& kind, const tNotifyEvent& pageHandler);
     template <class W> W* add(W* widget) {
         page->layout()->addWidget(widget);
         return widget;
@@ -468,88 +474,122 @@ void TestPelControls::bindingErrors() {
     }
 }
 
-// How a node lets go of its control: bound to another one, or destroyed.
-void TestPelControls::handlersHandedBack_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("destroy");
-    for (const char* kind : {"edit", "spin", "memo", "check", "combo", "list"}) {
-        QTest::addRow("%s rebound", kind) << kind << false;
-        QTest::addRow("%s destroyed", kind) << kind << true;
-    }
-}
-
-void TestPelControls::handlersHandedBack() {
-    QFETCH(QString, kind);
-    QFETCH(bool, destroy);
-    const tNotifyEvent pageCounter = logCall("page");
-    tPelBaseProperty* node = nullptr;
-    std::function<void()> bindOther; // binds a fresh control (or none)
-    std::function<void()> userEdit;  // an edit through the first control
-    if (kind == "edit") {
+// One node bound to one control of each kind, with the page's own handler installed first.
+TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyEvent& pageHandler) {
+    Bound b;
+    if (kind == "edit" || kind == "masked edit") {
         auto* text = Create<tPelTextProperty>(QStringLiteral("Node"), root.get());
-        TPelEdit* edit = add(new TPelEdit);
-        edit->SetOnChange(pageCounter);
+        IEditBox* edit = kind == "edit" ? static_cast<IEditBox*>(add(new TPelEdit)) : add(new TPelMaskEdit);
+        auto* widget = dynamic_cast<QLineEdit*>(edit);
+        edit->SetOnChange(pageHandler);
         text->SetEdit(edit);
-        node = text;
-        bindOther = [this, text] { text->SetEdit(add(new TPelEdit)); };
-        userEdit = [edit] { QTest::keyClicks(edit, QStringLiteral("x")); };
-    } else if (kind == "spin") {
+        b = {text, widget, [widget] { QTest::keyClicks(widget, QStringLiteral("7")); },
+             [text] { text->SetValueText(QStringLiteral("42")); },
+             [this, text] { text->SetEdit(add(new TPelEdit)); }};
+    } else if (kind == "spin edit") {
         auto* number = Create<tPelIntegerProperty>(QStringLiteral("Node"), root.get());
+        number->SetMax(10);
         TPelSpinEdit* spin = add(new TPelSpinEdit);
-        spin->SetOnChange(pageCounter);
+        spin->SetOnChange(pageHandler);
         number->SetSpinEdit(spin);
-        node = number;
-        bindOther = [number] { number->SetSpinEdit(nullptr); };
-        userEdit = [spin] { QTest::keyClick(spin, Qt::Key_Up); };
+        b = {number, spin, [spin] { QTest::keyClick(spin, Qt::Key_Up); }, [number] { number->SetAsInteger(3); },
+             [number] { number->SetSpinEdit(nullptr); }};
     } else if (kind == "memo") {
         auto* notes = Create<tMemoProperty>(QStringLiteral("Node"), root.get());
         TPelMemo* memo = add(new TPelMemo);
-        memo->SetOnChange(pageCounter);
+        memo->SetOnChange(pageHandler);
         notes->SetMemo(memo);
-        node = notes;
-        bindOther = [this, notes] { notes->SetMemo(add(new TPelMemo)); };
-        userEdit = [memo] {
-            memo->setEnabled(true); // a memo let go of is disabled
-            QTest::keyClicks(memo, QStringLiteral("x"));
-        };
-    } else if (kind == "check") {
+        b = {notes, memo,
+             [memo] {
+                 memo->setEnabled(true); // a memo let go of is disabled
+                 QTest::keyClicks(memo, QStringLiteral("x"));
+             },
+             [notes] { notes->SetLinesFrom({QStringLiteral("a"), QStringLiteral("b")}); },
+             [this, notes] { notes->SetMemo(add(new TPelMemo)); }};
+    } else if (kind == "check box") {
         auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Node"), root.get());
         TPelCheckBox* box = add(new TPelCheckBox(QStringLiteral("Node")));
-        box->SetOnClick(pageCounter);
+        box->SetOnClick(pageHandler);
         flag->SetCheckBox(box);
-        node = flag;
-        bindOther = [this, flag] { flag->SetCheckBox(add(new TPelCheckBox)); };
-        userEdit = [box] { clickIndicator(box); };
-    } else if (kind == "combo") {
+        b = {flag, box, [box] { clickIndicator(box); }, [flag] { flag->SetAsBoolean(true); },
+             [this, flag] { flag->SetCheckBox(add(new TPelCheckBox)); }};
+    } else if (kind == "combo box" || kind == "radio group") {
         auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Node"), root.get());
-        TPelComboBox* combo = add(new TPelComboBox);
-        combo->SetOnChange(pageCounter);
-        colour->SetControl(combo);
-        node = colour;
-        bindOther = [this, colour] { colour->SetControl(add(new TPelRadioGroup)); };
-        userEdit = [combo] { QTest::keyClick(combo, Qt::Key_Down); };
-    } else {
+        std::function<void()> choose;
+        QWidget* widget = nullptr;
+        if (kind == "combo box") {
+            TPelComboBox* combo = add(new TPelComboBox);
+            combo->SetOnChange(pageHandler);
+            colour->SetControl(combo);
+            widget = combo;
+            choose = [combo] { QTest::keyClick(combo, Qt::Key_Down); };
+        } else {
+            TPelRadioGroup* radio = add(new TPelRadioGroup);
+            radio->SetOnClick(pageHandler);
+            colour->SetControl(radio);
+            widget = radio;
+            choose = [radio] { clickIndicator(radio->Button(2)); };
+        }
+        b = {colour, widget, choose, [colour] { colour->SetAsEnum(tc_Blue); },
+             [this, colour] { colour->SetControl(add(new TPelComboBox)); }};
+    } else if (kind == "check list box") {
         auto* flags = Create<tPelEnumSet<tTestColour>>(QStringLiteral("Node"), root.get());
         TPelCheckListBox* list = add(new TPelCheckListBox);
-        list->SetOnClickCheck(pageCounter);
+        list->SetOnClickCheck(pageHandler);
         flags->SetCheckList(list);
-        node = flags;
-        bindOther = [this, flags] { flags->SetCheckList(add(new TPelCheckListBox)); };
-        userEdit = [list] {
-            list->setCurrentRow(0);
-            QTest::keyClick(list, Qt::Key_Space);
-        };
+        b = {flags, list,
+             [list] {
+                 list->setCurrentRow(0);
+                 QTest::keyClick(list, Qt::Key_Space);
+             },
+             [flags] { flags->SetFlag(tc_Blue, true); },
+             [this, flags] { flags->SetCheckList(add(new TPelCheckListBox)); }};
+    } else { // label: no handler of its own, only the enabled state
+        auto* text = Create<tPelTextProperty>(QStringLiteral("Node"), root.get());
+        TPelLabel* label = add(new TPelLabel(QStringLiteral("Node")));
+        text->SetLabel(label);
+        b = {text, label, [pageHandler, label] { pageHandler(label); }, [text] { text->SetEnabled(false); },
+             [this, text] { text->SetLabel(add(new TPelLabel)); }};
     }
+    return b;
+}
+
+// A node lets go of its control when bound to another one or destroyed, and either side may be
+// destroyed first without the other reaching it (run under AddressSanitizer to see the difference).
+void TestPelControls::bindingsEndCleanly_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("end");
+    for (const char* kind : {"edit", "masked edit", "spin edit", "memo", "check box", "combo box", "radio group",
+                             "check list box", "label"})
+        for (const char* end : {"rebound", "node destroyed", "control destroyed"})
+            QTest::addRow("%s %s", kind, end) << kind << end;
+}
+
+void TestPelControls::bindingsEndCleanly() {
+    QFETCH(QString, kind);
+    QFETCH(QString, end);
+    Bound b = bind(kind, logCall("page"));
+    tPelBaseProperty* node = b.node;
     page->show();
     const QString before = node->Value();
-    if (destroy)
+    if (end == "control destroyed") {
+        delete b.control;
+        b.programEdit(); // the node goes on without its control
+        node->SetEnabled(false);
+        node->SetEnabled(true);
+        b.bindOther();
+        root->SetValueText(QStringLiteral("x")); // the whole tree changes and is destroyed later
+        return;
+    }
+    if (end == "node destroyed")
         root.reset();
     else
-        bindOther();
+        b.bindOther();
     calls.clear();
-    userEdit();
-    QCOMPARE(calls, QStringList({"page"}));
-    if (!destroy) QCOMPARE(node->Value(), before);
+    b.userEdit();
+    QCOMPARE(calls, QStringList({"page"})); // the page's own handler, and nothing of the node
+    if (end == "rebound") QCOMPARE(node->Value(), before);
+    delete b.control;
 }
 
 void TestPelControls::enabledStateReachesControls() {
