@@ -98,14 +98,8 @@ void tPelArrayProperty::playBack(tChangeKind kind, const QString& text) {
 }
 
 void tPelArrayProperty::Undo(tChangeKind kind, const QString& text) {
-    setUndoing(true);
-    try {
-        playBack(kind, text);
-    } catch (...) {
-        setUndoing(false);
-        throw;
-    }
-    setUndoing(false);
+    const auto undoing = undoingScope();
+    playBack(kind, text);
 }
 
 void tPelArrayProperty::Redo(tChangeKind kind, const QString& text) {
@@ -180,12 +174,9 @@ tPelBaseProperty* tPelObjectArray::AddItem() {
 void tPelObjectArray::SetMaxIndex(int value) {
     if (value == MaxIndex()) return;
     BeginChange(this, ckArraySize, QString::number(MaxIndex()));
-    try {
-        resizeItems(value);
-    } catch (...) {
-        EndChange(this, ckArraySize, QString::number(value));
-        throw;
-    }
+    auto closeOnError = qScopeGuard([&] { endChangeAfterError(ckArraySize, QString::number(value)); });
+    resizeItems(value);
+    closeOnError.dismiss();
     EndChange(this, ckArraySize, QString::number(value));
 }
 

@@ -139,8 +139,7 @@ void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileNa
     QString error;
     if (target.isEmpty() || !SaveToFile(target, error, shortFormat_)) {
         ok = false;
-        PresentMessage(
-            MessageKind::Error,
+        ShowError(
             QStringLiteral("Cannot save \"%1\": %2")
                 .arg(QFileInfo(target).fileName(), error.isEmpty() ? QStringLiteral("no file name") : error));
         return;
@@ -154,13 +153,11 @@ void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileNa
     const QString shownName = QFileInfo(fileName).fileName();
     ok = result.ok();
     if (!result.touchedDocument()) {
-        PresentMessage(MessageKind::Error,
-                       QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
+        ShowError(QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
         return;
     }
     if (onAfterLoad_) onAfterLoad_(sender, ok, fileName_);
-    if (!result.errors.isEmpty())
-        PresentMessage(MessageKind::Warning, ProblemsText(shownName, result.errors));
+    if (!result.errors.isEmpty()) ShowWarning(ProblemsText(shownName, result.errors));
 }
 
 // ---- Headless core ---------------------------------------------------------------------------

@@ -252,21 +252,19 @@ void tMemoProperty::SetLinesFrom(const QStringList& lines) {
         RecordUndo(this, ckValue, oldText);
     }
     lines_ = SplitLines(newText);
-    try {
-        SetModified(true);
-        Changed(this);
-    } catch (...) {
-        if (notify) EndChange(this, ckValue, newText);
-        throw;
-    }
+    auto closeOnError = qScopeGuard([&] {
+        if (notify) endChangeAfterError(ckValue, newText);
+    });
+    SetModified(true);
+    Changed(this);
+    closeOnError.dismiss();
     if (notify) EndChange(this, ckValue, newText);
 }
 
 void tMemoProperty::CopyLinesTo(IMemoControl* control) {
     if (!control) return;
-    setUpdating(true);
+    const auto updating = updatingScope();
     control->SetLines(lines_);
-    setUpdating(false);
 }
 
 void tMemoProperty::MemoChanged(tObject* sender) {
@@ -304,25 +302,19 @@ void tMemoProperty::applyText(const QString& text, bool undoing) {
 }
 
 void tMemoProperty::Undo(tChangeKind kind, const QString& text) {
-    setUndoing(true);
-    try {
-        IMemoControl* memo = memo_.get();
-        if (kind == ckValue) {
-            if (memo) {
-                RecordRedo(this, ckSelStart, QString::number(memo->SelStart()));
-                RecordRedo(this, ckSelLength, QString::number(memo->SelLength()));
-            }
-            applyText(text, true);
-        } else if (kind == ckSelStart && memo) {
-            memo->SetSelStart(text.toInt());
-        } else if (kind == ckSelLength && memo) {
-            memo->SetSelLength(text.toInt());
+    const auto undoing = undoingScope();
+    IMemoControl* memo = memo_.get();
+    if (kind == ckValue) {
+        if (memo) {
+            RecordRedo(this, ckSelStart, QString::number(memo->SelStart()));
+            RecordRedo(this, ckSelLength, QString::number(memo->SelLength()));
         }
-    } catch (...) {
-        setUndoing(false);
-        throw;
+        applyText(text, true);
+    } else if (kind == ckSelStart && memo) {
+        memo->SetSelStart(text.toInt());
+    } else if (kind == ckSelLength && memo) {
+        memo->SetSelLength(text.toInt());
     }
-    setUndoing(false);
 }
 
 void tMemoProperty::Redo(tChangeKind kind, const QString& text) {

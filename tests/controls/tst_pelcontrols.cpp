@@ -492,8 +492,8 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
         TPelSpinEdit* spin = add(new TPelSpinEdit);
         spin->SetOnChange(pageHandler);
         number->SetSpinEdit(spin);
-        b = {number, spin, [spin] { QTest::keyClick(spin, Qt::Key_Up); }, [number] { number->SetAsInteger(3); },
-             [number] { number->SetSpinEdit(nullptr); }};
+        b = {number, spin, [spin] { QTest::keyClick(spin, Qt::Key_Up); },
+             [number] { number->SetAsInteger(3); }, [number] { number->SetSpinEdit(nullptr); }};
     } else if (kind == "memo") {
         auto* notes = Create<tMemoProperty>(QStringLiteral("Node"), root.get());
         TPelMemo* memo = add(new TPelMemo);
@@ -504,7 +504,9 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
                  memo->setEnabled(true); // a memo let go of is disabled
                  QTest::keyClicks(memo, QStringLiteral("x"));
              },
-             [notes] { notes->SetLinesFrom({QStringLiteral("a"), QStringLiteral("b")}); },
+             [notes] {
+                 notes->SetLinesFrom({QStringLiteral("a"), QStringLiteral("b")});
+             },
              [this, notes] { notes->SetMemo(add(new TPelMemo)); }};
     } else if (kind == "check box") {
         auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Node"), root.get());
@@ -559,8 +561,8 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
 void TestPelControls::bindingsEndCleanly_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("end");
-    for (const char* kind : {"edit", "masked edit", "spin edit", "memo", "check box", "combo box", "radio group",
-                             "check list box", "label"})
+    for (const char* kind : {"edit", "masked edit", "spin edit", "memo", "check box", "combo box",
+                             "radio group", "check list box", "label"})
         for (const char* end : {"rebound", "node destroyed", "control destroyed"})
             QTest::addRow("%s %s", kind, end) << kind << end;
 }

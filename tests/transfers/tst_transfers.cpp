@@ -515,13 +515,13 @@ private slots:
         };
         f.start(&tZCfgFile::StartRead);
         f.tick(5);
-        PresentMessage(MessageKind::Warning, QStringLiteral("another box"));
+        ShowWarning(QStringLiteral("another box"));
         QCOMPARE(f.errors, QStringList());
-        QVERIFY(!MessageIsShowing());
+        QVERIFY(!MessageShowing());
 
         // The same with the time-out's own box: ticks inside it must not show it again.
         f.whileShowing = [this](MessageKind, const QString&) {
-            QVERIFY(MessageIsShowing());
+            QVERIFY(MessageShowing());
             f.tick(20);
         };
         f.start(&tZCfgFile::StartRead);
