@@ -204,6 +204,17 @@ void tPelEnumSetProperty::SetEnabled(bool flag) {
     if (ICheckListBox* list = checkList_.get()) list->SetEnabled(flag);
 }
 
+// The check marks follow every change of the value (undo, a file, a device), not only SetFlag.
+void tPelEnumSetProperty::Changed(tPelBaseProperty* sender) {
+    tPelBaseEnumProperty::Changed(sender);
+    ICheckListBox* list = checkList_.get();
+    if (!list || sender != this) return;
+    for (int i = 0; i < list->Count(); ++i) {
+        const bool set = IsFlagSet(IndexToValue(i));
+        if (list->Checked(i) != set) list->SetChecked(i, set);
+    }
+}
+
 void tPelEnumSetProperty::Clear() {
     tPelBaseEnumProperty::Clear();
     SetMin(typeInfo_.MinOrdinal());

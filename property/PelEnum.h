@@ -128,6 +128,7 @@ public:
     void SetMax(int value) override;
     void SetMin(int value) override;
     void SetEnabled(bool flag) override;
+    void Changed(tPelBaseProperty* sender) override;
     void Clear() override;
     void Refresh() override;
 

@@ -63,15 +63,10 @@ private Q_SLOTS:
     void spinEditLooks();
     void memoLinesAndSelection();
 
-    void textFollowsEditBoxes_data();
-    void textFollowsEditBoxes();
-    void booleanFollowsCheckBox();
-    void integerFollowsSpinEdit();
+    void nodeAndControlFollowEachOther_data();
+    void nodeAndControlFollowEachOther();
     void memoUndoRestoresTextThenSelection_data();
     void memoUndoRestoresTextThenSelection();
-    void enumFollowsListControl_data();
-    void enumFollowsListControl();
-    void flagSetFollowsCheckList();
     void bindingErrors_data();
     void bindingErrors();
     void bindingsEndCleanly_data();
@@ -83,6 +78,7 @@ private:
         tPelBaseProperty* node;
         QWidget* control;
         std::function<void()> userEdit, programEdit, bindOther;
+        std::function<QString()> shown; // what the control shows, as a value text
     };
     Bound bind(const QString& kind, const tNotifyEvent& pageHandler);
     template <class W> W* add(W* widget) {
@@ -273,79 +269,6 @@ void TestPelControls::memoLinesAndSelection() {
 
 // ---- Bound to properties -------------------------------------------------------------------
 
-void TestPelControls::textFollowsEditBoxes_data() {
-    QTest::addColumn<bool>("masked");
-    QTest::newRow("edit box") << false;
-    QTest::newRow("masked edit box") << true;
-}
-
-void TestPelControls::textFollowsEditBoxes() {
-    QFETCH(bool, masked);
-    auto* name = Create<tPelTextProperty>(QStringLiteral("Code"), root.get());
-    IEditBox* edit = masked ? static_cast<IEditBox*>(add(new TPelMaskEdit)) : add(new TPelEdit);
-    if (masked) static_cast<TPelMaskEdit*>(edit)->SetEditMask(QStringLiteral("000000"));
-    edit->SetOnChange(pageHandler(name));
-    name->SetEdit(edit);
-
-    QWidget* editWidget = dynamic_cast<QWidget*>(edit);
-    QTest::keyClick(editWidget, Qt::Key_Home);
-    QTest::keyClicks(editWidget, QStringLiteral("12"));
-    QCOMPARE(name->Value(), QStringLiteral("12"));
-    QCOMPARE(calls, QStringList({"page:1", "page:12"}));
-
-    name->SetValueText(QStringLiteral("345"));
-    QCOMPARE(edit->Text(), QStringLiteral("345"));
-    journal.undoLast();
-    QCOMPARE(edit->Text(), QStringLiteral("12"));
-    QVERIFY(readFile({QStringLiteral("Code = 678")}));
-    QCOMPARE(edit->Text(), QStringLiteral("678"));
-}
-
-void TestPelControls::booleanFollowsCheckBox() {
-    auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Flag"), root.get());
-    TPelCheckBox* box = add(new TPelCheckBox(QStringLiteral("Flag")));
-    box->SetOnClick(pageHandler(flag));
-    flag->SetCheckBox(box);
-    page->show();
-
-    clickIndicator(box);
-    QCOMPARE(flag->Value(), QStringLiteral("TRUE"));
-    QCOMPARE(calls, QStringList({"page:TRUE"}));
-
-    // A change made by the program runs the page's handler as well, once per change.
-    calls.clear();
-    journal.undoLast();
-    QVERIFY(!box->Checked());
-    QCOMPARE(calls, QStringList({"page:FALSE"}));
-    QVERIFY(readFile({QStringLiteral("Flag = TRUE")}));
-    QVERIFY(box->Checked());
-}
-
-void TestPelControls::integerFollowsSpinEdit() {
-    auto* level = Create<tPelIntegerProperty>(QStringLiteral("Level"), root.get());
-    level->SetMin(0);
-    level->SetMax(10);
-    TPelSpinEdit* spin = add(new TPelSpinEdit);
-    spin->SetOnChange(pageHandler(level));
-    level->SetSpinEdit(spin);
-    QCOMPARE(spin->MaxValue(), 10);
-
-    spin->selectAll();
-    QTest::keyClicks(spin, QStringLiteral("99")); // the second digit would pass the maximum
-    QCOMPARE(level->Value(), QStringLiteral("9"));
-    QTest::keyClick(spin, Qt::Key_Up);
-    QTest::keyClick(spin, Qt::Key_Up);
-    QCOMPARE(level->Value(), QStringLiteral("10"));
-    QCOMPARE(calls, QStringList({"page:9", "page:10"}));
-
-    journal.undoLast();
-    QCOMPARE(spin->Value(), 9);
-    QVERIFY(readFile({QStringLiteral("Level = 3")}));
-    QCOMPARE(spin->Value(), 3);
-    level->SetMax(2);
-    QCOMPARE(spin->Value(), 2); // the control's limit also holds against the program
-}
-
 void TestPelControls::memoUndoRestoresTextThenSelection_data() {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("length");
@@ -380,71 +303,6 @@ void TestPelControls::memoUndoRestoresTextThenSelection() {
     QCOMPARE(notes->Lines(), QStringList({"abc"}));
     QCOMPARE(memo->SelStart(), start);
     QCOMPARE(memo->SelLength(), length);
-}
-
-void TestPelControls::enumFollowsListControl_data() {
-    QTest::addColumn<bool>("radio");
-    QTest::newRow("combo box") << false;
-    QTest::newRow("radio group") << true;
-}
-
-void TestPelControls::enumFollowsListControl() {
-    QFETCH(bool, radio);
-    auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Colour"), root.get());
-    colour->SetAllAllowed(false);
-    colour->SetAllowed(tc_Light_Green, true);
-    colour->SetAllowed(tc_Dark_Grey, true);
-    colour->SetAsEnum(tc_Light_Green);
-    TPelComboBox* combo = radio ? nullptr : add(new TPelComboBox);
-    TPelRadioGroup* group = radio ? add(new TPelRadioGroup) : nullptr;
-    IItemListControl* control = radio ? static_cast<IItemListControl*>(group) : combo;
-    if (radio)
-        group->SetOnClick(pageHandler(colour));
-    else
-        combo->SetOnChange(pageHandler(colour));
-    colour->SetControl(control);
-    page->show();
-    QCOMPARE(control->Items(), QStringList({"Light Green", "Dark Grey"}));
-    QCOMPARE(control->ItemIndex(), 0);
-
-    if (radio)
-        clickIndicator(group->Button(1));
-    else
-        QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(colour->Value(), QStringLiteral("tc_Dark_Grey"));
-    QCOMPARE(calls, QStringList({"page:tc_Dark_Grey"}));
-
-    journal.undoLast();
-    QCOMPARE(control->ItemIndex(), 0);
-    QVERIFY(readFile({QStringLiteral("Colour = TC_DARK_GREY")}));
-    QCOMPARE(control->ItemIndex(), 1);
-    QVERIFY(readFile({QStringLiteral("Colour = tc_Purple")}));
-    QCOMPARE(control->ItemIndex(), -1);
-    QCOMPARE(calls.size(), 1); // the program's changes are no choice of the user
-}
-
-void TestPelControls::flagSetFollowsCheckList() {
-    auto* flags = Create<tPelEnumSet<tTestColour>>(QStringLiteral("Flags"), root.get());
-    TPelCheckListBox* list = add(new TPelCheckListBox);
-    list->SetOnClickCheck(pageHandler(flags));
-    page->show();
-    flags->SetAllAllowed(false);
-    flags->SetCheckList(list);
-    QVERIFY(!list->IsVisible());
-
-    flags->SetAllAllowed(true);
-    QVERIFY(list->IsVisible());
-    QCOMPARE(list->Count(), 4);
-    QCOMPARE(list->ItemHeight(), list->ClientHeight() / 4);
-    for (int row : {0, 2}) {
-        list->setCurrentRow(row);
-        QTest::keyClick(list, Qt::Key_Space);
-    }
-    QCOMPARE(flags->Value(), QStringLiteral("5"));
-    QCOMPARE(calls, QStringList({"page:1", "page:5"}));
-
-    flags->SetFlag(tc_Blue, false);
-    QVERIFY(!list->Checked(2));
 }
 
 void TestPelControls::bindingErrors_data() {
@@ -483,23 +341,31 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
         auto* widget = dynamic_cast<QLineEdit*>(edit);
         edit->SetOnChange(pageHandler);
         text->SetEdit(edit);
-        b = {text, widget, [widget] { QTest::keyClicks(widget, QStringLiteral("7")); },
+        b = {text,
+             widget,
+             [widget] { QTest::keyClicks(widget, QStringLiteral("7")); },
              [text] { text->SetValueText(QStringLiteral("42")); },
-             [this, text] { text->SetEdit(add(new TPelEdit)); }};
+             [this, text] { text->SetEdit(add(new TPelEdit)); },
+             [edit] { return edit->Text(); }};
     } else if (kind == "spin edit") {
         auto* number = Create<tPelIntegerProperty>(QStringLiteral("Node"), root.get());
         number->SetMax(10);
         TPelSpinEdit* spin = add(new TPelSpinEdit);
         spin->SetOnChange(pageHandler);
         number->SetSpinEdit(spin);
-        b = {number, spin, [spin] { QTest::keyClick(spin, Qt::Key_Up); },
-             [number] { number->SetAsInteger(3); }, [number] { number->SetSpinEdit(nullptr); }};
+        b = {number,
+             spin,
+             [spin] { QTest::keyClick(spin, Qt::Key_Up); },
+             [number] { number->SetAsInteger(3); },
+             [number] { number->SetSpinEdit(nullptr); },
+             [spin] { return QString::number(spin->Value()); }};
     } else if (kind == "memo") {
         auto* notes = Create<tMemoProperty>(QStringLiteral("Node"), root.get());
         TPelMemo* memo = add(new TPelMemo);
         memo->SetOnChange(pageHandler);
         notes->SetMemo(memo);
-        b = {notes, memo,
+        b = {notes,
+             memo,
              [memo] {
                  memo->setEnabled(true); // a memo let go of is disabled
                  QTest::keyClicks(memo, QStringLiteral("x"));
@@ -507,14 +373,19 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
              [notes] {
                  notes->SetLinesFrom({QStringLiteral("a"), QStringLiteral("b")});
              },
-             [this, notes] { notes->SetMemo(add(new TPelMemo)); }};
+             [this, notes] { notes->SetMemo(add(new TPelMemo)); },
+             [memo] { return tMemoProperty::JoinLines(memo->Lines()); }};
     } else if (kind == "check box") {
         auto* flag = Create<tPelBooleanProperty>(QStringLiteral("Node"), root.get());
         TPelCheckBox* box = add(new TPelCheckBox(QStringLiteral("Node")));
         box->SetOnClick(pageHandler);
         flag->SetCheckBox(box);
-        b = {flag, box, [box] { clickIndicator(box); }, [flag] { flag->SetAsBoolean(true); },
-             [this, flag] { flag->SetCheckBox(add(new TPelCheckBox)); }};
+        b = {flag,
+             box,
+             [box] { clickIndicator(box); },
+             [flag] { flag->SetAsBoolean(true); },
+             [this, flag] { flag->SetCheckBox(add(new TPelCheckBox)); },
+             [box] { return QString::fromLatin1(box->Checked() ? "TRUE" : "FALSE"); }};
     } else if (kind == "combo box" || kind == "radio group") {
         auto* colour = Create<tPelEnum<tTestColour>>(QStringLiteral("Node"), root.get());
         std::function<void()> choose;
@@ -532,28 +403,117 @@ TestPelControls::Bound TestPelControls::bind(const QString& kind, const tNotifyE
             widget = radio;
             choose = [radio] { clickIndicator(radio->Button(2)); };
         }
-        b = {colour, widget, choose, [colour] { colour->SetAsEnum(tc_Blue); },
-             [this, colour] { colour->SetControl(add(new TPelComboBox)); }};
+        b = {colour,
+             widget,
+             choose,
+             [colour] { colour->SetAsEnum(tc_Blue); },
+             [this, colour] { colour->SetControl(add(new TPelComboBox)); },
+             [colour] {
+                 const int index = colour->Selector().Control()->ItemIndex();
+                 return index < 0 ? QString() : colour->TypeInfo().NameOf(colour->IndexToValue(index));
+             }};
     } else if (kind == "check list box") {
         auto* flags = Create<tPelEnumSet<tTestColour>>(QStringLiteral("Node"), root.get());
         TPelCheckListBox* list = add(new TPelCheckListBox);
         list->SetOnClickCheck(pageHandler);
         flags->SetCheckList(list);
-        b = {flags, list,
+        b = {flags,
+             list,
              [list] {
                  list->setCurrentRow(0);
                  QTest::keyClick(list, Qt::Key_Space);
              },
              [flags] { flags->SetFlag(tc_Blue, true); },
-             [this, flags] { flags->SetCheckList(add(new TPelCheckListBox)); }};
+             [this, flags] { flags->SetCheckList(add(new TPelCheckListBox)); },
+             [list] {
+                 int sum = 0;
+                 for (int i = 0; i < list->Count(); ++i)
+                     sum |= list->Checked(i) ? 1 << i : 0;
+                 return QString::number(sum);
+             }};
     } else { // label: no handler of its own, only the enabled state
         auto* text = Create<tPelTextProperty>(QStringLiteral("Node"), root.get());
         TPelLabel* label = add(new TPelLabel(QStringLiteral("Node")));
         text->SetLabel(label);
-        b = {text, label, [pageHandler, label] { pageHandler(label); }, [text] { text->SetEnabled(false); },
-             [this, text] { text->SetLabel(add(new TPelLabel)); }};
+        b = {text,
+             label,
+             [pageHandler, label] { pageHandler(label); },
+             [text] { text->SetEnabled(false); },
+             [this, text] { text->SetLabel(add(new TPelLabel)); },
+             [label] { return QString::fromLatin1(label->IsEnabled() ? "TRUE" : "FALSE"); }};
     }
     return b;
+}
+
+// Every bound control follows its node whatever changed it (the program, undo, a file), and a user
+// edit reaches the node before the page's own handler runs. Edit boxes, spin edits and check boxes
+// run the page's handler for the program's changes too; list controls only for the user's choices.
+void TestPelControls::nodeAndControlFollowEachOther_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("edited");        // the node's value after the user's edit
+    QTest::addColumn<QString>("program");       // a value the program sets
+    QTest::addColumn<QString>("fromFile");      // a value read from a file ...
+    QTest::addColumn<QString>("shownFromFile"); // ... and what the control shows then
+    QTest::addColumn<bool>("programFiresPage");
+    QTest::newRow("edit") << "edit"
+                          << "7"
+                          << "345"
+                          << "678"
+                          << "678" << true;
+    QTest::newRow("masked edit") << "masked edit"
+                                 << "7"
+                                 << "345"
+                                 << "678"
+                                 << "678" << true;
+    QTest::newRow("spin edit, limits hold against the file") << "spin edit"
+                                                             << "1"
+                                                             << "3"
+                                                             << "99"
+                                                             << "10" << true;
+    QTest::newRow("check box") << "check box"
+                               << "TRUE"
+                               << "FALSE"
+                               << "FALSE"
+                               << "FALSE" << true;
+    QTest::newRow("combo box") << "combo box"
+                               << "tc_Light_Green"
+                               << "tc_Blue"
+                               << "TC_DARK_GREY"
+                               << "tc_Dark_Grey" << false;
+    QTest::newRow("radio group, unknown name selects nothing") << "radio group"
+                                                               << "tc_Blue"
+                                                               << "tc_Light_Green"
+                                                               << "tc_Purple"
+                                                               << "" << false;
+    QTest::newRow("check list box") << "check list box"
+                                    << "1"
+                                    << "4"
+                                    << "5"
+                                    << "5" << false;
+}
+
+void TestPelControls::nodeAndControlFollowEachOther() {
+    QFETCH(QString, kind);
+    QFETCH(QString, edited);
+    QFETCH(QString, program);
+    QFETCH(bool, programFiresPage);
+    auto node = std::make_shared<tPelBaseProperty*>(nullptr);
+    Bound b = bind(kind, [this, node](tObject*) { calls << QStringLiteral("page:") + (*node)->Value(); });
+    *node = b.node;
+    page->show();
+
+    b.userEdit();
+    QCOMPARE(b.node->Value(), edited);
+    QCOMPARE(calls, QStringList({"page:" + edited}));
+    calls.clear();
+    b.node->SetValueText(program);
+    QCOMPARE(b.shown(), program);
+    journal.undoLast();
+    QCOMPARE(b.shown(), edited);
+    QCOMPARE(calls.size(), programFiresPage ? 2 : 0);
+    QFETCH(QString, fromFile);
+    QVERIFY(readFile({QStringLiteral("Node = ") + fromFile}));
+    QTEST(b.shown(), "shownFromFile");
 }
 
 // A node lets go of its control when bound to another one or destroyed, and either side may be
