@@ -334,9 +334,10 @@ void tMemoProperty::Redo(tChangeKind kind, const QString& text) {
 
 void tMemoProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
     target.append(headerLine(shortFormat, indent));
-    const QString lineIndent = Indent(indent + 2) + QStringLiteral("// ");
+    // An empty line is written as "//" alone: a blank after it would be read back as the line's text.
+    const QString lineIndent = Indent(indent + 2) + QStringLiteral("//");
     for (const QString& line : lines_)
-        target.append(lineIndent + line);
+        target.append(line.isEmpty() ? lineIndent : lineIndent + QLatin1Char(' ') + line);
     target.append(Indent(indent) + EndKeyword());
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
 }

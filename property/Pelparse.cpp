@@ -204,9 +204,20 @@ bool tPelSimpleProperty::ReadBody(const tLines&, int&, tErrorList*) {
     return true;
 }
 
+namespace {
+bool holdsOperator(const QString& name) {
+    for (QChar c : name)
+        if (c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>')) return true;
+    return false;
+}
+} // namespace
+
 void tPelSimpleProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
     const QString comment = GetComment();
-    QString line = Indent(indent) + nameWithKey() + QStringLiteral(" = ") + Value();
+    QString line = Indent(indent) + nameWithKey();
+    // A name holding an operator is a comparison line read whole (its value is empty); it is written
+    // alone, as read, since " = " after it would become part of the name on the next reading.
+    if (!Value().isEmpty() || !holdsOperator(Name())) line += QStringLiteral(" = ") + Value();
     if (!comment.isEmpty()) line += QStringLiteral("// ") + comment;
     target.append(line);
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
@@ -452,7 +463,7 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
          }},
         {"Array",
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
-             return k.isEmpty() ? Create<tPelArrayProperty>(n, o) : CreateWithKey<tPelArrayProperty>(n, k, o);
+             return k.isEmpty() ? Create<tPelUnknownArray>(n, o) : CreateWithKey<tPelUnknownArray>(n, k, o);
          }},
         {"File",
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {

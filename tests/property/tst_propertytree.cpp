@@ -133,6 +133,8 @@ private Q_SLOTS:
     void arrayReadWithAndWithoutSizeLine();
     void enumerationsByNameAndMask();
     void repeatedUnknownEntriesReachTheirFirstChild();
+    void secondSaveEqualsTheFirst_data();
+    void secondSaveEqualsTheFirst();
     void failedConstructionLeavesNothingBehind_data();
     void failedConstructionLeavesNothingBehind();
     void deeplyNestedBlocksAreSkippedNotRecursed();
@@ -393,6 +395,56 @@ void TestPropertyTree::repeatedUnknownEntriesReachTheirFirstChild() {
     QCOMPARE(result.errors.size(), 5);
     QCOMPARE(doc.ChildCount(), 7 + 5);
     QCOMPARE(doc.Child(QStringLiteral("Entry2"))->Value(), QStringLiteral("17"));
+}
+
+// For any file that loads, saving is idempotent: what the first save wrote reads back to the same
+// tree, so the second save writes the same lines. Each row is inserted before the end of the file;
+// "keep" says the first save writes the lines exactly as read.
+void TestPropertyTree::secondSaveEqualsTheFirst_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("keep");
+    const auto row = [](const char* tag, QStringList lines, bool keep) {
+        QTest::newRow(tag) << lines << keep;
+    };
+    row("comparison as a name", {"  Note < x"}, true);
+    row("comparison with a comment", {"  Level >= 3// high"}, false);
+    row("every operator", {"  a <> b", "  c =< d", "  e => f", "  g > h", "  i <= j"}, true);
+    row("equals sign after a comparison", {"  A > B = 5"}, true);
+    row("value holding operators", {"  Unknown = a < b = c"}, true);
+    row("value starting with an operator", {"  Unknown = = x"}, true);
+    row("stray end lines", {"  End Memo = ", "  End ObjectArray = "}, true);
+    row("unknown object with a comparison name", {"  Object A < B", "    C = 1", "  End Object"}, true);
+    row("unknown object array",
+        {"  ObjectArray Set", "    Max = 0", "    Object Item( 0 )", "      X = 1", "    End Object",
+         "  End ObjectArray"},
+        false);
+    row("unknown array with items",
+        {"  Array Levels", "    Max = 1", "    Item( 0 ) = 5", "    Item( 1 ) = 6", "  End Array"}, true);
+    row("unknown array of objects",
+        {"  Array Rooms", "    Max = 0", "    Object Item( 0 )", "      Bed = 2", "    End Object",
+         "  End Array"},
+        true);
+    row("unknown array without size", {"  Array Empty", "    Item( 3 ) = x", "  End Array"}, true);
+    row("key with odd characters", {"  Unknown( a/b (c ) = 1"}, true);
+    row("memo with empty lines", {"  Memo Remarks", "    // first", "    //", "    //  ", "  End Memo"},
+        true);
+    row("empty name", {"   = 4"}, true);
+    row("keyword alone as a name", {"  Object = 1", "  Memo = 2"}, true);
+}
+
+void TestPropertyTree::secondSaveEqualsTheFirst() {
+    QFETCH(QStringList, lines);
+    QFETCH(bool, keep);
+    QStringList text = defaultText;
+    for (const QString& line : lines)
+        text.insert(text.size() - 1, line);
+    auto first = makeDocument();
+    first->LoadFromLines(text);
+    const QStringList firstSave = first->ToLines();
+    if (keep) QCOMPARE(firstSave, text);
+    auto second = makeDocument();
+    second->LoadFromLines(firstSave);
+    QCOMPARE(second->ToLines(), firstSave);
 }
 
 // A node whose constructor or defaults raise is gone, and its owner does not keep it.
