@@ -17,12 +17,15 @@ tPelFileProperty::~tPelFileProperty() {
 
 void tPelFileProperty::SetModified(bool flag) {
     tPelCompoundProperty::SetModified(flag);
-    if (saveDialog_) saveDialog_->SetModified(flag);
+    if (ISaveDialog* dialog = SaveDialog()) dialog->SetModified(flag);
     UpdateCaption();
 }
 
 void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     saveDialog_ = dialog;
+    // The dialog of the editor is a tObject; its destruction is noticed like a control's.
+    const auto* object = dynamic_cast<const tObject*>(dialog);
+    saveDialogAlive_ = object ? object->AliveToken() : nullptr;
     if (!dialog) return;
     chainedSave_ = dialog->OnSave();
     // A dialog that outlives the document finds nothing to save or load.
@@ -92,14 +95,16 @@ void tPelFileProperty::UpdateHistoryMenu() {
 
 void tPelFileProperty::CloseQuery(tObject* sender, bool& canClose) {
     if (chainedCloseQuery_) chainedCloseQuery_(sender, canClose);
-    if (canClose && saveDialog_) canClose = saveDialog_->QuerySave();
-    if (canClose && savePlacementOnClose_ && saveDialog_) saveDialog_->SaveMainWindowPlacement();
+    ISaveDialog* dialog = SaveDialog();
+    if (canClose && dialog) canClose = dialog->QuerySave();
+    if (canClose && savePlacementOnClose_ && dialog) dialog->SaveMainWindowPlacement();
 }
 
 // ---- Commands ------------------------------------------------------------------------------
 
 bool tPelFileProperty::NewDocument() {
-    const bool ok = !Modified() || !saveDialog_ || saveDialog_->QuerySave();
+    ISaveDialog* dialog = SaveDialog();
+    const bool ok = !Modified() || !dialog || dialog->QuerySave();
     if (!ok) return false;
     Clear();
     fileName_.clear();
@@ -110,7 +115,8 @@ bool tPelFileProperty::NewDocument() {
 }
 
 bool tPelFileProperty::Open(const QString& fileName) {
-    if (saveDialog_) return fileName.isEmpty() ? saveDialog_->OpenWithDialog() : saveDialog_->Open(fileName);
+    if (ISaveDialog* dialog = SaveDialog())
+        return fileName.isEmpty() ? dialog->OpenWithDialog() : dialog->Open(fileName);
     bool ok = true;
     LoadFile(this, ok, fileName);
     UpdateHistoryMenu();
@@ -119,7 +125,7 @@ bool tPelFileProperty::Open(const QString& fileName) {
 
 bool tPelFileProperty::Save(bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_) return saveDialog_->Save(fileName_);
+    if (ISaveDialog* dialog = SaveDialog()) return dialog->Save(fileName_);
     bool ok = true;
     SaveFile(this, ok, fileName_);
     return ok;
@@ -127,7 +133,7 @@ bool tPelFileProperty::Save(bool shortFormat) {
 
 bool tPelFileProperty::SaveAs(const QString& fileName, bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_) return saveDialog_->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
+    if (ISaveDialog* dialog = SaveDialog()) return dialog->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
     bool ok = true;
     SaveFile(this, ok, fileName.isEmpty() ? fileName_ : fileName);
     return ok;
@@ -174,7 +180,7 @@ tLoadResult tPelFileProperty::LoadFromFile(const QString& fileName) {
     tLoadResult result = LoadFromLines(lines);
     if (result.touchedDocument()) {
         fileName_ = fileName;
-        if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
+        if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
         UpdateCaption();
     }
     return result;
@@ -223,7 +229,7 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
         return false;
     }
     fileName_ = fileName;
-    if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
+    if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
     SetModified(false);
     return true;
 }

@@ -49,7 +49,8 @@ public:
 
     // ---- State ----
     const QString& FileName() const { return fileName_; }
-    ISaveDialog* SaveDialog() const { return saveDialog_; }
+    // nullptr once a save dialog that is a tObject has been destroyed.
+    ISaveDialog* SaveDialog() const { return saveDialogAlive_ && !*saveDialogAlive_ ? nullptr : saveDialog_; }
     void SetSaveDialog(ISaveDialog* dialog);
     tErrorList* Errors() const { return errors_; }
     void SetErrors(tErrorList* errors) { errors_ = errors; }
@@ -118,6 +119,7 @@ private:
     tFileEvent chainedSave_;
     tFileEvent onAfterLoad_;
     ISaveDialog* saveDialog_ = nullptr;
+    std::shared_ptr<const bool> saveDialogAlive_;
     tErrorList* errors_ = nullptr;
     bool shortFormat_ = false;
     tObjectRef<IMainForm> mainForm_; // the window and menus may be destroyed before the document

@@ -78,6 +78,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<QMainWindow> window_;
+    QPointer<QWidget> window_; // a QWidget pointer: it is compared while the window is being destroyed
     tCloseQueryEvent onCloseQuery_;
 };

@@ -17,7 +17,7 @@ public:
     tPelBooleanProperty* flag;
 };
 
-class FakeDialog : public ISaveDialog {
+class FakeDialog : public tObject, public ISaveDialog {
 public:
     bool Modified() const override { return modified; }
     void SetModified(bool m) override { modified = m; }
@@ -198,7 +198,7 @@ void TestFileMenus::noMenuBarRaises() {
 // what is gone nor stops working (run under AddressSanitizer to see the difference).
 void TestFileMenus::eitherSideMayGoFirst_data() {
     QTest::addColumn<QString>("first");
-    for (const char* first : {"document", "menus", "window"})
+    for (const char* first : {"document", "menus", "window", "save dialog"})
         QTest::newRow(first) << first;
 }
 
@@ -214,12 +214,21 @@ void TestFileMenus::eitherSideMayGoFirst() {
         window_->show();
         QVERIFY(window_->close()); // no close check left behind
     } else {
-        if (first == "menus")
+        if (first == "menus") {
             menus_.reset();
-        else
+        } else if (first == "window") {
             window_.reset(); // takes the adapter and the menus' items with it
+        } else {
+            auto dialog = std::make_unique<FakeDialog>();
+            doc_->SetSaveDialog(dialog.get());
+            dialog.reset();
+            QVERIFY(!doc_->SaveDialog());
+            doc_->flag->SetAsBoolean(true);
+            QVERIFY(doc_->NewDocument()); // no dialog left to ask
+            return;
+        }
         if (first == "menus") QVERIFY(!doc_->Menus());
-        QCOMPARE(doc_->MainForm() != nullptr, first == "menus");
+        QCOMPARE(doc_->MainForm() != nullptr, first != "window");
         doc_->flag->SetAsBoolean(true); // caption and save dialog follow
         doc_->SetUndoEnabled(true);
         doc_->SetHelpCaption(QStringLiteral("Topic"));
