@@ -442,41 +442,19 @@ void TestPelControls::nodeAndControlFollowEachOther_data() {
     QTest::addColumn<QString>("fromFile");      // a value read from a file ...
     QTest::addColumn<QString>("shownFromFile"); // ... and what the control shows then
     QTest::addColumn<bool>("programFiresPage");
-    QTest::newRow("edit") << "edit"
-                          << "7"
-                          << "345"
-                          << "678"
-                          << "678" << true;
-    QTest::newRow("masked edit") << "masked edit"
-                                 << "7"
-                                 << "345"
-                                 << "678"
-                                 << "678" << true;
-    QTest::newRow("spin edit, limits hold against the file") << "spin edit"
-                                                             << "1"
-                                                             << "3"
-                                                             << "99"
-                                                             << "10" << true;
-    QTest::newRow("check box") << "check box"
-                               << "TRUE"
-                               << "FALSE"
-                               << "FALSE"
-                               << "FALSE" << true;
-    QTest::newRow("combo box") << "combo box"
-                               << "tc_Light_Green"
-                               << "tc_Blue"
-                               << "TC_DARK_GREY"
-                               << "tc_Dark_Grey" << false;
-    QTest::newRow("radio group, unknown name selects nothing") << "radio group"
-                                                               << "tc_Blue"
-                                                               << "tc_Light_Green"
-                                                               << "tc_Purple"
-                                                               << "" << false;
-    QTest::newRow("check list box") << "check list box"
-                                    << "1"
-                                    << "4"
-                                    << "5"
-                                    << "5" << false;
+    auto row = [](const char* tag, const char* kind, const char* edited, const char* program,
+                  const char* fromFile, const char* shownFromFile, bool programFiresPage) {
+        QTest::newRow(tag) << QString(kind) << QString(edited) << QString(program) << QString(fromFile)
+                           << QString(shownFromFile) << programFiresPage;
+    };
+    row("edit", "edit", "7", "345", "678", "678", true);
+    row("masked edit", "masked edit", "7", "345", "678", "678", true);
+    row("spin edit, limits hold against the file", "spin edit", "1", "3", "99", "10", true);
+    row("check box", "check box", "TRUE", "FALSE", "FALSE", "FALSE", true);
+    row("combo box", "combo box", "tc_Light_Green", "tc_Blue", "TC_DARK_GREY", "tc_Dark_Grey", false);
+    row("radio group, unknown name selects nothing", "radio group", "tc_Blue", "tc_Light_Green", "tc_Purple",
+        "", false);
+    row("check list box", "check list box", "1", "4", "5", "5", false);
 }
 
 void TestPelControls::nodeAndControlFollowEachOther() {
