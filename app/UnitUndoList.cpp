@@ -1,5 +1,6 @@
 #include "app/UnitUndoList.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 void tUndoRedo::SetOnUndoAvailable(tAvailableEvent handler) {
@@ -113,15 +114,10 @@ int tUndoRedo::Redo() {
         undoCounts_.push_back({0});
         undoNesting_ = 0;
     }
+    const auto end = qScopeGuard([this, opened] { endRedo(opened); });
     int page = -1;
-    try {
-        for (int i = 0; i < count && !redoStack_.empty(); ++i)
-            page = playRedoStep();
-    } catch (...) {
-        endRedo(opened);
-        throw;
-    }
-    endRedo(opened);
+    for (int i = 0; i < count && !redoStack_.empty(); ++i)
+        page = playRedoStep();
     return page;
 }
 

@@ -31,16 +31,6 @@ const QString wakeUp = QStringLiteral("B");
 const QString readRequest = QString(5, QChar(FrameByte::ENQ));
 constexpr int delayTicks = 2;
 
-// Sets the document's reference mode for the duration of one pass and always restores it to 0.
-class ReferenceModeScope {
-public:
-    ReferenceModeScope(tPelBaseProperty* root, int mode) : root_(root) { root_->SetReferenceMode(mode); }
-    ~ReferenceModeScope() { root_->SetReferenceMode(0); }
-
-private:
-    tPelBaseProperty* root_;
-};
-
 // Before a verifying pass every reference takes the document's value, so that values no record
 // carries compare equal and only what the device sent back can differ.
 void takeValuesAsReferences(tPelBaseProperty* node) {
@@ -153,7 +143,7 @@ void tZCfgFile::sendOrFail(const std::function<void()>& send) {
 // document (references only), and when the device fits, the next frame goes out.
 void tZCfgFile::afterIdentification(const QString& payload, const QString& wrongType, uint8_t sentState,
                                     const std::function<void()>& send) {
-    if (!processInMode(2, payload) || transferState_ == tsIdle) {
+    if (!processInMode(rmVerifying, payload) || transferState_ == tsIdle) {
         transferState_ = tsIdle;
         return;
     }
@@ -166,8 +156,10 @@ void tZCfgFile::afterIdentification(const QString& payload, const QString& wrong
     sendOrFail(send);
 }
 
-bool tZCfgFile::processInMode(int mode, const QString& payload) {
-    ReferenceModeScope scope(this, mode);
+bool tZCfgFile::processInMode(tReferenceMode mode, const QString& payload) {
+    // The mode holds for this one pass and is back to normal however the pass ends.
+    SetReferenceMode(mode);
+    const auto restore = qScopeGuard([this] { SetReferenceMode(rmNormal); });
     return ProcessRecord(payload);
 }
 
@@ -193,7 +185,7 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
     }
     switch (state) {
     case tsReading: {
-        const bool processed = processInMode(1, frame.Payload);
+        const bool processed = processInMode(rmReading, frame.Payload);
         if (pending_ && transferState_ == tsReading) return;
         const bool stillRunning = transferState_ == tsReading;
         transferState_ = tsIdle;
@@ -215,7 +207,7 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
     case tsTransmitterVerify:
     case tsWiredVerify: {
         if (device_) takeValuesAsReferences(device_);
-        const bool processed = processInMode(2, frame.Payload);
+        const bool processed = processInMode(rmVerifying, frame.Payload);
         transferState_ = tsIdle;
         finishVerification(processed);
         return;
@@ -228,7 +220,7 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
         transferState_ = tsFactorySecondAnswer;
         return;
     case tsFactorySecondAnswer:
-        processInMode(2, frame.Payload);
+        processInMode(rmVerifying, frame.Payload);
         if (transferState_ == tsIdle) return;
         transferState_ = tsProgramSent;
         sendOrFail([this] { SendUserFrame(); });
@@ -239,11 +231,8 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
 }
 
 bool tZCfgFile::ProcessRecord(const QString& payload) {
-    struct ChangeBracket {
-        tZCfgFile* self;
-        ChangeBracket(tZCfgFile* s) : self(s) { self->BeginChange(self, ckValue, QString()); }
-        ~ChangeBracket() { self->EndChange(self, ckValue, QString()); }
-    } bracket(this);
+    BeginChange(this, ckValue, QString());
+    const auto closeBracket = qScopeGuard([this] { EndChange(this, ckValue, QString()); });
 
     bool ok = false;
     try {
@@ -328,10 +317,10 @@ bool tZCfgFile::ApplyTransmitterRecords() {
             return false;
         }
         if (!CheckTransmitterFunctions()) return false;
-        SetReferenceMode(1);
+        SetReferenceMode(rmReading);
         transmitter->FactoryRecord()->SetRecordText(receivedFactoryText_);
         transmitter->UserRecord()->UserRecVer()->SetValueText(receivedUserText_.left(1));
-        SetReferenceMode(2);
+        SetReferenceMode(rmVerifying);
     } else {
         transmitter->FactoryRecord()->SetRecordText(receivedFactoryText_);
     }

@@ -132,7 +132,7 @@ private:
     bool ApplyTransmitterRecords();
     bool CheckTransmitterFunctions();
     bool CheckButtonFunction(int n);
-    bool processInMode(int mode, const QString& payload);
+    bool processInMode(tReferenceMode mode, const QString& payload);
     void sendOrFail(const std::function<void()>& send);
     void afterIdentification(const QString& payload, const QString& wrongType, uint8_t sentState,
                              const std::function<void()>& send);

@@ -30,19 +30,9 @@ int HexToInt(const QString& text) {
     quint32 value = 0;
     for (QChar c : text) {
         const int d = hexDigitValue(c);
-        if (d >= 0) value = value * 16u + quint32(d); // wraps like the 32-bit original
+        if (d >= 0) value = value * 16u + quint32(d); // wraps at 32 bits
     }
     return int(value);
-}
-
-void ShowWarning(const QString& text) {
-    PresentMessage(MessageKind::Warning, text);
-}
-void ShowError(const QString& text) {
-    PresentMessage(MessageKind::Error, text);
-}
-bool MessageShowing() {
-    return MessageIsShowing();
 }
 
 namespace {

@@ -16,10 +16,7 @@ bool IsHex(const QString& text);
 // An empty text gives 0.
 int HexToInt(const QString& text);
 
-// Modal warning / error box with one OK button. MessageShowing() is true while one is open.
-void ShowWarning(const QString& text);
-void ShowError(const QString& text);
-bool MessageShowing();
+// ShowWarning, ShowError and MessageShowing come with property/PelError.h.
 
 // Readable form of control characters: "<SOH>", "<#7F>", ...
 QString RenderControlChars(const QString& text);

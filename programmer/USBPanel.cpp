@@ -2,6 +2,7 @@
 
 #include "property/PelError.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -53,14 +54,6 @@ QString errorSuffix(FT_STATUS status) {
         return QStringLiteral(" - Undefined Error ") + QString::number(status);
     }
 }
-
-// Restores the flag on every way out, so a raised error cannot leave an open marked as running.
-struct FlagGuard {
-    bool& flag;
-    bool saved;
-    explicit FlagGuard(bool& f) : flag(f), saved(f) { flag = true; }
-    ~FlagGuard() { flag = saved; }
-};
 
 } // namespace
 
@@ -385,7 +378,7 @@ void TUSBPanel::reportStyled(const QString& message) {
     case esThrowErrors:
         throw EZcfgError(message);
     case esPopUpErrors:
-        PresentMessage(MessageKind::Error, message);
+        ShowError(message);
         break;
     case esHideErrors:
         break;
@@ -421,7 +414,8 @@ void TUSBPanel::Open() {
     reportedErrors_ = 0;
     if (active_) Close();
     {
-        FlagGuard guard(opening_);
+        // Restored on every way out, so a raised error cannot leave an open marked as running.
+        const QScopedValueRollback<bool> opening(opening_, true);
         if (openMethod_ == omByDevice)
             OpenByDevice();
         else

@@ -98,14 +98,8 @@ void tPelArrayProperty::playBack(tChangeKind kind, const QString& text) {
 }
 
 void tPelArrayProperty::Undo(tChangeKind kind, const QString& text) {
-    setUndoing(true);
-    try {
-        playBack(kind, text);
-    } catch (...) {
-        setUndoing(false);
-        throw;
-    }
-    setUndoing(false);
+    const auto undoing = undoingScope();
+    playBack(kind, text);
 }
 
 void tPelArrayProperty::Redo(tChangeKind kind, const QString& text) {
@@ -161,6 +155,31 @@ bool tPelArrayProperty::ReadBody(const tLines& source, int& lineIndex, tErrorLis
 }
 
 // ============================================================================================
+// tPelUnknownArray
+// ============================================================================================
+
+bool tPelUnknownArray::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    QString name, key, value, comment;
+    hasSizeLine_ = lineIndex < source.size() && ParseLine(source[lineIndex], name, key, value, comment) &&
+                   AsciiSameText(name, QStringLiteral("Max")) && key.isEmpty();
+    if (hasSizeLine_) {
+        sizeText_ = value;
+        ++lineIndex;
+    }
+    const bool ok = tPelCompoundProperty::ReadBody(source, lineIndex, errors);
+    setMaxIndexSilently(Children().Count() - 1);
+    return ok;
+}
+
+void tPelUnknownArray::WriteHeader(tLines& target, int indent) {
+    if (hasSizeLine_) target.append(Indent(indent + 2) + QStringLiteral("Max = ") + sizeText_);
+}
+
+void tPelUnknownArray::WriteTo(tLines& target, bool shortFormat, int indent) {
+    tPelCompoundProperty::WriteTo(target, shortFormat, indent); // every item, as read
+}
+
+// ============================================================================================
 // tPelObjectArray
 // ============================================================================================
 
@@ -180,12 +199,9 @@ tPelBaseProperty* tPelObjectArray::AddItem() {
 void tPelObjectArray::SetMaxIndex(int value) {
     if (value == MaxIndex()) return;
     BeginChange(this, ckArraySize, QString::number(MaxIndex()));
-    try {
-        resizeItems(value);
-    } catch (...) {
-        EndChange(this, ckArraySize, QString::number(value));
-        throw;
-    }
+    auto closeOnError = qScopeGuard([&] { endChangeAfterError(ckArraySize, QString::number(value)); });
+    resizeItems(value);
+    closeOnError.dismiss();
     EndChange(this, ckArraySize, QString::number(value));
 }
 

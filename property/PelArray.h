@@ -68,6 +68,22 @@ private:
     tItemEvent onItemDeleting_;
 };
 
+// An "Array" block of a file that the program does not know, made by the reader. Nothing says what
+// its items are, so it makes none: it keeps its size line and every item as read and writes them
+// back so.
+class tPelUnknownArray : public tPelArrayProperty {
+public:
+    using tPelArrayProperty::tPelArrayProperty;
+
+    bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
+    void WriteTo(tLines& target, bool shortFormat, int indent) override;
+    void WriteHeader(tLines& target, int indent) override;
+
+private:
+    bool hasSizeLine_ = false;
+    QString sizeText_;
+};
+
 class tPelObjectArray : public tPelArrayProperty {
 public:
     tPelObjectArray(const QString& name, tPelCompoundProperty* owner, tPropertyClass itemClass)

@@ -27,13 +27,7 @@ public:
     tUndoable() = default;
     tUndoable(const tUndoable&) = delete;
     tUndoable& operator=(const tUndoable&) = delete;
-    ~tUndoable() override { *alive_ = false; }
 
     virtual void Undo(tChangeKind kind, const QString& text) = 0;
     virtual void Redo(tChangeKind kind, const QString& text) = 0;
-
-    std::shared_ptr<const bool> AliveToken() const { return alive_; }
-
-private:
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -146,8 +146,9 @@ void tPelEnumProperty::Refresh() {
 }
 
 void tPelEnumProperty::SelectionChanged(tObject* sender) {
+    const tNotifyEvent chained = controlHandler_; // the change may rebind this node
     SetAsInteger(IndexToValue(selector_.ItemIndex()));
-    if (controlHandler_) controlHandler_(sender);
+    if (chained) chained(sender);
 }
 
 // ============================================================================================
@@ -159,7 +160,7 @@ tPelEnumSetProperty::tPelEnumSetProperty(const QString& name, tPelCompoundProper
     : tPelBaseEnumProperty(name, owner), typeInfo_(typeInfo) {}
 
 tPelEnumSetProperty::~tPelEnumSetProperty() {
-    if (checkList_) checkList_->SetOnClickCheck(controlHandler_);
+    if (ICheckListBox* list = checkList_.get()) list->SetOnClickCheck(controlHandler_);
 }
 
 bool tPelEnumSetProperty::IsFlagSet(int ordinal) const {
@@ -179,12 +180,12 @@ void tPelEnumSetProperty::SetFlag(int ordinal, bool flag) {
 }
 
 void tPelEnumSetProperty::SetCheckList(ICheckListBox* control) {
-    if (checkList_) checkList_->SetOnClickCheck(controlHandler_);
+    if (ICheckListBox* previous = checkList_.get()) previous->SetOnClickCheck(controlHandler_);
     checkList_ = control;
     controlHandler_ = nullptr;
-    if (checkList_) {
-        controlHandler_ = checkList_->OnClickCheck();
-        checkList_->SetOnClickCheck([this](tObject* sender) { CheckListClicked(sender); });
+    if (control) {
+        controlHandler_ = control->OnClickCheck();
+        control->SetOnClickCheck(whileAlive([this](tObject* sender) { CheckListClicked(sender); }));
     }
     Refresh();
 }
@@ -205,7 +206,18 @@ void tPelEnumSetProperty::SetMin(int value) {
 
 void tPelEnumSetProperty::SetEnabled(bool flag) {
     tPelBaseEnumProperty::SetEnabled(flag);
-    if (checkList_) checkList_->SetEnabled(flag);
+    if (ICheckListBox* list = checkList_.get()) list->SetEnabled(flag);
+}
+
+// The check marks follow every change of the value (undo, a file, a device), not only SetFlag.
+void tPelEnumSetProperty::Changed(tPelBaseProperty* sender) {
+    tPelBaseEnumProperty::Changed(sender);
+    ICheckListBox* list = checkList_.get();
+    if (!list || sender != this) return;
+    for (int i = 0; i < list->Count(); ++i) {
+        const bool set = IsFlagSet(IndexToValue(i));
+        if (list->Checked(i) != set) list->SetChecked(i, set);
+    }
 }
 
 void tPelEnumSetProperty::Clear() {
@@ -214,35 +226,32 @@ void tPelEnumSetProperty::Clear() {
     SetMax(typeInfo_.MaxOrdinal());
 }
 
-void tPelEnumSetProperty::Changed(tPelBaseProperty* sender) {
-    tPelBaseEnumProperty::Changed(sender);
-    if (checkList_) Refresh();
-}
-
 void tPelEnumSetProperty::Refresh() {
-    if (!checkList_) return;
-    checkList_->SetOwnerDrawFixed();
-    checkList_->ClearItems();
+    ICheckListBox* list = checkList_.get();
+    if (!list) return;
+    list->SetOwnerDrawFixed();
+    list->ClearItems();
     int count = 0;
     for (int ordinal = Min(); ordinal <= Max(); ++ordinal) {
         if (!IsAllowed(ordinal)) continue;
-        checkList_->AddItem(ValueToText(ordinal));
-        checkList_->SetChecked(count, IsFlagSet(ordinal));
+        list->AddItem(ValueToText(ordinal));
+        list->SetChecked(count, IsFlagSet(ordinal));
         ++count;
     }
-    checkList_->SetVisible(count > 0);
-    if (count > 0) checkList_->SetItemHeight(checkList_->ClientHeight() / count);
-    checkList_->SetEnabled(Enabled());
+    list->SetVisible(count > 0);
+    if (count > 0) list->SetItemHeight(list->ClientHeight() / count);
+    list->SetEnabled(Enabled());
 }
 
 // Only flags that are shown contribute, so a flag that is not allowed is cleared by the first click.
 // The page's own handler runs after the new flags are stored.
 void tPelEnumSetProperty::CheckListClicked(tObject* sender) {
-    if (checkList_) {
+    const tNotifyEvent chained = controlHandler_; // the change may rebind this node
+    if (ICheckListBox* list = checkList_.get()) {
         uint32_t sum = 0;
-        for (int i = 0; i < checkList_->Count(); ++i)
-            if (checkList_->Checked(i)) sum |= 1u << IndexToValue(i);
+        for (int i = 0; i < list->Count(); ++i)
+            if (list->Checked(i)) sum |= 1u << IndexToValue(i);
         SetAsInteger(int(sum));
     }
-    if (controlHandler_) controlHandler_(sender);
+    if (chained) chained(sender);
 }

@@ -125,7 +125,7 @@ public:
     bool IsFlagSet(int ordinal) const;
     void SetFlag(int ordinal, bool flag);
     void SetCheckList(ICheckListBox* control);
-    ICheckListBox* CheckList() const { return checkList_; }
+    ICheckListBox* CheckList() const { return checkList_.get(); }
 
     // The bound list follows every change of the value (file load, undo, device read).
     void Changed(tPelBaseProperty* sender) override;
@@ -140,7 +140,7 @@ private:
     void CheckListClicked(tObject* sender);
 
     const tEnumTypeInfo& typeInfo_;
-    ICheckListBox* checkList_ = nullptr;
+    tObjectRef<ICheckListBox> checkList_;
     tNotifyEvent controlHandler_;
 };
 

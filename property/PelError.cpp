@@ -1,5 +1,6 @@
 #include "property/PelError.h"
 
+#include <QScopedValueRollback>
 #include <QTextStream>
 #include <limits>
 
@@ -76,17 +77,21 @@ MessagePresenter SetMessagePresenter(MessagePresenter replacement) {
     return previous;
 }
 
-void PresentMessage(MessageKind kind, const QString& text) {
-    ++showingDepth;
-    try {
-        presenter()(kind, text);
-    } catch (...) {
-        --showingDepth;
-        throw;
-    }
-    --showingDepth;
+namespace {
+void present(MessageKind kind, const QString& text) {
+    const QScopedValueRollback<int> showing(showingDepth, showingDepth + 1);
+    presenter()(kind, text);
+}
+} // namespace
+
+void ShowWarning(const QString& text) {
+    present(MessageKind::Warning, text);
 }
 
-bool MessageIsShowing() noexcept {
+void ShowError(const QString& text) {
+    present(MessageKind::Error, text);
+}
+
+bool MessageShowing() noexcept {
     return showingDepth > 0;
 }

@@ -43,9 +43,11 @@ using MessagePresenter = std::function<void(MessageKind kind, const QString& tex
 // Replaces the presenter and returns the previous one.
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 
-// Shows a message through the presenter; MessageIsShowing() is true for the duration.
-void PresentMessage(MessageKind kind, const QString& text);
-bool MessageIsShowing() noexcept;
+// A modal warning or error box with one OK button, shown through the presenter; MessageShowing()
+// is true while one is open (the document's time-out waits for it).
+void ShowWarning(const QString& text);
+void ShowError(const QString& text);
+bool MessageShowing() noexcept;
 
 // Runs f, catching any error and showing it in the application's error box. Every slot, timer
 // handler and event handler that may raise goes through this, so no error reaches Qt's event loop.
@@ -54,11 +56,11 @@ template <class F> bool Guarded(F&& f) noexcept {
         std::forward<F>(f)();
         return true;
     } catch (const EZcfgError& e) {
-        PresentMessage(MessageKind::Error, e.Message());
+        ShowError(e.Message());
     } catch (const std::exception& e) {
-        PresentMessage(MessageKind::Error, QString::fromLocal8Bit(e.what()));
+        ShowError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        PresentMessage(MessageKind::Error, QStringLiteral("Unexpected error"));
+        ShowError(QStringLiteral("Unexpected error"));
     }
     return false;
 }

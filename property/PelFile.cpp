@@ -34,21 +34,29 @@ QString ValueCannotBeStoredText() {
 }
 
 tPelFileProperty::~tPelFileProperty() {
-    if (mainForm_) mainForm_->SetOnCloseQuery(chainedCloseQuery_);
+    if (IMainForm* form = mainForm_.get()) form->SetOnCloseQuery(chainedCloseQuery_);
 }
 
 void tPelFileProperty::SetModified(bool flag) {
     tPelCompoundProperty::SetModified(flag);
-    if (saveDialog_) saveDialog_->SetModified(flag);
+    if (ISaveDialog* dialog = SaveDialog()) dialog->SetModified(flag);
     UpdateCaption();
 }
 
 void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     saveDialog_ = dialog;
+    // The dialog of the editor is a tObject; its destruction is noticed like a control's.
+    const auto* object = dynamic_cast<const tObject*>(dialog);
+    saveDialogAlive_ = object ? object->AliveToken() : nullptr;
     if (!dialog) return;
     chainedSave_ = dialog->OnSave();
-    dialog->SetOnSave([this](tObject* sender, bool& ok, const QString& name) { SaveFile(sender, ok, name); });
-    dialog->SetOnLoad([this](tObject* sender, bool& ok, const QString& name) { LoadFile(sender, ok, name); });
+    // A dialog that outlives the document finds nothing to save or load.
+    dialog->SetOnSave([this, alive = AliveToken()](tObject* sender, bool& ok, const QString& name) {
+        if (*alive) SaveFile(sender, ok, name);
+    });
+    dialog->SetOnLoad([this, alive = AliveToken()](tObject* sender, bool& ok, const QString& name) {
+        if (*alive) LoadFile(sender, ok, name);
+    });
     dialog->SetModified(Modified());
     // The recent-file menu is rebuilt whenever the history changes, after saves and opens alike.
     dialog->SetOnHistoryChange([this, chained = dialog->OnHistoryChange()](tObject* sender) {
@@ -58,11 +66,17 @@ void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
 }
 
 void tPelFileProperty::SetMainForm(IMainForm* form) {
+    if (form && form == mainForm_.get()) return UpdateCaption();
+    // A window given up gets its own close check back.
+    if (IMainForm* previous = mainForm_.get()) previous->SetOnCloseQuery(chainedCloseQuery_);
     mainForm_ = form;
+    chainedCloseQuery_ = nullptr;
     if (form) {
         captionBase_ = form->Caption();
         chainedCloseQuery_ = form->OnCloseQuery();
-        form->SetOnCloseQuery([this](tObject* sender, bool& canClose) { CloseQuery(sender, canClose); });
+        form->SetOnCloseQuery([this, alive = AliveToken()](tObject* sender, bool& canClose) {
+            if (*alive) CloseQuery(sender, canClose);
+        });
     }
     UpdateCaption();
 }
@@ -92,13 +106,14 @@ void tPelFileProperty::ShowAbout() const {
 }
 
 void tPelFileProperty::UpdateCaption() {
-    if (!mainForm_) return;
+    IMainForm* form = mainForm_.get();
+    if (!form) return;
     QString caption = captionBase_ + QStringLiteral(" - ");
     caption += fileName_.isEmpty()
                    ? QLatin1Char('<') + Translate(QStringLiteral("No Name")) + QLatin1Char('>')
                    : QFileInfo(fileName_).fileName();
     if (Modified()) caption += QStringLiteral(" *");
-    mainForm_->SetCaption(caption);
+    form->SetCaption(caption);
 }
 
 void tPelFileProperty::UpdateHistoryMenu() {
@@ -107,14 +122,16 @@ void tPelFileProperty::UpdateHistoryMenu() {
 
 void tPelFileProperty::CloseQuery(tObject* sender, bool& canClose) {
     if (chainedCloseQuery_) chainedCloseQuery_(sender, canClose);
-    if (canClose && saveDialog_) canClose = saveDialog_->QuerySave();
-    if (canClose && savePlacementOnClose_ && saveDialog_) saveDialog_->SaveMainWindowPlacement();
+    ISaveDialog* dialog = SaveDialog();
+    if (canClose && dialog) canClose = dialog->QuerySave();
+    if (canClose && savePlacementOnClose_ && dialog) dialog->SaveMainWindowPlacement();
 }
 
 // ---- Commands ------------------------------------------------------------------------------
 
 bool tPelFileProperty::NewDocument() {
-    const bool ok = !Modified() || !saveDialog_ || saveDialog_->QuerySave();
+    ISaveDialog* dialog = SaveDialog();
+    const bool ok = !Modified() || !dialog || dialog->QuerySave();
     if (!ok) return false;
     Clear();
     fileName_.clear();
@@ -127,7 +144,8 @@ bool tPelFileProperty::NewDocument() {
 }
 
 bool tPelFileProperty::Open(const QString& fileName) {
-    if (saveDialog_) return fileName.isEmpty() ? saveDialog_->OpenWithDialog() : saveDialog_->Open(fileName);
+    if (ISaveDialog* dialog = SaveDialog())
+        return fileName.isEmpty() ? dialog->OpenWithDialog() : dialog->Open(fileName);
     bool ok = true;
     LoadFile(this, ok, fileName);
     UpdateHistoryMenu();
@@ -136,7 +154,7 @@ bool tPelFileProperty::Open(const QString& fileName) {
 
 bool tPelFileProperty::Save(bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_) return saveDialog_->Save(fileName_);
+    if (ISaveDialog* dialog = SaveDialog()) return dialog->Save(fileName_);
     bool ok = true;
     SaveFile(this, ok, fileName_);
     return ok;
@@ -144,7 +162,7 @@ bool tPelFileProperty::Save(bool shortFormat) {
 
 bool tPelFileProperty::SaveAs(const QString& fileName, bool shortFormat) {
     shortFormat_ = shortFormat;
-    if (saveDialog_) return saveDialog_->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
+    if (ISaveDialog* dialog = SaveDialog()) return dialog->SaveAs(fileName.isEmpty() ? fileName_ : fileName);
     bool ok = true;
     SaveFile(this, ok, fileName.isEmpty() ? fileName_ : fileName);
     return ok;
@@ -156,8 +174,7 @@ void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileNa
     QString error;
     if (target.isEmpty() || !SaveToFile(target, error, shortFormat_)) {
         ok = false;
-        PresentMessage(
-            MessageKind::Error,
+        ShowError(
             QStringLiteral("Cannot save \"%1\": %2")
                 .arg(QFileInfo(target).fileName(), error.isEmpty() ? QStringLiteral("no file name") : error));
         return;
@@ -165,8 +182,7 @@ void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileNa
     ok = true;
     UpdateHistoryMenu();
     const QStringList unstorable = UnstorableValues();
-    if (!unstorable.isEmpty())
-        PresentMessage(MessageKind::Warning, UnstorableValuesText(QFileInfo(target).fileName(), unstorable));
+    if (!unstorable.isEmpty()) ShowWarning(UnstorableValuesText(QFileInfo(target).fileName(), unstorable));
 }
 
 void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileName) {
@@ -174,13 +190,11 @@ void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileNa
     const QString shownName = QFileInfo(fileName).fileName();
     ok = result.ok();
     if (!result.touchedDocument()) {
-        PresentMessage(MessageKind::Error,
-                       QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
+        ShowError(QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
         return;
     }
     if (onAfterLoad_) onAfterLoad_(sender, ok, fileName_);
-    if (!result.errors.isEmpty())
-        PresentMessage(MessageKind::Warning, ProblemsText(shownName, result.errors));
+    if (!result.errors.isEmpty()) ShowWarning(ProblemsText(shownName, result.errors));
 }
 
 // ---- Headless core ---------------------------------------------------------------------------
@@ -197,7 +211,7 @@ tLoadResult tPelFileProperty::LoadFromFile(const QString& fileName) {
     tLoadResult result = LoadFromLines(lines);
     if (result.touchedDocument()) {
         fileName_ = fileName;
-        if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
+        if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
         UpdateCaption();
     }
     return result;
@@ -246,7 +260,7 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
         return false;
     }
     fileName_ = fileName;
-    if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
+    if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
     SetModified(false);
     return true;
 }

@@ -22,9 +22,8 @@ public:
 };
 
 // The File, Edit, Device and Help menus a document builds in its window's main menu.
-class IFileMenus {
+class IFileMenus : public tObject {
 public:
-    virtual ~IFileMenus() = default;
     virtual void UpdateHistoryMenu() = 0;
     virtual void UpdateEditItems() = 0;
     virtual void UpdateHelpItems() = 0;
@@ -55,12 +54,13 @@ public:
 
     // ---- State ----
     const QString& FileName() const { return fileName_; }
-    ISaveDialog* SaveDialog() const { return saveDialog_; }
+    // nullptr once a save dialog that is a tObject has been destroyed.
+    ISaveDialog* SaveDialog() const { return saveDialogAlive_ && !*saveDialogAlive_ ? nullptr : saveDialog_; }
     void SetSaveDialog(ISaveDialog* dialog);
     tErrorList* Errors() const { return errors_; }
     void SetErrors(tErrorList* errors) { errors_ = errors; }
     bool ShortFormat() const { return shortFormat_; }
-    IMainForm* MainForm() const { return mainForm_; }
+    IMainForm* MainForm() const { return mainForm_.get(); }
     void SetMainForm(IMainForm* form);
     const QString& CaptionBase() const { return captionBase_; }
     bool SavePlacementOnClose() const { return savePlacementOnClose_; }
@@ -77,7 +77,7 @@ public:
     void SetAboutBox(std::function<void()> showAbout);
     void ShowAbout() const;
     void SetMenus(IFileMenus* menus) { menus_ = menus; }
-    IFileMenus* Menus() const { return menus_; }
+    IFileMenus* Menus() const { return menus_.get(); }
 
     // ---- Events ----
     void SetOnAfterLoad(tFileEvent handler) { onAfterLoad_ = std::move(handler); }
@@ -129,9 +129,10 @@ private:
     tFileEvent chainedSave_;
     tFileEvent onAfterLoad_;
     ISaveDialog* saveDialog_ = nullptr;
+    std::shared_ptr<const bool> saveDialogAlive_;
     tErrorList* errors_ = nullptr;
     bool shortFormat_ = false;
-    IMainForm* mainForm_ = nullptr;
+    tObjectRef<IMainForm> mainForm_; // the window and menus may be destroyed before the document
     QString captionBase_;
     tCloseQueryEvent chainedCloseQuery_;
     bool savePlacementOnClose_ = false;
@@ -141,5 +142,5 @@ private:
     bool redoEnabled_ = false;
     QString helpCaption_;
     std::function<void()> showAbout_;
-    IFileMenus* menus_ = nullptr;
+    tObjectRef<IFileMenus> menus_;
 };

@@ -18,13 +18,13 @@ tPelTextProperty::~tPelTextProperty() {
 
 void tPelTextProperty::unbind() {
     // The previous control always gets its own handler back, so it no longer edits this node.
-    if (edit_) edit_->SetOnChange(controlHandler_);
+    if (IEditBox* edit = edit_.get()) edit->SetOnChange(controlHandler_);
     edit_ = nullptr;
     controlHandler_ = nullptr;
 }
 
 void tPelTextProperty::SetEdit(IControl* control) {
-    if (control && control == edit_) return;
+    if (control && control == edit_.get()) return;
     unbind();
     if (!control) return;
     control->SetEnabled(Enabled());
@@ -32,30 +32,34 @@ void tPelTextProperty::SetEdit(IControl* control) {
     if (!edit) throw EZcfgError(editorNotRecognised(Name()));
     edit_ = edit;
     controlHandler_ = edit->OnChange();
-    edit->SetOnChange([this](tObject* sender) { EditChanged(sender); });
+    edit->SetOnChange(whileAlive([this](tObject* sender) { EditChanged(sender); }));
     edit->SetText(Translate(Value()));
 }
 
 void tPelTextProperty::EditChanged(tObject* sender) {
-    if (edit_) SetValueText(edit_->Text());
-    if (controlHandler_) controlHandler_(sender);
+    // The change may rebind this node (a page rebuilt for another device), so the control's own
+    // handler is taken first.
+    const tNotifyEvent chained = controlHandler_;
+    if (IEditBox* edit = edit_.get()) SetValueText(edit->Text());
+    if (chained) chained(sender);
 }
 
 void tPelTextProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
-    if (!edit_ || edit_->Text() == Value()) return;
-    edit_->SetText(Value());
+    IEditBox* edit = edit_.get();
+    if (!edit || edit->Text() == Value()) return;
+    edit->SetText(Value());
     // A masked box whose mask fixes a character the value lacks (a pendant's "P" in a hardware
     // revision read as "00T0") shows its own text without reporting a change. The value takes what
     // the box shows, as it does when the mask is applied to a box already bound, so the page and the
     // document agree. Undo and redo restore the value exactly; the page follows the type they restore.
-    if (dynamic_cast<IMaskedEditBox*>(edit_) && edit_->Text() != Value() && !Undoing())
-        SetValueText(edit_->Text());
+    if (dynamic_cast<IMaskedEditBox*>(edit) && edit->Text() != Value() && !Undoing())
+        SetValueText(edit->Text());
 }
 
 void tPelTextProperty::SetEnabled(bool flag) {
     tPelSimpleProperty::SetEnabled(flag);
-    if (edit_) edit_->SetEnabled(flag);
+    if (IEditBox* edit = edit_.get()) edit->SetEnabled(flag);
 }
 
 // ============================================================================================
@@ -63,40 +67,41 @@ void tPelTextProperty::SetEnabled(bool flag) {
 // ============================================================================================
 
 tPelBooleanProperty::~tPelBooleanProperty() {
-    if (checkBox_) checkBox_->SetOnClick(controlHandler_);
+    if (ICheckBox* box = checkBox_.get()) box->SetOnClick(controlHandler_);
 }
 
 void tPelBooleanProperty::SetAsBoolean(bool flag) {
     SetValueText(flag ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-    if (checkBox_ && checkBox_->Checked() != AsBoolean()) checkBox_->SetChecked(AsBoolean());
+    if (ICheckBox* box = checkBox_.get(); box && box->Checked() != AsBoolean()) box->SetChecked(AsBoolean());
 }
 
 void tPelBooleanProperty::SetCheckBox(ICheckBox* control) {
-    if (checkBox_) checkBox_->SetOnClick(controlHandler_);
+    if (ICheckBox* previous = checkBox_.get()) previous->SetOnClick(controlHandler_);
     checkBox_ = control;
     controlHandler_ = nullptr;
-    if (!checkBox_) return;
-    controlHandler_ = checkBox_->OnClick();
-    checkBox_->SetOnClick([this](tObject* sender) { CheckBoxClicked(sender); });
-    checkBox_->SetChecked(AsBoolean());
-    checkBox_->SetEnabled(Enabled());
+    if (!control) return;
+    controlHandler_ = control->OnClick();
+    control->SetOnClick(whileAlive([this](tObject* sender) { CheckBoxClicked(sender); }));
+    control->SetChecked(AsBoolean());
+    control->SetEnabled(Enabled());
 }
 
 void tPelBooleanProperty::CheckBoxClicked(tObject* sender) {
-    if (checkBox_ && checkBox_->Checked() != AsBoolean()) SetAsBoolean(checkBox_->Checked());
-    if (controlHandler_) controlHandler_(sender);
+    const tNotifyEvent chained = controlHandler_; // the change may rebind this node
+    if (ICheckBox* box = checkBox_.get(); box && box->Checked() != AsBoolean()) SetAsBoolean(box->Checked());
+    if (chained) chained(sender);
 }
 
 void tPelBooleanProperty::Changed(tPelBaseProperty* sender) {
     tPelSimpleProperty::Changed(sender);
     // Setting the box fires its click handler, so the page's own handler also runs after undo, file
     // load or device read.
-    if (checkBox_ && checkBox_->Checked() != AsBoolean()) checkBox_->SetChecked(AsBoolean());
+    if (ICheckBox* box = checkBox_.get(); box && box->Checked() != AsBoolean()) box->SetChecked(AsBoolean());
 }
 
 void tPelBooleanProperty::SetEnabled(bool flag) {
     tPelSimpleProperty::SetEnabled(flag);
-    if (checkBox_) checkBox_->SetEnabled(Enabled());
+    if (ICheckBox* box = checkBox_.get()) box->SetEnabled(Enabled());
 }
 
 // ============================================================================================
@@ -116,57 +121,60 @@ QString tPelBaseIntegerProperty::ValueToText(int value) const {
 }
 
 tPelIntegerProperty::~tPelIntegerProperty() {
-    if (spinEdit_) spinEdit_->SetOnChange(controlHandler_);
+    if (ISpinEdit* spin = spinEdit_.get()) spin->SetOnChange(controlHandler_);
 }
 
 void tPelIntegerProperty::SetSpinEdit(ISpinEdit* control) {
-    if (control && control == spinEdit_) return;
-    if (spinEdit_) spinEdit_->SetOnChange(controlHandler_);
+    if (control && spinEdit_ == control) return;
+    if (ISpinEdit* previous = spinEdit_.get()) previous->SetOnChange(controlHandler_);
     spinEdit_ = control;
     controlHandler_ = nullptr;
-    if (!spinEdit_) return;
-    controlHandler_ = spinEdit_->OnChange();
-    spinEdit_->SetMaxValue(Max());
-    spinEdit_->SetMinValue(Min());
-    spinEdit_->SetOnChange([this](tObject* sender) { SpinEditChanged(sender); });
+    if (!control) return;
+    controlHandler_ = control->OnChange();
+    control->SetMaxValue(Max());
+    control->SetMinValue(Min());
+    control->SetOnChange(whileAlive([this](tObject* sender) { SpinEditChanged(sender); }));
     int value = 0;
-    if (TryStrToInt(Value(), value)) spinEdit_->SetValue(value);
+    if (TryStrToInt(Value(), value)) control->SetValue(value);
     SetEnabled(Enabled());
 }
 
 void tPelIntegerProperty::SpinEditChanged(tObject* sender) {
-    if (spinEdit_) SetAsInteger(spinEdit_->Value());
-    if (controlHandler_) controlHandler_(sender);
+    const tNotifyEvent chained = controlHandler_; // the change may rebind this node
+    if (ISpinEdit* spin = spinEdit_.get()) SetAsInteger(spin->Value());
+    if (chained) chained(sender);
 }
 
 void tPelIntegerProperty::SetEnabled(bool flag) {
     tPelBaseIntegerProperty::SetEnabled(flag);
-    if (!spinEdit_) return;
-    spinEdit_->SetEnabled(flag);
-    spinEdit_->SetEditable(flag);
-    spinEdit_->SetMinValue(Min());
-    spinEdit_->SetMaxValue(Max());
+    ISpinEdit* spin = spinEdit_.get();
+    if (!spin) return;
+    spin->SetEnabled(flag);
+    spin->SetEditable(flag);
+    spin->SetMinValue(Min());
+    spin->SetMaxValue(Max());
 }
 
 void tPelIntegerProperty::Changed(tPelBaseProperty* sender) {
     tPelBaseIntegerProperty::Changed(sender);
     int value = 0;
-    if (spinEdit_ && TryStrToInt(Value(), value) && spinEdit_->Value() != value) spinEdit_->SetValue(value);
+    if (ISpinEdit* spin = spinEdit_.get(); spin && TryStrToInt(Value(), value) && spin->Value() != value)
+        spin->SetValue(value);
 }
 
 void tPelIntegerProperty::SetAsInteger(int value) {
     tPelBaseIntegerProperty::SetAsInteger(value);
-    if (spinEdit_ && spinEdit_->Value() != value) spinEdit_->SetValue(value);
+    if (ISpinEdit* spin = spinEdit_.get(); spin && spin->Value() != value) spin->SetValue(value);
 }
 
 void tPelIntegerProperty::SetMax(int value) {
     tPelBaseIntegerProperty::SetMax(value);
-    if (spinEdit_) spinEdit_->SetMaxValue(value);
+    if (ISpinEdit* spin = spinEdit_.get()) spin->SetMaxValue(value);
 }
 
 void tPelIntegerProperty::SetMin(int value) {
     tPelBaseIntegerProperty::SetMin(value);
-    if (spinEdit_) spinEdit_->SetMinValue(value);
+    if (ISpinEdit* spin = spinEdit_.get()) spin->SetMinValue(value);
 }
 
 // Integers compare by number ("007" and "7" are the same); whether the node takes part follows the
@@ -224,16 +232,16 @@ QStringList tMemoProperty::SplitLines(const QString& text) {
 }
 
 tMemoProperty::~tMemoProperty() {
-    if (memo_) {
-        memo_->SetEnabled(false);
-        memo_->SetOnChange(controlHandler_);
+    if (IMemoControl* memo = memo_.get()) {
+        memo->SetEnabled(false);
+        memo->SetOnChange(controlHandler_);
     }
 }
 
 void tMemoProperty::Clear() {
     tPelBaseProperty::Clear();
     lines_.clear();
-    CopyLinesTo(memo_); // after New the memo shows the empty text the document now holds
+    CopyLinesTo(memo_.get()); // after New the memo shows the empty text the document now holds
     SetModified(true);
 }
 
@@ -246,53 +254,52 @@ void tMemoProperty::SetLinesFrom(const QStringList& lines) {
         RecordRedo(this, ckValue, oldText);
     } else if (notify) {
         BeginChange(this, ckValue, oldText);
-        if (memo_) {
-            RecordUndo(this, ckSelLength, QString::number(memo_->SelLength()));
-            RecordUndo(this, ckSelStart, QString::number(memo_->SelStart()));
+        if (IMemoControl* memo = memo_.get()) {
+            RecordUndo(this, ckSelLength, QString::number(memo->SelLength()));
+            RecordUndo(this, ckSelStart, QString::number(memo->SelStart()));
         }
         RecordUndo(this, ckValue, oldText);
     }
     lines_ = SplitLines(newText);
-    try {
-        SetModified(true);
-        Changed(this);
-    } catch (...) {
-        if (notify) EndChange(this, ckValue, newText);
-        throw;
-    }
+    auto closeOnError = qScopeGuard([&] {
+        if (notify) endChangeAfterError(ckValue, newText);
+    });
+    SetModified(true);
+    Changed(this);
+    closeOnError.dismiss();
     if (notify) EndChange(this, ckValue, newText);
 }
 
 void tMemoProperty::CopyLinesTo(IMemoControl* control) {
     if (!control) return;
-    setUpdating(true);
+    const auto updating = updatingScope();
     control->SetLines(lines_);
-    setUpdating(false);
 }
 
 void tMemoProperty::MemoChanged(tObject* sender) {
     if (Updating()) return;
-    if (memo_) SetLinesFrom(memo_->Lines());
-    if (controlHandler_) controlHandler_(sender);
+    const tNotifyEvent chained = controlHandler_; // the change may rebind this node
+    if (IMemoControl* memo = memo_.get()) SetLinesFrom(memo->Lines());
+    if (chained) chained(sender);
 }
 
 void tMemoProperty::SetMemo(IMemoControl* control) {
-    if (memo_) {
-        memo_->SetEnabled(false);
-        memo_->SetOnChange(controlHandler_);
+    if (IMemoControl* previous = memo_.get()) {
+        previous->SetEnabled(false);
+        previous->SetOnChange(controlHandler_);
     }
     memo_ = control;
     controlHandler_ = nullptr;
-    if (!memo_) return;
-    CopyLinesTo(memo_);
-    controlHandler_ = memo_->OnChange();
-    memo_->SetOnChange([this](tObject* sender) { MemoChanged(sender); });
-    memo_->SetEnabled(true);
+    if (!control) return;
+    CopyLinesTo(control);
+    controlHandler_ = control->OnChange();
+    control->SetOnChange(whileAlive([this](tObject* sender) { MemoChanged(sender); }));
+    control->SetEnabled(true);
 }
 
 void tMemoProperty::applyText(const QString& text, bool undoing) {
-    if (memo_) {
-        memo_->SetText(text); // the control's change handler records the displaced text
+    if (IMemoControl* memo = memo_.get()) {
+        memo->SetText(text); // the control's change handler records the displaced text
         return;
     }
     const QString displaced = JoinLines(lines_);
@@ -304,45 +311,42 @@ void tMemoProperty::applyText(const QString& text, bool undoing) {
 }
 
 void tMemoProperty::Undo(tChangeKind kind, const QString& text) {
-    setUndoing(true);
-    try {
-        if (kind == ckValue) {
-            if (memo_) {
-                RecordRedo(this, ckSelStart, QString::number(memo_->SelStart()));
-                RecordRedo(this, ckSelLength, QString::number(memo_->SelLength()));
-            }
-            applyText(text, true);
-        } else if (kind == ckSelStart && memo_) {
-            memo_->SetSelStart(text.toInt());
-        } else if (kind == ckSelLength && memo_) {
-            memo_->SetSelLength(text.toInt());
+    const auto undoing = undoingScope();
+    IMemoControl* memo = memo_.get();
+    if (kind == ckValue) {
+        if (memo) {
+            RecordRedo(this, ckSelStart, QString::number(memo->SelStart()));
+            RecordRedo(this, ckSelLength, QString::number(memo->SelLength()));
         }
-    } catch (...) {
-        setUndoing(false);
-        throw;
+        applyText(text, true);
+    } else if (kind == ckSelStart && memo) {
+        memo->SetSelStart(text.toInt());
+    } else if (kind == ckSelLength && memo) {
+        memo->SetSelLength(text.toInt());
     }
-    setUndoing(false);
 }
 
 void tMemoProperty::Redo(tChangeKind kind, const QString& text) {
+    IMemoControl* memo = memo_.get();
     if (kind == ckValue) {
-        if (memo_) {
-            RecordUndo(this, ckSelLength, QString::number(memo_->SelLength()));
-            RecordUndo(this, ckSelStart, QString::number(memo_->SelStart()));
+        if (memo) {
+            RecordUndo(this, ckSelLength, QString::number(memo->SelLength()));
+            RecordUndo(this, ckSelStart, QString::number(memo->SelStart()));
         }
         applyText(text, false);
-    } else if (kind == ckSelStart && memo_) {
-        memo_->SetSelStart(text.toInt());
-    } else if (kind == ckSelLength && memo_) {
-        memo_->SetSelLength(text.toInt());
+    } else if (kind == ckSelStart && memo) {
+        memo->SetSelStart(text.toInt());
+    } else if (kind == ckSelLength && memo) {
+        memo->SetSelLength(text.toInt());
     }
 }
 
 void tMemoProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
     target.append(headerLine(shortFormat, indent));
-    const QString lineIndent = Indent(indent + 2) + QStringLiteral("// ");
+    // An empty line is written as "//" alone: a blank after it would be read back as the line's text.
+    const QString lineIndent = Indent(indent + 2) + QStringLiteral("//");
     for (const QString& line : lines_)
-        target.append(lineIndent + line);
+        target.append(line.isEmpty() ? lineIndent : lineIndent + QLatin1Char(' ') + line);
     target.append(Indent(indent) + EndKeyword());
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
 }
@@ -361,12 +365,12 @@ bool tMemoProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* e
         }
         ++lineIndex;
         if (AsciiSameText(name, endText)) {
-            CopyLinesTo(memo_);
+            CopyLinesTo(memo_.get());
             return result;
         }
         lines_.append(comment);
     }
     AddError(errors, lineIndex, QStringLiteral("Unexpected end of file"));
-    CopyLinesTo(memo_); // a cut-off file still shows the lines that were read
+    CopyLinesTo(memo_.get()); // a cut-off file still shows the lines that were read
     return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Typed faces of the value text, each bound to one editing control: text, Boolean, integer, memo.
 // A bound control shows the value whatever changed it; the control's own change handler is kept
-// and called after the node's work, and handed back when the node is rebound or destroyed.
+// and called after the node's work, and handed back when the node is rebound or destroyed. Either
+// the node or its control may be destroyed first: a node reaches its control only while it lives.
 
 #include "property/Pelparse.h"
 
@@ -12,7 +13,7 @@ public:
 
     // Binds a plain or masked edit box; any other control raises "Editor type not recognised for ".
     void SetEdit(IControl* control);
-    IEditBox* Edit() const { return edit_; }
+    IEditBox* Edit() const { return edit_.get(); }
 
     void SetEnabled(bool flag) override;
     void Changed(tPelBaseProperty* sender) override;
@@ -21,7 +22,7 @@ private:
     void EditChanged(tObject* sender);
     void unbind();
 
-    IEditBox* edit_ = nullptr;
+    tObjectRef<IEditBox> edit_;
     tNotifyEvent controlHandler_;
 };
 
@@ -34,7 +35,7 @@ public:
     bool AsBoolean() const { return Value() == QLatin1String("TRUE"); }
     void SetAsBoolean(bool flag);
     void SetCheckBox(ICheckBox* control);
-    ICheckBox* CheckBox() const { return checkBox_; }
+    ICheckBox* CheckBox() const { return checkBox_.get(); }
 
     void SetEnabled(bool flag) override;
     void Changed(tPelBaseProperty* sender) override;
@@ -43,7 +44,7 @@ public:
 private:
     void CheckBoxClicked(tObject* sender);
 
-    ICheckBox* checkBox_ = nullptr;
+    tObjectRef<ICheckBox> checkBox_;
     tNotifyEvent controlHandler_;
 };
 
@@ -75,7 +76,7 @@ public:
     ~tPelIntegerProperty() override;
 
     void SetSpinEdit(ISpinEdit* control);
-    ISpinEdit* SpinEdit() const { return spinEdit_; }
+    ISpinEdit* SpinEdit() const { return spinEdit_.get(); }
 
     void SetEnabled(bool flag) override;
     void Changed(tPelBaseProperty* sender) override;
@@ -88,7 +89,7 @@ public:
 private:
     void SpinEditChanged(tObject* sender);
 
-    ISpinEdit* spinEdit_ = nullptr;
+    tObjectRef<ISpinEdit> spinEdit_;
     tNotifyEvent controlHandler_;
 };
 
@@ -105,7 +106,7 @@ public:
     void SetLinesFrom(const QStringList& lines);
     void CopyLinesTo(IMemoControl* control);
     void SetMemo(IMemoControl* control);
-    IMemoControl* Memo() const { return memo_; }
+    IMemoControl* Memo() const { return memo_.get(); }
 
     void Clear() override;
     bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
@@ -123,6 +124,6 @@ private:
     void applyText(const QString& text, bool undoing);
 
     QStringList lines_;
-    IMemoControl* memo_ = nullptr;
+    tObjectRef<IMemoControl> memo_;
     tNotifyEvent controlHandler_;
 };

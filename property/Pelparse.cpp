@@ -17,7 +17,10 @@ tPelBaseProperty::tPelBaseProperty(const QString& name, tPelCompoundProperty* ow
     SetModified(true);
 }
 
-tPelBaseProperty::~tPelBaseProperty() = default;
+tPelBaseProperty::~tPelBaseProperty() {
+    // Still listed only when a constructor raised: the owner must not keep the freed node.
+    if (listed_ && owner_) owner_->Children().Forget(this);
+}
 
 void tPelBaseProperty::AfterConstruction() {
     Clear();
@@ -109,39 +112,25 @@ void tPelBaseProperty::WriteTo(tLines&, bool, int) {
 
 void tPelBaseProperty::Undo(tChangeKind kind, const QString& text) {
     if (kind != ckValue) return;
-    undoing_ = true;
-    try {
-        SetValueText(text);
-    } catch (...) {
-        undoing_ = false;
-        throw;
-    }
-    undoing_ = false;
+    const auto undoing = undoingScope();
+    SetValueText(text);
 }
 
 void tPelBaseProperty::Redo(tChangeKind kind, const QString& text) {
     if (kind == ckValue) SetValueText(text);
 }
 
-namespace {
-// Closes the change bracket even when a change hook raises, so an undo group is never left open.
-class EndChangeGuard {
-public:
-    EndChangeGuard(tPelBaseProperty* node, bool active) : node_(node), active_(active) {}
-    ~EndChangeGuard() noexcept(false) {
-        if (active_) node_->EndChange(node_, ckValue, node_->Value());
+void tPelBaseProperty::endChangeAfterError(tChangeKind kind, const QString& text) noexcept {
+    try {
+        EndChange(this, kind, text);
+    } catch (...) {
     }
-
-private:
-    tPelBaseProperty* node_;
-    bool active_;
-};
-} // namespace
+}
 
 void tPelBaseProperty::SetValueText(const QString& text) {
-    const int mode = GetReferenceMode();
-    if (mode == 1 || mode == 2) reference_ = text;
-    if (mode >= 2) return;
+    const tReferenceMode mode = GetReferenceMode();
+    if (mode == rmReading || mode == rmVerifying) reference_ = text;
+    if (mode == rmVerifying) return;
     if (value_ == text) return;
     const QString old = value_;
     const bool notify = !undoing_ && !IsLoading();
@@ -150,11 +139,16 @@ void tPelBaseProperty::SetValueText(const QString& text) {
     } else if (notify) {
         BeginChange(this, ckValue, old);
     }
-    EndChangeGuard guard(this, notify);
+    // The bracket is closed even when a change hook raises, so an undo group is never left open.
+    auto closeOnError = qScopeGuard([&] {
+        if (notify) endChangeAfterError(ckValue, value_);
+    });
     if (notify) RecordUndo(this, ckValue, old);
     value_ = text;
     SetModified(true);
     Changed(this);
+    closeOnError.dismiss();
+    if (notify) EndChange(this, ckValue, value_);
 }
 
 bool tPelBaseProperty::Matches(const QString& name, const QString& key) const {
@@ -181,7 +175,7 @@ tPelBaseProperty* tPelBaseProperty::Root() {
     return node;
 }
 
-int tPelBaseProperty::GetReferenceMode() const {
+tReferenceMode tPelBaseProperty::GetReferenceMode() const {
     return const_cast<tPelBaseProperty*>(this)->Root()->referenceMode_;
 }
 
@@ -210,9 +204,20 @@ bool tPelSimpleProperty::ReadBody(const tLines&, int&, tErrorList*) {
     return true;
 }
 
+namespace {
+bool holdsOperator(const QString& name) {
+    for (QChar c : name)
+        if (c == QLatin1Char('<') || c == QLatin1Char('=') || c == QLatin1Char('>')) return true;
+    return false;
+}
+} // namespace
+
 void tPelSimpleProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
     const QString comment = GetComment();
-    QString line = Indent(indent) + nameWithKey() + QStringLiteral(" = ") + Value();
+    QString line = Indent(indent) + nameWithKey();
+    // A name holding an operator is a comparison line read whole (its value is empty); it is written
+    // alone, as read, since " = " after it would become part of the name on the next reading.
+    if (!Value().isEmpty() || !holdsOperator(Name())) line += QStringLiteral(" = ") + Value();
     if (!comment.isEmpty()) line += QStringLiteral("// ") + comment;
     target.append(line);
     tPelBaseProperty::WriteTo(target, shortFormat, indent);
@@ -224,8 +229,10 @@ void tPelSimpleProperty::WriteTo(tLines& target, bool shortFormat, int indent) {
 
 tPelPropertyList::~tPelPropertyList() {
     // Children are destroyed in order, each with its own subtree.
-    for (auto& item : items_)
+    for (auto& item : items_) {
+        item->listed_ = false;
         item.reset();
+    }
 }
 
 tPelBaseProperty* tPelPropertyList::Items(int index) const {
@@ -272,6 +279,7 @@ void tPelPropertyList::unindexItem(tPelBaseProperty* item, const QString& key) {
 void tPelPropertyList::Append(tPelBaseProperty* item) {
     item->sequence_ = nextSequence_++;
     items_.emplace_back(item);
+    item->listed_ = true;
     // The type keyword is virtual and not yet final while the item is being constructed, so
     // items are indexed lazily, on the first lookup after they were appended.
     pendingIndex_.push_back(item);
@@ -288,7 +296,25 @@ std::unique_ptr<tPelBaseProperty> tPelPropertyList::TakeAt(int index) {
     std::unique_ptr<tPelBaseProperty> item = std::move(items_[size_t(index)]);
     items_.erase(items_.begin() + index);
     unindexItem(item.get(), item->key_);
+    item->listed_ = false;
     return item;
+}
+
+void tPelPropertyList::Forget(tPelBaseProperty* item) {
+    item->listed_ = false;
+    // The item is being destroyed, so the search runs from the end, where it was just appended.
+    for (auto at = items_.rbegin(); at != items_.rend(); ++at) {
+        if (at->get() != item) continue;
+        (void)at->release();
+        items_.erase(std::next(at).base());
+        break;
+    }
+    pendingIndex_.erase(std::remove(pendingIndex_.begin(), pendingIndex_.end(), item), pendingIndex_.end());
+    for (auto bucket = index_.begin(); bucket != index_.end();) {
+        auto& entries = bucket.value();
+        entries.erase(std::remove(entries.begin(), entries.end(), item), entries.end());
+        bucket = entries.empty() ? index_.erase(bucket) : std::next(bucket);
+    }
 }
 
 void tPelPropertyList::Rekey(tPelBaseProperty* item, const QString& oldKey) {
@@ -437,7 +463,7 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
          }},
         {"Array",
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
-             return k.isEmpty() ? Create<tPelArrayProperty>(n, o) : CreateWithKey<tPelArrayProperty>(n, k, o);
+             return k.isEmpty() ? Create<tPelUnknownArray>(n, o) : CreateWithKey<tPelUnknownArray>(n, k, o);
          }},
         {"File",
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
@@ -492,14 +518,8 @@ void tPelCompoundProperty::SetEnabled(bool flag) {
 }
 
 void tPelCompoundProperty::Changed(tPelBaseProperty* sender) {
-    changedChild_ = sender;
-    try {
-        tPelBaseProperty::Changed(sender);
-    } catch (...) {
-        changedChild_ = nullptr;
-        throw;
-    }
-    changedChild_ = nullptr;
+    const QScopedValueRollback<tPelBaseProperty*> changing(changedChild_, sender);
+    tPelBaseProperty::Changed(sender);
 }
 
 void tPelCompoundProperty::Clear() {

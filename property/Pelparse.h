@@ -8,8 +8,11 @@
 #include "property/PelChange.h"
 
 #include <QHash>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -19,6 +22,13 @@ class tPelBaseProperty;
 class tPelCompoundProperty;
 
 using tLines = QStringList;
+
+// What setting a value does, decided by the root of the tree while a device record is applied.
+enum tReferenceMode : uint8_t {
+    rmNormal = 0,    // the value changes
+    rmReading = 1,   // the value changes and is recorded as the reference
+    rmVerifying = 2, // only the reference is recorded; the value stays
+};
 
 // How deeply blocks may nest in a file; configurations use four levels.
 constexpr int MaxBlockNesting = 32;
@@ -30,9 +40,14 @@ using tTranslateEvent = std::function<void(const QString& text, QString& out)>;
 
 // Builds a node in two phases: the constructors (which create children), then AfterConstruction,
 // which applies the class defaults through the virtual Clear and ends the loading state.
+// A constructor that raises leaves nothing behind: the base constructor has already appended the
+// node to its owner, and ~tPelBaseProperty takes it out again. A node whose AfterConstruction raises
+// is destroyed the same way.
 template <class T, class... Args> T* Create(Args&&... args) {
     T* node = new T(std::forward<Args>(args)...);
+    auto destroy = qScopeGuard([node] { delete node; });
     node->AfterConstruction();
+    destroy.dismiss();
     return node;
 }
 
@@ -63,10 +78,10 @@ public:
     const QString& Reference() const { return reference_; }
     void SetReference(const QString& reference) { reference_ = reference; }
     bool Enabled() const { return enabled_; }
-    int ReferenceMode() const { return referenceMode_; }
-    void SetReferenceMode(int mode) { referenceMode_ = mode; }
+    tReferenceMode ReferenceMode() const { return referenceMode_; }
+    void SetReferenceMode(tReferenceMode mode) { referenceMode_ = mode; }
     bool Undoing() const { return undoing_; }
-    ILabelControl* Label() const { return label_; }
+    ILabelControl* Label() const { return label_.get(); }
     int CompareMode() const { return compareMode_; }
     void SetCompareMode(int mode) { compareMode_ = mode; }
     tPelCompoundProperty* Owner() const { return owner_; }
@@ -109,19 +124,35 @@ public:
     void SetValueText(const QString& text);
     bool Matches(const QString& name, const QString& key) const;
     bool IsLoading() const;
-    int GetReferenceMode() const;
+    tReferenceMode GetReferenceMode() const;
     tPelBaseProperty* Root();
     void SetLabel(ILabelControl* label);
     QString Translate(const QString& text) const;
 
 protected:
-    void setUndoing(bool undoing) { undoing_ = undoing; }
-    void setUpdating(bool updating) { updating_ = updating; }
     void setValueSilently(const QString& value) { value_ = value; }
+    // Marks the node as playing back a recorded change until the returned object goes.
+    [[nodiscard]] QScopedValueRollback<bool> undoingScope() {
+        return QScopedValueRollback<bool>(undoing_, true);
+    }
+    // Marks the node as updating its own control until the returned object goes.
+    [[nodiscard]] QScopedValueRollback<bool> updatingScope() {
+        return QScopedValueRollback<bool>(updating_, true);
+    }
+    // Closes a change bracket on the way out of an error; a second error raised while closing is
+    // dropped, so the first one is the one reported.
+    void endChangeAfterError(tChangeKind kind, const QString& text) noexcept;
     // The name followed by "( key )" when the node has a key.
     QString nameWithKey() const;
     // The header line of a block: keyword (unless short), name, key, " = " value when not empty.
     QString headerLine(bool shortFormat, int indent) const;
+    // The handler a node installs in a control it binds: runs work while the node lives, so a
+    // control that outlives its node (or fires while the node is being replaced) never reaches it.
+    template <class F> tNotifyEvent whileAlive(F work) const {
+        return [alive = AliveToken(), work = std::move(work)](tObject* sender) {
+            if (*alive) work(sender);
+        };
+    }
 
 private:
     friend class tPelPropertyList;
@@ -139,14 +170,15 @@ private:
     tChangeEvent onBeginChange_;
     tChangeEvent onEndChange_;
     bool enabled_ = true;
-    int referenceMode_ = 0;
+    tReferenceMode referenceMode_ = rmNormal;
     bool undoing_ = false;
-    ILabelControl* label_ = nullptr;
+    tObjectRef<ILabelControl> label_;
     int compareMode_ = 0;
     tPelCompoundProperty* owner_ = nullptr;
     bool loading_ = true;
     bool updating_ = false;
     quint64 sequence_ = 0; // order of creation among its siblings; keeps lookups first-match
+    bool listed_ = false;  // held by its owner's child list
 };
 
 // A leaf written as one "Name = Value" line.
@@ -200,6 +232,9 @@ public:
     void RemoveAt(int index);                            // destroys the item
     std::unique_ptr<tPelBaseProperty> TakeAt(int index); // hands the item to the caller
     void Rekey(tPelBaseProperty* item, const QString& oldKey);
+    // Takes out, without destroying it, an item being destroyed while still listed (a constructor
+    // that raised). Makes no virtual call on the item.
+    void Forget(tPelBaseProperty* item);
 
 private:
     void indexItem(tPelBaseProperty* item);

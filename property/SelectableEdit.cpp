@@ -7,9 +7,10 @@ tSelectableEdit::~tSelectableEdit() {
 }
 
 void tSelectableEdit::setControlHandler(tNotifyEvent handler) {
-    if (auto* combo = dynamic_cast<IComboBox*>(control_))
+    IItemListControl* control = control_.get();
+    if (auto* combo = dynamic_cast<IComboBox*>(control))
         combo->SetOnChange(std::move(handler));
-    else if (auto* radio = dynamic_cast<IRadioGroup*>(control_))
+    else if (auto* radio = dynamic_cast<IRadioGroup*>(control))
         radio->SetOnClick(std::move(handler));
 }
 
@@ -23,14 +24,17 @@ tNotifyEvent tSelectableEdit::Bind(IControl* control) {
     }
     setControlHandler(savedHandler_);
     savedHandler_ = nullptr;
-    control_ = static_cast<IItemListControl*>(dynamic_cast<IItemListControl*>(control));
-    if (!control_) return nullptr;
-    control_->SetEnabled(enabled_);
-    auto mine = [this](tObject* sender) { controlChanged(sender); };
-    if (auto* combo = dynamic_cast<IComboBox*>(control_)) {
+    auto* list = dynamic_cast<IItemListControl*>(control);
+    control_ = list;
+    if (!list) return nullptr;
+    list->SetEnabled(enabled_);
+    auto mine = [this, alive = AliveToken()](tObject* sender) {
+        if (*alive) controlChanged(sender);
+    };
+    if (auto* combo = dynamic_cast<IComboBox*>(list)) {
         savedHandler_ = combo->OnChange();
         combo->SetOnChange(mine);
-    } else if (auto* radio = dynamic_cast<IRadioGroup*>(control_)) {
+    } else if (auto* radio = dynamic_cast<IRadioGroup*>(list)) {
         savedHandler_ = radio->OnClick();
         radio->SetOnClick(mine);
     }
@@ -38,8 +42,9 @@ tNotifyEvent tSelectableEdit::Bind(IControl* control) {
 }
 
 void tSelectableEdit::controlChanged(tObject* sender) {
-    if (control_) itemIndex_ = control_->ItemIndex();
-    if (onChange_) onChange_(sender);
+    if (IItemListControl* control = control_.get()) itemIndex_ = control->ItemIndex();
+    const tNotifyEvent handler = onChange_; // the node owning this selector may not survive it
+    if (handler) handler(sender);
 }
 
 void tSelectableEdit::ClearItems() {

@@ -11,7 +11,7 @@ public:
     // control gets its own handler back. Returns the new control's previous handler.
     // Raises "Combo Box must be Style DropDownList" or "Illegal GUI Type".
     tNotifyEvent Bind(IControl* control);
-    IItemListControl* Control() const { return control_; }
+    IItemListControl* Control() const { return control_.get(); }
 
     // The bound control's item list (empty when nothing is bound).
     QStringList Items() const { return control_ ? control_->Items() : QStringList(); }
@@ -30,7 +30,7 @@ private:
     void controlChanged(tObject* sender);
     void setControlHandler(tNotifyEvent handler);
 
-    IItemListControl* control_ = nullptr;
+    tObjectRef<IItemListControl> control_; // reached only while the control lives
     bool enabled_ = true;
     int itemIndex_ = -1;
     tNotifyEvent onChange_;

@@ -104,8 +104,10 @@ bool ReadTextFile(const QString& fileName, QStringList& lines, QString& error) {
 }
 
 bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& error) {
+    // Unbuffered, so a full disk fails the write itself; commit() does not report a failure to
+    // flush a buffer, and would then put an empty file in place of the old one.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = file.errorString();
         return false;
     }
@@ -114,6 +116,7 @@ bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& e
     // or an incomplete temporary file would replace the old one.
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         error = file.errorString();
+        if (error.isEmpty()) error = QStringLiteral("The file could not be written");
         file.cancelWriting();
         return false;
     }

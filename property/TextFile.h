@@ -12,6 +12,8 @@
 QStringList DecodeTextLines(const QByteArray& bytes);
 QByteArray EncodeTextLines(const QStringList& lines);
 
-// false with a readable reason in error when the file cannot be read or written.
+// false with a readable reason in error when the file cannot be read or written. A save that fails
+// (a full disk included) leaves the old file as it was. Every save of a configuration goes through
+// WriteTextFile.
 bool ReadTextFile(const QString& fileName, QStringList& lines, QString& error);
 bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& error);

@@ -9,13 +9,13 @@
 #include <QMenuBar>
 
 TPelFileMenus::TPelFileMenus(tPelFileProperty& document, QMenuBar* mainMenu, QWidget* window)
-    : document_(document), window_(window) {
+    : document_(&document), window_(window) {
     if (!mainMenu) throw EZcfgError(QStringLiteral("Cannot create File menu - Main Menu not defined"));
     buildFileMenu(mainMenu);
     buildEditMenu(mainMenu);
     buildDeviceMenu(mainMenu);
     buildHelpMenu(mainMenu);
-    document_.SetMenus(this);
+    document_->SetMenus(this);
     UpdateHistoryMenu();
     UpdateEditItems();
     UpdateDeviceItems();
@@ -23,16 +23,19 @@ TPelFileMenus::TPelFileMenus(tPelFileProperty& document, QMenuBar* mainMenu, QWi
 }
 
 TPelFileMenus::~TPelFileMenus() {
-    if (document_.Menus() == this) document_.SetMenus(nullptr);
+    if (document_ && document_->Menus() == this) document_->SetMenus(nullptr);
     for (QMenu* menu : {fileMenu_.data(), editMenu_.data(), deviceMenu_.data(), helpMenu_.data()})
         delete menu;
 }
 
 QAction* TPelFileMenus::addItem(QMenu* menu, const char* caption, const char* shortcut,
                                 std::function<void()> action) {
-    QAction* item = menu->addAction(document_.Translate(QLatin1String(caption)));
+    QAction* item = menu->addAction(document_->Translate(QLatin1String(caption)));
     if (shortcut) item->setShortcut(QKeySequence(QLatin1String(shortcut)));
-    connect(item, &QAction::triggered, this, [action = std::move(action)] { Guarded(action); });
+    // Menus that outlive their document do nothing.
+    connect(item, &QAction::triggered, this, [this, action = std::move(action)] {
+        if (document_) Guarded(action);
+    });
     return item;
 }
 
@@ -49,11 +52,11 @@ QMenu* insertMenu(QMenuBar* mainMenu, const QString& title, int position) {
 } // namespace
 
 void TPelFileMenus::buildFileMenu(QMenuBar* mainMenu) {
-    fileMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&File")), 0);
-    addItem(fileMenu_, "&New", "Alt+F2", [this] { document_.NewDocument(); });
-    addItem(fileMenu_, "&Load", "Alt+F3", [this] { document_.Open(QString()); });
-    addItem(fileMenu_, "&Save", "Alt+F4", [this] { document_.Save(false); });
-    addItem(fileMenu_, "Save &As", "Alt+F5", [this] { document_.SaveAs(QString(), false); });
+    fileMenu_ = insertMenu(mainMenu, document_->Translate(QStringLiteral("&File")), 0);
+    addItem(fileMenu_, "&New", "Alt+F2", [this] { document_->NewDocument(); });
+    addItem(fileMenu_, "&Load", "Alt+F3", [this] { document_->Open(QString()); });
+    addItem(fileMenu_, "&Save", "Alt+F4", [this] { document_->Save(false); });
+    addItem(fileMenu_, "Save &As", "Alt+F5", [this] { document_->SaveAs(QString(), false); });
     fileMenu_->addSeparator();
     addItem(fileMenu_, "E&xit", "Ctrl+Alt+F4", [this] {
         if (window_) window_->close();
@@ -64,39 +67,39 @@ void TPelFileMenus::buildFileMenu(QMenuBar* mainMenu) {
 }
 
 void TPelFileMenus::buildEditMenu(QMenuBar* mainMenu) {
-    editMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Edit")), 1);
+    editMenu_ = insertMenu(mainMenu, document_->Translate(QStringLiteral("&Edit")), 1);
     undo_ = addItem(editMenu_, "&Undo", "Alt+Backspace", [this] {
-        if (document_.OnUndoClick()) document_.OnUndoClick()(&document_);
+        if (document_->OnUndoClick()) document_->OnUndoClick()(document_.get());
     });
     redo_ = addItem(editMenu_, "&Redo", "Shift+Alt+Backspace", [this] {
-        if (document_.OnRedoClick()) document_.OnRedoClick()(&document_);
+        if (document_->OnRedoClick()) document_->OnRedoClick()(document_.get());
     });
 }
 
 void TPelFileMenus::buildDeviceMenu(QMenuBar* mainMenu) {
     // The written shortcut texts of these items name no key, so they have none; Shift+F3 and
     // Shift+F4 belong to reading and programming in the Tools menu.
-    deviceMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Device")), 2);
+    deviceMenu_ = insertMenu(mainMenu, document_->Translate(QStringLiteral("&Device")), 2);
     compare_ = addItem(deviceMenu_, "&Compare", nullptr, [this] {
-        if (document_.OnCompare()) document_.OnCompare()(&document_);
+        if (document_->OnCompare()) document_->OnCompare()(document_.get());
     });
     loadFromDevice_ = addItem(deviceMenu_, "&Load from Device", nullptr, [this] {
-        if (document_.OnLoadFromDevice()) document_.OnLoadFromDevice()(&document_);
+        if (document_->OnLoadFromDevice()) document_->OnLoadFromDevice()(document_.get());
     });
     saveToDevice_ = addItem(deviceMenu_, "&Save to Device", nullptr, [this] {
-        if (document_.OnSaveToDevice()) document_.OnSaveToDevice()(&document_);
+        if (document_->OnSaveToDevice()) document_->OnSaveToDevice()(document_.get());
     });
 }
 
 void TPelFileMenus::buildHelpMenu(QMenuBar* mainMenu) {
-    helpMenu_ = insertMenu(mainMenu, document_.Translate(QStringLiteral("&Help")), -1);
+    helpMenu_ = insertMenu(mainMenu, document_->Translate(QStringLiteral("&Help")), -1);
     contents_ = addItem(helpMenu_, "&Contents", "Shift+F1", [this] {
         if (onHelpContents_) onHelpContents_();
     });
     topic_ = addItem(helpMenu_, "", "F1", [this] {
-        if (onHelpTopic_) onHelpTopic_(document_.HelpContext());
+        if (onHelpTopic_) onHelpTopic_(document_->HelpContext());
     });
-    about_ = addItem(helpMenu_, "&About...", nullptr, [this] { document_.ShowAbout(); });
+    about_ = addItem(helpMenu_, "&About...", nullptr, [this] { document_->ShowAbout(); });
 }
 
 void TPelFileMenus::SetImageList(const QList<QIcon>& images) {
@@ -110,7 +113,8 @@ void TPelFileMenus::SetHasHelpFile(bool hasHelp) {
 }
 
 void TPelFileMenus::UpdateHistoryMenu() {
-    ISaveDialog* dialog = document_.SaveDialog();
+    if (!document_ || !fileMenu_) return; // the items go with their menu
+    ISaveDialog* dialog = document_->SaveDialog();
     const bool hasStore = dialog && dialog->HasSettingsStore();
     for (int i = 0; i < history_.size(); ++i) {
         const QString name = hasStore ? QFileInfo(dialog->History(i)).fileName() : QString();
@@ -120,32 +124,35 @@ void TPelFileMenus::UpdateHistoryMenu() {
 }
 
 void TPelFileMenus::openHistory(int index) {
-    ISaveDialog* dialog = document_.SaveDialog();
+    ISaveDialog* dialog = document_->SaveDialog();
     if (dialog && dialog->QuerySave()) dialog->Open(dialog->History(index));
 }
 
 void TPelFileMenus::UpdateEditItems() {
-    undo_->setEnabled(document_.UndoEnabled());
-    redo_->setEnabled(document_.RedoEnabled());
+    if (!document_ || !editMenu_) return; // the items go with their menu
+    undo_->setEnabled(document_->UndoEnabled());
+    redo_->setEnabled(document_->RedoEnabled());
     if (images_.size() >= 4) {
-        undo_->setIcon(images_[document_.UndoEnabled() ? 0 : 2]);
-        redo_->setIcon(images_[document_.RedoEnabled() ? 1 : 3]);
+        undo_->setIcon(images_[document_->UndoEnabled() ? 0 : 2]);
+        redo_->setIcon(images_[document_->RedoEnabled() ? 1 : 3]);
     }
 }
 
 void TPelFileMenus::UpdateDeviceItems() {
-    compare_->setVisible(bool(document_.OnCompare()));
-    loadFromDevice_->setVisible(bool(document_.OnLoadFromDevice()));
-    saveToDevice_->setVisible(bool(document_.OnSaveToDevice()));
+    if (!document_ || !deviceMenu_) return; // the items go with their menu
+    compare_->setVisible(bool(document_->OnCompare()));
+    loadFromDevice_->setVisible(bool(document_->OnLoadFromDevice()));
+    saveToDevice_->setVisible(bool(document_->OnSaveToDevice()));
     deviceMenu_->menuAction()->setVisible(compare_->isVisible() || loadFromDevice_->isVisible() ||
                                           saveToDevice_->isVisible());
 }
 
 void TPelFileMenus::UpdateHelpItems() {
+    if (!document_ || !helpMenu_) return; // the items go with their menu
     contents_->setVisible(hasHelpFile_);
-    about_->setVisible(document_.HasAboutBox());
-    topic_->setText(document_.HelpCaption());
-    topic_->setVisible(!document_.HelpCaption().isEmpty());
+    about_->setVisible(document_->HasAboutBox());
+    topic_->setText(document_->HelpCaption());
+    topic_->setVisible(!document_->HelpCaption().isEmpty());
     helpMenu_->menuAction()->setVisible(contents_->isVisible() || about_->isVisible() || topic_->isVisible());
 }
 

@@ -14,6 +14,8 @@ class QMainWindow;
 #include <QMenu>
 class QMenuBar;
 
+// The menus belong to the window's menu bar and the document is owned elsewhere: either may be
+// destroyed before this object, which then stops updating or acting on what is gone.
 class TPelFileMenus : public QObject, public IFileMenus {
     Q_OBJECT
 public:
@@ -48,7 +50,7 @@ private:
     void buildHelpMenu(QMenuBar* mainMenu);
     void openHistory(int index);
 
-    tPelFileProperty& document_;
+    tObjectRef<tPelFileProperty> document_; // the document may be destroyed before its menus
     QPointer<QWidget> window_;
     QPointer<QMenu> fileMenu_, editMenu_, deviceMenu_, helpMenu_;
     QAction *undo_ = nullptr, *redo_ = nullptr;
@@ -76,6 +78,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<QMainWindow> window_;
+    QPointer<QWidget> window_; // a QWidget pointer: it is compared while the window is being destroyed
     tCloseQueryEvent onCloseQuery_;
 };

@@ -207,10 +207,13 @@ void TestAppWidgets::messageBox() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         seen << box->windowTitle() << box->text() << QString::number(box->icon())
-             << QString::number(box->buttons().size()) << QString::number(MessageIsShowing());
+             << QString::number(box->buttons().size()) << QString::number(MessageShowing());
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
-    PresentMessage(MessageKind(kind), "Unable to connect to programmer");
+    if (MessageKind(kind) == MessageKind::Warning)
+        ShowWarning("Unable to connect to programmer");
+    else
+        ShowError("Unable to connect to programmer");
     SetMessagePresenter({});
     QCOMPARE(seen, QStringList({"Configuration Editor", "Unable to connect to programmer",
                                 QString::number(icon), "1", "1"}));

@@ -61,6 +61,7 @@ private slots:
     void undoReturnsPageOfChange();
     void nestedGroupUndoneAndRedoneInOneStep();
     void changeAfterGroupRedoFormsOwnStep();
+    void emptyGroupsAreSkipped_data();
     void emptyGroupsAreSkipped();
     void clearInsideOpenGroup();
     void failingRedoEndsRedoing();
@@ -205,21 +206,37 @@ void TestUndoList::changeAfterGroupRedoFormsOwnStep() {
     QVERIFY(manager_.CanUndo());
 }
 
+// An empty group (a change that recorded nothing) is no step, whatever the group below it holds.
+void TestUndoList::emptyGroupsAreSkipped_data() {
+    QTest::addColumn<int>("steps"); // steps of the group below the empty one
+    QTest::addColumn<bool>("nested");
+    for (int steps : {1, 3})
+        for (bool nested : {false, true})
+            QTest::addRow("%d step(s) below %s", steps, nested ? "nested empty groups" : "an empty group")
+                << steps << nested;
+}
+
 void TestUndoList::emptyGroupsAreSkipped() {
-    property(0).Set("1");
+    QFETCH(int, steps);
+    QFETCH(bool, nested);
+    property(3).Set("1");
     manager_.BeginGroup();
+    for (int i = 0; i < steps; ++i)
+        property(i).Set("1");
     manager_.EndGroup();
-    property(1).Set("1");
     manager_.BeginGroup();
-    manager_.BeginGroup();
-    manager_.EndGroup();
+    if (nested) {
+        manager_.BeginGroup();
+        manager_.EndGroup();
+    }
     manager_.EndGroup();
 
+    manager_.Undo(); // the whole group below, and nothing else
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(property(i).value(), "0");
+    QCOMPARE(property(3).value(), "1");
     manager_.Undo();
-    QCOMPARE(property(1).value(), "0");
-    QCOMPARE(property(0).value(), "1");
-    manager_.Undo();
-    QCOMPARE(property(0).value(), "0");
+    QCOMPARE(property(3).value(), "0");
     QVERIFY(!manager_.CanUndo());
 }
 

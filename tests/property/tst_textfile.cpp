@@ -2,6 +2,7 @@
 #include "property/TextFile.h"
 
 #include <QtTest>
+#include <sys/mount.h>
 
 class TestTextFile : public QObject {
     Q_OBJECT
@@ -10,7 +11,8 @@ private Q_SLOTS:
     void decodes();
     void encodesInTheCodePageWhenEverythingFits();
     void encodesUtf8WithMarkOtherwise();
-    void savingOverAnUnwritablePlaceKeepsTheOldFile();
+    void failedSaveKeepsTheOldFileAndSaysSo_data();
+    void failedSaveKeepsTheOldFileAndSaysSo();
 };
 
 void TestTextFile::decodes_data() {
@@ -49,19 +51,42 @@ void TestTextFile::encodesUtf8WithMarkOtherwise() {
     QCOMPARE(DecodeTextLines(bytes), lines);
 }
 
-void TestTextFile::savingOverAnUnwritablePlaceKeepsTheOldFile() {
+// Neither case depends on the rights the test runs with; a full file system needs a small tmpfs,
+// which only a process allowed to mount can make.
+void TestTextFile::failedSaveKeepsTheOldFileAndSaysSo_data() {
+    QTest::addColumn<bool>("fullDisk");
+    QTest::newRow("path under a regular file") << false;
+    QTest::newRow("full file system") << true;
+}
+
+void TestTextFile::failedSaveKeepsTheOldFileAndSaysSo() {
+    QFETCH(bool, fullDisk);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("site.zcf"));
+    QString folder = dir.path();
+    if (fullDisk && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("cannot mount a small tmpfs here (needs the right to mount)");
+    const auto unmount = qScopeGuard([&] {
+        if (fullDisk) ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+    });
+    const QString oldFile = folder + QStringLiteral("/site.zcf");
     QString error;
-    QVERIFY(WriteTextFile(path, {"old"}, error));
-    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    const bool written = WriteTextFile(path, {"new"}, error);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (written) QSKIP("running with rights that ignore folder permissions");
+    QVERIFY(WriteTextFile(oldFile, QStringList(30, QStringLiteral("  Name = Ward 7 east")), error));
+    const QStringList newText(400, QStringLiteral("  Comment line of a long configuration"));
+    QString target = oldFile;
+    if (fullDisk) {
+        QFile filler(folder + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+    } else {
+        target = oldFile + QStringLiteral("/inside.zcf");
+    }
+    QVERIFY(!WriteTextFile(target, newText, error));
     QVERIFY(!error.isEmpty());
     QStringList lines;
-    QVERIFY(ReadTextFile(path, lines, error));
-    QCOMPARE(lines, QStringList{"old"});
+    QVERIFY(ReadTextFile(oldFile, lines, error));
+    QCOMPARE(lines, QStringList(30, QStringLiteral("  Name = Ward 7 east")));
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

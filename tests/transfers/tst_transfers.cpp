@@ -513,9 +513,9 @@ private slots:
         };
         f.start(&tZCfgFile::StartRead);
         f.tick(5);
-        PresentMessage(MessageKind::Warning, QStringLiteral("another box"));
+        ShowWarning(QStringLiteral("another box"));
         QCOMPARE(f.errors, QStringList());
-        QVERIFY(!MessageIsShowing());
+        QVERIFY(!MessageShowing());
         // Once the box is closed the transfer still waits, so the time-out runs again.
         QCOMPARE(doc.TransferState(), uint8_t(tZCfgFile::tsReading));
         f.tick(10);
@@ -525,7 +525,7 @@ private slots:
 
         // The same with the time-out's own box: ticks inside it must not show it again.
         f.whileShowing = [this](MessageKind, const QString&) {
-            QVERIFY(MessageIsShowing());
+            QVERIFY(MessageShowing());
             f.tick(20);
         };
         f.start(&tZCfgFile::StartRead);
