@@ -139,23 +139,32 @@ ZCFG_FTDI_EXPORT FT_STATUS FT_ListDevices(void* arg1, void* /*arg2*/, uint32_t f
     return FT_OK;
 }
 
+namespace {
+// Runs f on the adapter listed at deviceNumber (the driver's lock held); FT_DEVICE_NOT_FOUND when the
+// list has no such entry. The listing's references are released afterwards either way.
+template <class F> FT_STATUS withListed(int deviceNumber, F&& f) {
+    std::vector<tListed> listed = driver().List();
+    FT_STATUS status = FT_DEVICE_NOT_FOUND;
+    if (deviceNumber >= 0 && static_cast<size_t>(deviceNumber) < listed.size())
+        status = f(listed[static_cast<size_t>(deviceNumber)]);
+    tDriver::unreference(listed);
+    return status;
+}
+} // namespace
+
 ZCFG_FTDI_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) {
     if (handle == nullptr) return FT_INVALID_PARAMETER;
     *handle = nullptr;
     std::lock_guard lock(driver().mutex);
-    std::vector<tListed> listed = driver().List();
-    if (deviceNumber < 0 || static_cast<size_t>(deviceNumber) >= listed.size()) {
-        tDriver::unreference(listed);
-        return FT_DEVICE_NOT_FOUND;
-    }
-    const tListed& entry = listed[static_cast<size_t>(deviceNumber)];
     libusb_device_handle* usb = nullptr;
-    const int opened = libusb_open(entry.device, &usb);
-    if (opened == LIBUSB_ERROR_ACCESS) driver().NoteAccessDenied(entry);
-    const tChipType chip =
-        ChipTypeFromRelease(entry.descriptor.bcdDevice, entry.descriptor.iSerialNumber != 0);
-    tDriver::unreference(listed);
-    if (opened != 0) return StatusFromUsbError(opened);
+    tChipType chip{};
+    const FT_STATUS found = withListed(deviceNumber, [&](const tListed& entry) {
+        const int opened = libusb_open(entry.device, &usb);
+        if (opened == LIBUSB_ERROR_ACCESS) driver().NoteAccessDenied(entry);
+        chip = ChipTypeFromRelease(entry.descriptor.bcdDevice, entry.descriptor.iSerialNumber != 0);
+        return opened != 0 ? StatusFromUsbError(opened) : FT_OK;
+    });
+    if (found != FT_OK) return found;
 
     auto open = std::make_unique<tFtdiHandle>(std::make_unique<tUsbTransport>(usb, chip));
     if (const FT_STATUS status = open->LoadEeprom(); status != FT_OK) return status;
@@ -216,28 +225,23 @@ ZCFG_FTDI_EXPORT FT_STATUS FT_EE_Program(FT_HANDLE handle, FT_DESCRIPTOR* descri
 ZCFG_FTDI_EXPORT FT_STATUS ZCFG_GetAdapterInfo(int deviceNumber, ZCFG_ADAPTER_INFO* info) {
     if (info == nullptr) return FT_INVALID_PARAMETER;
     std::lock_guard lock(driver().mutex);
-    std::vector<tListed> listed = driver().List();
-    if (deviceNumber < 0 || static_cast<size_t>(deviceNumber) >= listed.size()) {
-        tDriver::unreference(listed);
-        return FT_DEVICE_NOT_FOUND;
-    }
-    const tListed& entry = listed[static_cast<size_t>(deviceNumber)];
-    std::memset(info, 0, sizeof *info);
-    info->VendorId = entry.descriptor.idVendor;
-    info->ProductId = entry.descriptor.idProduct;
-    std::snprintf(info->Location, sizeof info->Location, "%s", entry.location.Text().c_str());
-    // Whether the user may open the device node, asked without opening it.
-    char node[64];
-    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", entry.location.bus,
-                  libusb_get_device_address(entry.device));
-    if (access(node, R_OK | W_OK) != 0 && errno == EACCES) {
-        info->Access = ZCFG_ADAPTER_NO_PERMISSION;
-        driver().NoteAccessDenied(entry);
-    } else if (claimedElsewhere(entry.location)) {
-        info->Access = ZCFG_ADAPTER_IN_USE;
-    }
-    tDriver::unreference(listed);
-    return FT_OK;
+    return withListed(deviceNumber, [&](const tListed& entry) {
+        std::memset(info, 0, sizeof *info);
+        info->VendorId = entry.descriptor.idVendor;
+        info->ProductId = entry.descriptor.idProduct;
+        std::snprintf(info->Location, sizeof info->Location, "%s", entry.location.Text().c_str());
+        // Whether the user may open the device node, asked without opening it.
+        char node[64];
+        std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", entry.location.bus,
+                      libusb_get_device_address(entry.device));
+        if (access(node, R_OK | W_OK) != 0 && errno == EACCES) {
+            info->Access = ZCFG_ADAPTER_NO_PERMISSION;
+            driver().NoteAccessDenied(entry);
+        } else if (claimedElsewhere(entry.location)) {
+            info->Access = ZCFG_ADAPTER_IN_USE;
+        }
+        return FT_OK;
+    });
 }
 
 ZCFG_FTDI_EXPORT const char* ZCFG_AccessHint() {
