@@ -2,6 +2,7 @@
 
 #include "app/PelImage.h"
 #include "device/UnitZCfgFile.h"
+#include "programmer/D2XX.h"
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
@@ -34,12 +35,24 @@ void TProgrammerWorkflows::SetMonitor(tTextEvent transmit, tByteEvent receive) {
     monitorReceive_ = std::move(receive);
 }
 
-// Whatever the link says about why it could not open, the user is told one thing to check.
+// Whatever the link says about why it could not open, the user is told one thing to check; when the
+// system refused access to an adapter, also (once) what to install.
+void TProgrammerWorkflows::unableToConnect() {
+    if (!accessHintShown_ && onAccessHint_) {
+        const QString hint = D2XX::AccessHint();
+        if (!hint.isEmpty()) {
+            accessHintShown_ = true;
+            onAccessHint_(hint);
+        }
+    }
+    throw EZcfgError(UnableToConnect);
+}
+
 void TProgrammerWorkflows::openLink() {
     try {
         link_.SetActive(true);
     } catch (...) {
-        throw EZcfgError(UnableToConnect);
+        unableToConnect();
     }
 }
 
@@ -62,7 +75,7 @@ void TProgrammerWorkflows::SpeedButtonProgrammerConnectClick() {
     try {
         link_.SetActive(!link_.Active());
     } catch (...) {
-        throw EZcfgError(UnableToConnect);
+        unableToConnect();
     }
 }
 

@@ -60,9 +60,12 @@ public:
 
     // Where the traffic goes (the serial monitor): text about to be sent, and each received byte.
     void SetMonitor(tTextEvent transmit, tByteEvent receive);
+    // Told once per run what to install when the system refused access to an adapter.
+    void SetOnAccessHint(tTextEvent handler) { onAccessHint_ = std::move(handler); }
 
 private:
     void openLink();
+    [[noreturn]] void unableToConnect();
     void showResult(int picture, const QString& text);
 
     TUSBPanel& link_;
@@ -70,4 +73,6 @@ private:
     Controls controls_;
     tTextEvent monitorTransmit_;
     tByteEvent monitorReceive_;
+    tTextEvent onAccessHint_;
+    bool accessHintShown_ = false;
 };

@@ -182,6 +182,7 @@ void TFormMain::createProgrammerTools() {
     TSerialMonitor* monitor = serialMonitor_;
     workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
                            [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
+    workflows_->SetOnAccessHint([this](const QString& hint) { statusBar()->showMessage(hint); });
     if (controls.autoTestToggle)
         connect(controls.autoTestToggle, &QAbstractButton::clicked, this,
                 [this] { Guarded([this] { SpeedButtonAutoTestProgrammerClick(); }); });

@@ -76,6 +76,7 @@ int main(int argc, char* argv[]) {
                      qPrintable(SimulatedDeviceKeywords().join(QStringLiteral(", "))));
         return 2;
     }
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.zentara.Configurator"));
     InitAppResources();
     QApplication::setWindowIcon(AppPicture(QStringLiteral("program_icon")));
 

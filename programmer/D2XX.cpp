@@ -122,4 +122,12 @@ bool LibraryLoaded() {
     return binding().library != nullptr;
 }
 
+QString AccessHint() {
+    const D2XXEntryPoints& entries = AcquireLibrary();
+    const char* hint = entries.ZCFG_AccessHint ? entries.ZCFG_AccessHint() : nullptr;
+    const QString text = hint ? QString::fromUtf8(hint) : QString();
+    ReleaseLibrary();
+    return text;
+}
+
 } // namespace D2XX

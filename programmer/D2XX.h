@@ -58,6 +58,10 @@ QString LibraryName();
 const D2XXEntryPoints& AcquireLibrary();
 void ReleaseLibrary();
 
+// What the user must install to open an adapter the system refused (the udev rule), as the driver
+// layer words it; empty when nothing was refused or the library does not say.
+QString AccessHint();
+
 // True while a library is loaded for the live links.
 bool LibraryLoaded();
 

@@ -136,7 +136,7 @@ bool tPelFileProperty::NewDocument() {
     Clear();
     fileName_.clear();
     // The prompt's Yes must ask for a name now, never save over the file that was open before.
-    if (saveDialog_) saveDialog_->SetFullFileName(fileName_);
+    if (ISaveDialog* current = SaveDialog()) current->SetFullFileName(fileName_);
     SetModified(false);
     UpdateCaption();
     RecordUndo(this, ckReset, QString());

@@ -7,11 +7,14 @@
 #include "app/PelSaveDialog.h"
 #include "app/ProgrammerWorkflows.h"
 #include "app/SerialMonitor.h"
+#include "app/ToneOutputRecorder.h"
+#include "app/ToneTest.h"
 #include "app/UnitFileNotSaved.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -27,6 +30,7 @@ class TestWindowWorkflows : public QObject {
     TApplicationForms forms_;
     QStringList messages_;
     QStringList results_;
+    TToneOutputRecorder tones_{[] { return qint64(0); }};
 
     TFormMain& window() { return *forms_.FormMain; }
     QTabWidget* pages() { return window().findChild<QTabWidget*>(QStringLiteral("PageControlEdit")); }
@@ -37,8 +41,8 @@ class TestWindowWorkflows : public QObject {
     void start(const char* keyword) {
         sim_->reset();
         sim_->loadKeyword(keyword);
-        forms_ =
-            CreateApplicationForms(TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false});
+        forms_ = CreateApplicationForms(
+            TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false, &tones_});
         window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
         forms_.FormOK->SetRunModal([this](TFormOK& form) {
             results_ << form.MemoResult()->toPlainText();
@@ -113,6 +117,11 @@ private Q_SLOTS:
         QCOMPARE(window().Document().GetDeviceType(), uint8_t(dt_Zone_Indicator));
         QCOMPARE(pages()->currentIndex(), int(mpZonalIndicator));
         QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
+        // The page shows what was read.
+        const QString factory =
+            window().Document().Device()->Child(QStringLiteral("Factory String"))->Value();
+        QVERIFY(!factory.isEmpty());
+        QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("EditZoneFactoryData"))->text(), factory);
         const QString trace = window().SerialMonitor().Text();
         QVERIFY(trace.contains(QLatin1String(">> ")));
         QVERIFY(trace.contains(QLatin1String("<< ")));
@@ -126,6 +135,33 @@ private Q_SLOTS:
         runUntilIdle();
         QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
         QCOMPARE(results_, QStringList{TransferText::TransferredAndVerified});
+    }
+
+    // A tone playing on the zone indicator page stops when anything else happens: a change of device
+    // type, an undo.
+    void theToneTestStopsOnPageSwitchAndUndo_data() {
+        QTest::addColumn<bool>("undo");
+        QTest::newRow("page switch") << false;
+        QTest::newRow("undo") << true;
+    }
+    void theToneTestStopsOnPageSwitchAndUndo() {
+        QFETCH(bool, undo);
+        start("none");
+        window().Document().SetDeviceType(dt_Zone_Indicator);
+        auto* call = window().findChild<QAbstractButton*>(QStringLiteral("SpeedButtonZonalCallTestPlay"));
+        QVERIFY(call && call->isVisible());
+        call->click();
+        QVERIFY(window().ToneTest().TonePlaying());
+        QCOMPARE(call->text(), TToneTest::StopCaption);
+        window().ToneTest().TimerBeeperTimer(); // the first step of the pattern
+        QVERIFY(!tones_.Notes().empty());
+        if (undo)
+            window().findChild<QToolButton*>(QStringLiteral("SpeedButtonUndo"))->click();
+        else
+            window().Document().SetDeviceType(dt_Relay_Output);
+        QVERIFY(!window().ToneTest().TonePlaying());
+        QVERIFY(tones_.Silences() > 0);
+        QCOMPARE(call->text(), TToneTest::TestPlayCaption);
     }
 
     void connectFollowsTheLink() {
