@@ -1,64 +1,78 @@
 #include "app/DevicePageHost.h"
 
-#include "app/DevicePageMap.h"
+#include "app/MainPages.h"
 #include "app/pages/DevicePage.h"
 
 #include <QLayout>
 #include <QScrollArea>
 #include <QTabWidget>
 
-TDevicePageHost::TDevicePageHost(QTabWidget& pageControl) {
-    for (int i = 0; i < PageCount && i < pageControl.count(); ++i) {
-        QWidget* sheet = pageControl.widget(i);
-        // Each page scrolls inside its sheet, so a small screen or a large text scale never clips it
-        // nor forces the window past the screen.
-        auto* scroller = new QScrollArea(sheet);
-        scroller->setObjectName(sheet->objectName() + QStringLiteral("Scroller"));
-        scroller->setFrameShape(QFrame::NoFrame);
-        scroller->setWidgetResizable(true);
-        std::unique_ptr<TDevicePage> page = CreateDevicePage(i, scroller);
-        if (!page) {
-            delete scroller;
-            continue;
-        }
-        scroller->setWidget(page.get());
-        if (sheet->layout()) sheet->layout()->addWidget(scroller);
-        pages_[std::size_t(i)] = page.release(); // owned by its sheet from here on
-    }
+namespace {
+bool validSheet(int sheetIndex) {
+    return sheetIndex >= 0 && sheetIndex < TDevicePageHost::PageCount;
+}
+} // namespace
+
+TDevicePageHost::TDevicePageHost(QTabWidget& pageControl) : pageControl_(pageControl) {}
+
+TDevicePage* TDevicePageHost::CreatedPage(int sheetIndex) const {
+    return validSheet(sheetIndex) ? pages_[std::size_t(sheetIndex)].data() : nullptr;
 }
 
-TDevicePage* TDevicePageHost::Page(int sheetIndex) const {
-    return sheetIndex >= 0 && sheetIndex < PageCount ? pages_[std::size_t(sheetIndex)].data() : nullptr;
+TDevicePage* TDevicePageHost::Page(int sheetIndex) {
+    if (TDevicePage* page = CreatedPage(sheetIndex)) return page;
+    if (!validSheet(sheetIndex) || sheetIndex >= pageControl_.count()) return nullptr;
+    QWidget* sheet = pageControl_.widget(sheetIndex);
+    // Each page scrolls inside its sheet, so a small screen or a large text scale never clips it
+    // nor forces the window past the screen.
+    auto* scroller = new QScrollArea(sheet);
+    scroller->setObjectName(sheet->objectName() + QStringLiteral("Scroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    std::unique_ptr<TDevicePage> created = CreateDevicePage(sheetIndex, scroller);
+    if (!created) {
+        delete scroller;
+        return nullptr;
+    }
+    TDevicePage* page = created.release(); // owned by its sheet from here on
+    scroller->setWidget(page);
+    if (sheet->layout()) sheet->layout()->addWidget(scroller);
+    scroller->show(); // at once, even when the window is already on screen
+    pages_[std::size_t(sheetIndex)] = page;
+    if (onPageCreated_) onPageCreated_(sheetIndex, *page);
+    return page;
 }
 
 bool TDevicePageHost::IsBound(int sheetIndex) const {
-    return sheetIndex >= 0 && sheetIndex < PageCount && bound_[std::size_t(sheetIndex)];
+    return validSheet(sheetIndex) && bound_[std::size_t(sheetIndex)];
 }
 
 void TDevicePageHost::UnbindAll() {
     for (int i = 0; i < PageCount; ++i) {
         if (!bound_[std::size_t(i)]) continue;
         bound_[std::size_t(i)] = false;
-        if (TDevicePage* page = Page(i)) page->Unbind();
+        if (TDevicePage* page = CreatedPage(i)) page->Unbind();
     }
 }
 
-void TDevicePageHost::BindType(tZCfgFile& document, int sheetIndex, bool transmitter) {
+void TDevicePageHost::Bind(tZCfgFile& document, int sheetIndex) {
+    if (IsBound(sheetIndex)) return;
+    if (TDevicePage* page = Page(sheetIndex)) {
+        page->Bind(document);
+        bound_[std::size_t(sheetIndex)] = true;
+    }
+}
+
+void TDevicePageHost::BindType(tZCfgFile& document, int sheetIndex, bool factoryPages) {
     UnbindAll();
     if (sheetIndex < 0) return;
-    auto bind = [&](int index) {
-        if (TDevicePage* page = Page(index)) {
-            page->Bind(document);
-            bound_[std::size_t(index)] = true;
-        }
-    };
-    bind(sheetIndex);
-    if (transmitter) {
-        bind(mpIRFactoryConfig);
-        bind(mpConfiguratorProgramming);
+    Bind(document, sheetIndex);
+    if (factoryPages) {
+        Bind(document, mpIRFactoryConfig);
+        Bind(document, mpConfiguratorProgramming);
     }
 }
 
 void TDevicePageHost::PageShown(int sheetIndex) {
-    if (TDevicePage* page = Page(sheetIndex)) page->PageShown();
+    if (TDevicePage* page = CreatedPage(sheetIndex)) page->PageShown();
 }

@@ -60,8 +60,9 @@ TMainImageLists::TMainImageLists(QObject* parent)
       ImageListOpen(new TImageList(kLightSize, kLightSize, this)),
       ImageListTx(new TImageList(kLightSize, kLightSize, this)),
       ImageListRx(new TImageList(kLightSize, kLightSize, this)) {
+    // Only the picture of the device type shown is drawn at start-up.
     for (int i = 0; i < DevicePictureCount; ++i)
-        ImageListDevices->Add(devicePicture(i));
+        ImageListDevices->AddDeferred([i] { return devicePicture(i); });
     const QPixmap off = AppPicture(QStringLiteral("light_off"));
     ImageListAutoTest->Add(off);                                       // no result (or failed)
     ImageListAutoTest->Add(AppPicture(QStringLiteral("light_amber"))); // programmer found

@@ -1,22 +1,35 @@
 #include "app/PelImage.h"
 
+#include <utility>
+
 TImageList::TImageList(int width, int height, QObject* parent) : QObject(parent), size_(width, height) {}
 
-// Sizes compare in device-independent pixels, so a picture drawn for a HiDPI screen keeps its detail.
 int TImageList::Add(const QPixmap& picture) {
-    if (picture.isNull() || picture.deviceIndependentSize().toSize() == size_) {
-        pictures_.append(picture);
-    } else {
-        const qreal ratio = picture.devicePixelRatio();
-        QPixmap scaled = picture.scaled(size_ * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        scaled.setDevicePixelRatio(ratio);
-        pictures_.append(scaled);
-    }
+    pictures_.append(fitted(picture));
+    deferred_.append(nullptr);
+    return Count() - 1;
+}
+
+int TImageList::AddDeferred(std::function<QPixmap()> draw) {
+    pictures_.append(QPixmap());
+    deferred_.append(std::move(draw));
     return Count() - 1;
 }
 
 QPixmap TImageList::Picture(int index) const {
-    return index >= 0 && index < Count() ? pictures_.at(index) : QPixmap();
+    if (index < 0 || index >= Count()) return QPixmap();
+    if (std::function<QPixmap()> draw = std::exchange(deferred_[index], nullptr))
+        pictures_[index] = fitted(draw());
+    return pictures_.at(index);
+}
+
+// Sizes compare in device-independent pixels, so a picture drawn for a HiDPI screen keeps its detail.
+QPixmap TImageList::fitted(const QPixmap& picture) const {
+    if (picture.isNull() || picture.deviceIndependentSize().toSize() == size_) return picture;
+    const qreal ratio = picture.devicePixelRatio();
+    QPixmap scaled = picture.scaled(size_ * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(ratio);
+    return scaled;
 }
 
 TPelImage::TPelImage(QWidget* parent) : QLabel(parent) {

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSize>
+#include <functional>
 
 // Pictures of one size, shared by the images that show them.
 class TImageList : public QObject {
@@ -22,12 +23,18 @@ public:
     int Count() const noexcept { return int(pictures_.size()); }
     // Adds a picture, scaled to the list's size when it differs; returns its index.
     int Add(const QPixmap& picture);
+    // Adds a picture that is drawn the first time it is shown, so that a list of large drawings
+    // costs nothing at start-up for the pictures not yet shown; returns its index.
+    int AddDeferred(std::function<QPixmap()> draw);
     // Null for an index outside the list.
     QPixmap Picture(int index) const;
 
 private:
+    QPixmap fitted(const QPixmap& picture) const;
+
     QSize size_;
-    QList<QPixmap> pictures_;
+    mutable QList<QPixmap> pictures_;
+    mutable QList<std::function<QPixmap()>> deferred_; // empty once drawn
 };
 
 class TPelImage : public QLabel, public IIndicatorImage {

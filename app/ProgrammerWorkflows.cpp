@@ -128,9 +128,19 @@ void TProgrammerWorkflows::ResultShown(bool success) {
     toggle->setChecked(false);
 }
 
+void TProgrammerWorkflows::AddResultDisplay(ResultDisplay display) {
+    if (resultPicture_ >= 0) show(display, resultPicture_, resultText_);
+    controls_.results.push_back(display);
+}
+
 void TProgrammerWorkflows::showResult(int picture, const QString& text) {
-    for (const ResultDisplay& display : controls_.results) {
-        if (display.picture) display.picture->SetImageIndex(picture);
-        if (display.text) display.text->setText(text);
-    }
+    resultPicture_ = picture;
+    resultText_ = text;
+    for (const ResultDisplay& display : controls_.results)
+        show(display, picture, text);
+}
+
+void TProgrammerWorkflows::show(const ResultDisplay& display, int picture, const QString& text) {
+    if (display.picture) display.picture->SetImageIndex(picture);
+    if (display.text) display.text->setText(text);
 }

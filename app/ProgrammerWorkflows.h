@@ -58,6 +58,10 @@ public:
     // Runs first whenever the result form is about to show a result.
     void ResultShown(bool success);
 
+    // Controls on pages created after the workflows. A result display shows the latest result at once.
+    void SetAutoTestToggle(QAbstractButton* toggle) { controls_.autoTestToggle = toggle; }
+    void AddResultDisplay(ResultDisplay display);
+
     // Where the traffic goes (the serial monitor): text about to be sent, and each received byte.
     void SetMonitor(tTextEvent transmit, tByteEvent receive);
     // Told once per run what to install when the system refused access to an adapter.
@@ -67,6 +71,7 @@ private:
     void openLink();
     [[noreturn]] void unableToConnect();
     void showResult(int picture, const QString& text);
+    static void show(const ResultDisplay& display, int picture, const QString& text);
 
     TUSBPanel& link_;
     tZCfgFile& document_;
@@ -75,4 +80,6 @@ private:
     tByteEvent monitorReceive_;
     tTextEvent onAccessHint_;
     bool accessHintShown_ = false;
+    int resultPicture_ = -1; // none shown yet
+    QString resultText_;
 };

@@ -2,8 +2,8 @@
 
 #include "app/About.h"
 #include "app/DevicePageHost.h"
-#include "app/DevicePageMap.h"
 #include "app/HelpWindow.h"
+#include "app/MainPages.h"
 #include "app/MainPictures.h"
 #include "app/MainWindowSupport.h"
 #include "app/PelImage.h"
@@ -18,6 +18,7 @@
 #include "app/UnitUndoList.h"
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -140,8 +141,6 @@ void TFormMain::SetForms(TAboutBox* aboutBox, TFormOK* formOK) {
 // ---- Start-up and shut-down -------------------------------------------------------------------
 
 void TFormMain::FormCreate() {
-    // The help pages are compiled into the program; there is no help file beside it.
-    helpWindow_ = new THelpWindow(this);
     document_.reset(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
     pelRegistry_ = options_.settingsFile.isEmpty() ? std::make_unique<TPelRegistry>()
                                                    : std::make_unique<TPelRegistry>(options_.settingsFile);
@@ -167,28 +166,13 @@ void TFormMain::createProgrammerTools() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(serialMonitor_);
 
-    QTabWidget* sheets = ui_->PageControlEdit;
-    const auto result = [sheets, this](const char* picture, const char* text) {
-        auto* image = sheets->findChild<TPelImage*>(QLatin1String(picture));
-        if (image) image->SetImageList(images_->ImageListAutoTest);
-        return TProgrammerWorkflows::ResultDisplay{image, sheets->findChild<QLineEdit*>(QLatin1String(text))};
-    };
     TProgrammerWorkflows::Controls controls;
     controls.connect = ui_->SpeedButtonProgrammerConnect;
-    controls.autoTestToggle =
-        sheets->findChild<QAbstractButton*>(QStringLiteral("SpeedButtonAutoTestProgrammer"));
-    controls.results = {result("PelImageAutoTest", "EditResult"), result("PelImage1", "Edit1")};
     workflows_ = std::make_unique<TProgrammerWorkflows>(*programmerLink_, *document_, controls);
     TSerialMonitor* monitor = serialMonitor_;
     workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
                            [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
     workflows_->SetOnAccessHint([this](const QString& hint) { statusBar()->showMessage(hint); });
-    if (controls.autoTestToggle)
-        connect(controls.autoTestToggle, &QAbstractButton::clicked, this,
-                [this] { Guarded([this] { SpeedButtonAutoTestProgrammerClick(); }); });
-    if (auto* factory = sheets->findChild<QAbstractButton*>(QStringLiteral("SpeedButtonFactoryProgram")))
-        connect(factory, &QAbstractButton::clicked, this,
-                [this] { Guarded([this] { SpeedButtonFactoryProgramClick(); }); });
 
     IToneOutput* output = options_.toneOutput;
     if (!output) {
@@ -199,11 +183,37 @@ void TFormMain::createProgrammerTools() {
     toneTest_ = std::make_unique<TToneTest>(output);
     toneTest_->SetRunTimer(options_.startTimers);
     toneTest_->SetDocument(document_.get());
-    if (auto* zonePage = dynamic_cast<TZonalIndicatorPage*>(pages_->Page(mpZonalIndicator))) {
+    toneTest_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
+    pages_->SetOnPageCreated([this](int sheetIndex, TDevicePage& page) { wirePage(sheetIndex, page); });
+}
+
+// The buttons of the factory pages and of the zone indicator page, wired when the page is created:
+// the self-test toggle, Factory Program and the self-test result displays, and the tone test.
+void TFormMain::wirePage(int sheetIndex, TDevicePage& page) {
+    const auto resultDisplay = [&page, this](const char* picture, const char* text) {
+        auto* image = page.findChild<TPelImage*>(QLatin1String(picture));
+        if (image) image->SetImageList(images_->ImageListAutoTest);
+        workflows_->AddResultDisplay({image, page.findChild<QLineEdit*>(QLatin1String(text))});
+    };
+    const auto button = [&page](const char* name) {
+        return page.findChild<QAbstractButton*>(QLatin1String(name));
+    };
+    if (sheetIndex == mpIRFactoryConfig) {
+        resultDisplay("PelImageAutoTest", "EditResult");
+        if (QAbstractButton* factory = button("SpeedButtonFactoryProgram"))
+            connect(factory, &QAbstractButton::clicked, this,
+                    [this] { Guarded([this] { SpeedButtonFactoryProgramClick(); }); });
+    } else if (sheetIndex == mpConfiguratorProgramming) {
+        resultDisplay("PelImage1", "Edit1");
+        if (QAbstractButton* toggle = button("SpeedButtonAutoTestProgrammer")) {
+            workflows_->SetAutoTestToggle(toggle);
+            connect(toggle, &QAbstractButton::clicked, this,
+                    [this] { Guarded([this] { SpeedButtonAutoTestProgrammerClick(); }); });
+        }
+    } else if (auto* zonePage = dynamic_cast<TZonalIndicatorPage*>(&page)) {
         toneTest_->AttachButtons(zonePage);
         zonePage->SetTonePlayingOff = [this] { SetTonePlaying(false); };
     }
-    toneTest_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -244,8 +254,8 @@ void TFormMain::FormShow() {
     fileMenus_ = std::make_unique<TPelFileMenus>(document, ui_->MainMenu, this);
     fileMenus_->SetImageList(images_->ImageListUndoRedo);
     fileMenus_->SetHasHelpFile(true); // the help pages are compiled in
-    fileMenus_->SetOnHelpContents([this] { helpWindow_->ShowHelpContents(); });
-    fileMenus_->SetOnHelpTopic([this](int topic) { helpWindow_->ShowHelpTopic(topic); });
+    fileMenus_->SetOnHelpContents([this] { HelpWindow().ShowHelpContents(); });
+    fileMenus_->SetOnHelpTopic([this](int topic) { HelpWindow().ShowHelpTopic(topic); });
     AddStandardKeys(*fileMenus_);
     new TUndoKeyRouter(*this);
     // 9. The hidden F1 entry.
@@ -299,6 +309,13 @@ void TFormMain::FormDestroy() {
     if (formShown_ && document_) pelRegistry_->WriteInteger(kLastDeviceType, document_->GetDeviceType());
 }
 
+// The help pages are compiled into the program; there is no help file beside it. The help window is
+// made when help is first asked for.
+THelpWindow& TFormMain::HelpWindow() {
+    if (!helpWindow_) helpWindow_ = new THelpWindow(this);
+    return *helpWindow_;
+}
+
 bool TFormMain::OpenFile(const QString& fileName) {
     return document_->Open(fileName);
 }
@@ -326,16 +343,18 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
         pages->setTabVisible(i, false);
     SetTonePlaying(false);
     ui_->PelImageDevices->SetTransparent(false);
-    const std::optional<tDevicePageInfo> info = DevicePageFor(type);
-    if (info) {
-        document_->SetHelpContext(info->helpContext);
-        pages->setTabVisible(info->pageIndex, true);
-        const bool factoryPages = info->transmitter && programMode_ == 1;
+    const tDeviceTypeInfo& info = DeviceTypeInfo(type);
+    if (info.PageIndex >= 0) {
+        const bool transmitter = info.Class == tDeviceClass::IRRF;
+        document_->SetHelpContext(info.HelpContext);
+        pages->setTabVisible(info.PageIndex, true);
+        const bool factoryPages = transmitter && programMode_ == 1;
         pages->setTabVisible(mpIRFactoryConfig, factoryPages);
         pages->setTabVisible(mpConfiguratorProgramming, factoryPages);
-        pages->setCurrentIndex(info->pageIndex);
-        ui_->PelImageDevices->SetImageIndex(info->pictureIndex);
-        pages_->BindType(*document_, info->pageIndex, info->transmitter);
+        pages->setCurrentIndex(info.PageIndex);
+        ui_->PelImageDevices->SetImageIndex(info.PictureIndex);
+        // The factory pages are bound, and made, only when they are shown.
+        pages_->BindType(*document_, info.PageIndex, factoryPages);
     } else {
         pages_->UnbindAll();
     }
@@ -374,6 +393,10 @@ void TFormMain::SetProgramMode(int mode) {
     const uint8_t type = document_->GetDeviceType();
     if (type != 1 && type != 2) return;
     const bool show = mode == 1;
+    if (show) { // made and bound the first time they are shown
+        pages_->Bind(*document_, mpIRFactoryConfig);
+        pages_->Bind(*document_, mpConfiguratorProgramming);
+    }
     const bool wasSwitching = switchingPages_;
     switchingPages_ = true;
     ui_->PageControlEdit->setTabVisible(mpIRFactoryConfig, show);

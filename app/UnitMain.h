@@ -16,6 +16,7 @@ class IToneOutput;
 class QActionGroup;
 class QShortcut;
 class TAboutBox;
+class TDevicePage;
 class TDevicePageHost;
 class TFormOK;
 class THelpWindow;
@@ -101,7 +102,7 @@ public:
     TUSBPanel& ProgrammerLink() const { return *programmerLink_; }
     TPelFileMenus* FileMenus() const { return fileMenus_.get(); }
     TDevicePageHost& Pages() const { return *pages_; }
-    THelpWindow& HelpWindow() const { return *helpWindow_; }
+    THelpWindow& HelpWindow(); // made on first use
     TProgrammerWorkflows& Workflows() const { return *workflows_; }
     TSerialMonitor& SerialMonitor() const { return *serialMonitor_; }
     TToneTest& ToneTest() const { return *toneTest_; }
@@ -120,6 +121,7 @@ private:
     void SetTonePlaying(bool playing);
     void moveOntoScreen();
     void createProgrammerTools();
+    void wirePage(int sheetIndex, TDevicePage& page);
 
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainOptions options_;

@@ -137,6 +137,11 @@ void TestAppWidgets::imageFollowsIndex() {
     TImageList list(24, 24);
     list.Add(filled(Qt::red));
     list.Add(filled(Qt::green, 48)); // scaled to the list's size
+    int drawn = 0;
+    list.AddDeferred([&drawn] { // drawn once, when first shown, and scaled like the others
+        ++drawn;
+        return filled(Qt::blue, 48);
+    });
     TPelImage image;
     QVERIFY(image.AutoSize());
     QVERIFY(image.Transparent());
@@ -148,7 +153,7 @@ void TestAppWidgets::imageFollowsIndex() {
     QCOMPARE(shownColour(image), QColor(Qt::green));
     image.SetImageIndex(0);
     QCOMPARE(shownColour(image), QColor(Qt::red));
-    for (int outside : {5, 2, -1}) {
+    for (int outside : {5, 3, -1}) {
         image.SetImageIndex(outside);
         QCOMPARE(image.ImageIndex(), outside);
         QCOMPARE(shownColour(image), QColor(Qt::red));
@@ -157,6 +162,15 @@ void TestAppWidgets::imageFollowsIndex() {
     IIndicatorImage& indicator = image;
     indicator.SetImageIndex(1);
     QCOMPARE(shownColour(image), QColor(Qt::green));
+
+    QCOMPARE(drawn, 0);
+    for (int again = 0; again < 2; ++again) {
+        image.SetImageIndex(2);
+        QCOMPARE(shownColour(image), QColor(Qt::blue));
+        QCOMPARE(image.size(), QSize(24, 24));
+        image.SetImageIndex(0);
+    }
+    QCOMPARE(drawn, 1);
 }
 
 void TestAppWidgets::imageListCleared() {

@@ -53,10 +53,17 @@ int runMinimal(int argc, char* argv[], bool withText) {
 }
 
 int runEditor(int argc, char* argv[], const QString& settingsFile) {
+    QElapsedTimer phase;
+    phase.start();
     QApplication application(argc, argv);
+    const qint64 applicationNs = phase.nsecsElapsed();
     TApplicationForms forms = CreateApplicationForms(TFormMainOptions{settingsFile, false});
+    const qint64 formsNs = phase.nsecsElapsed();
     forms.FormMain->show();
-    QTimer::singleShot(0, [&forms] {
+    const qint64 shownNs = phase.nsecsElapsed();
+    QTimer::singleShot(0, [&] {
+        std::printf("phases %lld %lld %lld %lld\n", applicationNs / 1000, (formsNs - applicationNs) / 1000,
+                    (shownNs - formsNs) / 1000, (phase.nsecsElapsed() - shownNs) / 1000);
         reportShown();
         tZCfgFile& document = forms.FormMain->Document();
         // The window starts on the staff transmitter (1), so every type in this order is a real switch.
@@ -77,6 +84,7 @@ int runEditor(int argc, char* argv[], const QString& settingsFile) {
 struct Run {
     double startMs = 0;
     long rssKb = 0;
+    QList<long long> phasesUs; // the editor's: application, forms, show(), first event-loop pass
     QList<QPair<int, long long>> switches;
 };
 
@@ -98,6 +106,9 @@ Run runChild(const QString& role, const QString& settingsFile) {
             if (words.value(0) == "shown") {
                 run.startMs = double(timer.nsecsElapsed()) / 1e6;
                 run.rssKb = words.value(1).toLong();
+            } else if (words.value(0) == "phases") {
+                for (int i = 1; i < words.size(); ++i)
+                    run.phasesUs.append(words[i].toLongLong());
             } else if (words.value(0) == "switch") {
                 run.switches.append({words.value(1).toInt(), words.value(2).toLongLong()});
             }
@@ -128,6 +139,7 @@ int main(int argc, char* argv[]) {
     QList<double> minimalMs, textMs, editorMs;
     QList<long> minimalKb, textKb, editorKb;
     QMap<int, QList<long long>> switchUs;
+    QList<QList<long long>> phaseUs(4);
     for (int i = 0; i < runs; ++i) { // interleaved, so both programs see the same machine load
         const Run minimal = runChild(QStringLiteral("--minimal"), settings);
         const Run text = runChild(QStringLiteral("--minimal-text"), settings);
@@ -138,6 +150,8 @@ int main(int argc, char* argv[]) {
         textKb << text.rssKb;
         editorMs << editor.startMs;
         editorKb << editor.rssKb;
+        for (int p = 0; p < editor.phasesUs.size() && p < phaseUs.size(); ++p)
+            phaseUs[p] << editor.phasesUs[p];
         for (const auto& [type, us] : editor.switches)
             switchUs[type] << us;
     }
@@ -155,6 +169,9 @@ int main(int argc, char* argv[]) {
         "(editor ratio %.2f)\n",
         median(textMs), median(editorMs) / median(textMs), median(textKb),
         double(median(editorKb)) / double(median(textKb)));
+    std::printf("editor start-up in phases (from main): application %lld us, main window and forms %lld us, "
+                "show() %lld us, first event-loop pass (painting) %lld us\n",
+                median(phaseUs[0]), median(phaseUs[1]), median(phaseUs[2]), median(phaseUs[3]));
     std::printf("device page switch (SetDeviceType to the shown page):\n");
     for (auto it = switchUs.cbegin(); it != switchUs.cend(); ++it)
         std::printf("  type %d: %lld us\n", it.key(), median(it.value()));

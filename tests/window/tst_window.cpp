@@ -2,14 +2,15 @@
 // the remembered page, the Development page key, undo across pages, the about box and the keys.
 #include "app/About.h"
 #include "app/ApplicationForms.h"
-#include "app/DevicePageMap.h"
 #include "app/HelpWindow.h"
+#include "app/MainPages.h"
 #include "app/PelImage.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 #include "property/PelError.h"
 #include "property/controls/PelControls.h"
@@ -250,8 +251,8 @@ void TestWindow::eachDeviceTypeShowsItsPage() {
     QVERIFY(window().windowTitle().endsWith(QStringLiteral(" *")));
     QTest::mouseClick(button("SpeedButtonUndo"), Qt::LeftButton);
     QCOMPARE(window().Document().GetDeviceType(), uint8_t(previous));
-    QCOMPARE(visibleTabs(), (QList<int>{DevicePageFor(uint8_t(previous))->pageIndex, mpComments}));
-    QCOMPARE(pages()->currentIndex(), DevicePageFor(uint8_t(previous))->pageIndex);
+    QCOMPARE(visibleTabs(), (QList<int>{DeviceTypeInfo(previous).PageIndex, mpComments}));
+    QCOMPARE(pages()->currentIndex(), DeviceTypeInfo(previous).PageIndex);
     QVERIFY(messages_.isEmpty());
 }
 

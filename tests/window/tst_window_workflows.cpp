@@ -3,7 +3,8 @@
 // device read. Time advances only by explicit ticks of the link.
 #include "../programmer/SimHarness.h"
 #include "app/ApplicationForms.h"
-#include "app/DevicePageMap.h"
+#include "app/DevicePageHost.h"
+#include "app/MainPages.h"
 #include "app/PelSaveDialog.h"
 #include "app/ProgrammerWorkflows.h"
 #include "app/SerialMonitor.h"
@@ -36,6 +37,14 @@ class TestWindowWorkflows : public QObject {
     QTabWidget* pages() { return window().findChild<QTabWidget*>(QStringLiteral("PageControlEdit")); }
     QString connectCaption() {
         return window().findChild<QPushButton*>(QStringLiteral("SpeedButtonProgrammerConnect"))->text();
+    }
+
+    // The self-test result texts of the Factory Config and Configurator Programming pages.
+    QStringList resultTexts() {
+        QStringList texts;
+        for (const char* name : {"EditResult", "Edit1"})
+            if (auto* edit = pages()->findChild<QLineEdit*>(QLatin1String(name))) texts << edit->text();
+        return texts;
     }
 
     void start(const char* keyword) {
@@ -170,9 +179,25 @@ private Q_SLOTS:
         connect->click();
         QVERIFY(window().ProgrammerLink().Active());
         QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
+        // The factory pages, made when first shown, show the result of the link's opening at once.
+        QVERIFY(!window().Pages().CreatedPage(mpIRFactoryConfig));
+        window().SetProgramMode(1);
+        QCOMPARE(resultTexts(), QStringList(2, TProgrammerWorkflows::ProgrammerFound));
         connect->click();
         QVERIFY(!window().ProgrammerLink().Active());
         QCOMPARE(connectCaption(), QStringLiteral("Connect"));
+    }
+
+    void theSelfTestPassesOnBothFactoryPages() {
+        start("staff");
+        window().SetProgramMode(1);
+        auto* toggle = pages()->findChild<QToolButton*>(QStringLiteral("SpeedButtonAutoTestProgrammer"));
+        QVERIFY(toggle);
+        toggle->click();
+        runUntilIdle();
+        QCOMPARE(results_.size(), 1);
+        QVERIFY(!toggle->isChecked());
+        QCOMPARE(resultTexts(), QStringList(2, TProgrammerWorkflows::Passed));
     }
 };
 

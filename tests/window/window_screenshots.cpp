@@ -3,7 +3,7 @@
 // indicator in HTM08-03 mode, the comments and the Development page with a read's traffic.
 
 #include "app/ApplicationForms.h"
-#include "app/DevicePageMap.h"
+#include "app/MainPages.h"
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
 #include "device/DeviceTypeTable.h"
