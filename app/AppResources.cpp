@@ -1,5 +1,7 @@
 #include "app/AppResources.h"
 
+#include <QPixmapCache>
+
 static void registerResources() {
     Q_INIT_RESOURCE(app);
 }
@@ -9,7 +11,14 @@ void InitAppResources() {
     (void)registered;
 }
 
+// Each picture is decoded once and then shared: the status lights appear in several lists.
 QPixmap AppPicture(const QString& name) {
     InitAppResources();
-    return QPixmap(QStringLiteral(":/app/pictures/%1.png").arg(name));
+    const QString file = QStringLiteral(":/app/pictures/%1.png").arg(name);
+    QPixmap picture;
+    if (!QPixmapCache::find(file, &picture)) {
+        picture = QPixmap(file);
+        QPixmapCache::insert(file, picture);
+    }
+    return picture;
 }

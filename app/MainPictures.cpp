@@ -63,17 +63,18 @@ TMainImageLists::TMainImageLists(QObject* parent)
     // Only the picture of the device type shown is drawn at start-up.
     for (int i = 0; i < DevicePictureCount; ++i)
         ImageListDevices->AddDeferred([i] { return devicePicture(i); });
-    const QPixmap off = AppPicture(QStringLiteral("light_off"));
-    ImageListAutoTest->Add(off);                                       // no result (or failed)
-    ImageListAutoTest->Add(AppPicture(QStringLiteral("light_amber"))); // programmer found
-    ImageListAutoTest->Add(AppPicture(QStringLiteral("light_green"))); // passed
-    ImageListOpen->Add(off);
-    ImageListOpen->Add(AppPicture(QStringLiteral("light_green")));
-    ImageListTx->Add(off);
-    ImageListTx->Add(AppPicture(QStringLiteral("light_amber")));
-    ImageListRx->Add(off);
-    ImageListRx->Add(AppPicture(QStringLiteral("light_green")));
-    ImageListRx->Add(AppPicture(QStringLiteral("light_red")));
+    // The lights are read when first shown.
+    const auto light = [](const char* name) { return [name] { return AppPicture(QLatin1String(name)); }; };
+    ImageListAutoTest->AddDeferred(light("light_off"));   // no result (or failed)
+    ImageListAutoTest->AddDeferred(light("light_amber")); // programmer found
+    ImageListAutoTest->AddDeferred(light("light_green")); // passed
+    ImageListOpen->AddDeferred(light("light_off"));
+    ImageListOpen->AddDeferred(light("light_green"));
+    ImageListTx->AddDeferred(light("light_off"));
+    ImageListTx->AddDeferred(light("light_amber"));
+    ImageListRx->AddDeferred(light("light_off"));
+    ImageListRx->AddDeferred(light("light_green"));
+    ImageListRx->AddDeferred(light("light_red"));
 
     const QStyle* style = QApplication::style();
     const QIcon undo = style->standardIcon(QStyle::SP_ArrowBack);

@@ -12,11 +12,10 @@
 #include <QTimer>
 
 namespace {
-QLabel* makePicture(QWidget* parent, const char* name, const char* picture) {
+QLabel* makePicture(QWidget* parent, const char* name) {
     auto* image = new QLabel(parent);
     image->setObjectName(QLatin1String(name));
     image->setGeometry(12, 20, 100, 100);
-    image->setPixmap(AppPicture(QLatin1String(picture)));
     image->setAlignment(Qt::AlignCenter);
     return image;
 }
@@ -27,8 +26,8 @@ TFormOK::TFormOK(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Status"));
     setFixedSize(363, 172);
 
-    imageOK_ = makePicture(this, "ImageOK", "result_ok");
-    imageError_ = makePicture(this, "ImageError", "result_error");
+    imageOK_ = makePicture(this, "ImageOK");
+    imageError_ = makePicture(this, "ImageError");
     imageError_->hide();
 
     memoResult_ = new QTextEdit(this);
@@ -42,7 +41,7 @@ TFormOK::TFormOK(QWidget* parent) : QDialog(parent) {
     memoResult_->setPalette(memoPalette);
     showText(QStringLiteral("Operation Complete"));
 
-    bitBtnOK_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    bitBtnOK_ = new QPushButton(QStringLiteral("OK"), this);
     bitBtnOK_->setObjectName(QStringLiteral("BitBtnOK"));
     bitBtnOK_->setGeometry(144, 132, 75, 28);
     bitBtnOK_->setDefault(true);
@@ -71,9 +70,18 @@ void TFormOK::showText(const QString& text) {
     cursor.mergeBlockFormat(centred);
 }
 
+// The pictures are loaded when a result is first shown, not while the program starts.
+void TFormOK::loadPictures() {
+    if (!imageOK_->pixmap().isNull()) return;
+    imageOK_->setPixmap(AppPicture(QStringLiteral("result_ok")));
+    imageError_->setPixmap(AppPicture(QStringLiteral("result_error")));
+    bitBtnOK_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+}
+
 bool TFormOK::ShowResult(const QString& text, bool success) noexcept {
     try {
         if (onResult_) onResult_(this, success);
+        loadPictures();
         showText(text);
         if (success)
             timerDone_->start();

@@ -40,6 +40,7 @@ public:
 
 private:
     void showText(const QString& text);
+    void loadPictures();
 
     QLabel* imageOK_;
     QLabel* imageError_;

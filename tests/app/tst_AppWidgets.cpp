@@ -200,6 +200,8 @@ void TestAppWidgets::picturesArePresent() {
     for (const char* name : {"light_off", "light_green", "light_red", "light_amber"})
         QCOMPARE(AppPicture(name).size(), QSize(24, 24));
     TFormOK form;
+    form.SetRunModal([](TFormOK&) { return int(QDialog::Accepted); });
+    form.ShowResult(QStringLiteral("Operation Complete"), true);
     QVERIFY(!form.ImageOK()->pixmap().isNull());
     QVERIFY(!form.ImageError()->pixmap().isNull());
 }
