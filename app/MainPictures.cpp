@@ -2,13 +2,13 @@
 
 #include "app/AppResources.h"
 #include "app/PelImage.h"
+#include "app/ToolbarIcons.h"
 #include "app/pages/DevicePictures.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QPainter>
-#include <QStyle>
 
 namespace {
 constexpr int kDeviceSize = 164;
@@ -76,8 +76,7 @@ TMainImageLists::TMainImageLists(QObject* parent)
     ImageListRx->AddDeferred(light("light_green"));
     ImageListRx->AddDeferred(light("light_red"));
 
-    const QStyle* style = QApplication::style();
-    const QIcon undo = style->standardIcon(QStyle::SP_ArrowBack);
-    const QIcon redo = style->standardIcon(QStyle::SP_ArrowForward);
+    const QIcon undo = ToolbarIcon(tToolbarGlyph::Undo);
+    const QIcon redo = ToolbarIcon(tToolbarGlyph::Redo);
     ImageListUndoRedo = {undo, redo, QIcon(disabledPixmap(undo)), QIcon(disabledPixmap(redo))};
 }

@@ -13,6 +13,7 @@
 #include "app/SerialMonitor.h"
 #include "app/ToneOutputAudio.h"
 #include "app/ToneTest.h"
+#include "app/ToolbarIcons.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
@@ -75,12 +76,11 @@ void TFormMain::wireControls() {
     ui_->SpeedButtonRedo->setIcon(images_->ImageListUndoRedo.value(1));
     ui_->SpeedButtonUndo->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ui_->SpeedButtonRedo->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const QStyle* style = this->style();
-    ui_->SpeedButtonNew->setIcon(style->standardIcon(QStyle::SP_FileIcon));
-    ui_->SpeedButtonOpen->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
-    ui_->SpeedButtonSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
-    ui_->SpeedButtonRead->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
-    ui_->SpeedButtonProgram->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
+    ui_->SpeedButtonNew->setIcon(ToolbarIcon(tToolbarGlyph::New));
+    ui_->SpeedButtonOpen->setIcon(ToolbarIcon(tToolbarGlyph::Open));
+    ui_->SpeedButtonSave->setIcon(ToolbarIcon(tToolbarGlyph::Save));
+    ui_->SpeedButtonRead->setIcon(ToolbarIcon(tToolbarGlyph::Read));
+    ui_->SpeedButtonProgram->setIcon(ToolbarIcon(tToolbarGlyph::Program));
     ui_->ComboBoxDeviceType->setEditable(false);
     ui_->ComboBoxDeviceType->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
