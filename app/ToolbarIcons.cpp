@@ -150,8 +150,9 @@ public:
         return scaledPixmap(size, mode, state, 1.0);
     }
 
+    // QIcon asks for the size in device pixels, already multiplied by the scale.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        QPixmap picture(size * scale);
+        QPixmap picture(size);
         picture.fill(Qt::transparent);
         QPainter painter(&picture);
         paint(&painter, QRect(QPoint(0, 0), picture.size()), mode, state);

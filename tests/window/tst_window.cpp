@@ -2,11 +2,13 @@
 // the remembered page, the Development page key, undo across pages, the about box and the keys.
 #include "app/About.h"
 #include "app/ApplicationForms.h"
+#include "app/DevicePageHost.h"
 #include "app/HelpWindow.h"
 #include "app/MainPages.h"
 #include "app/PelImage.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
+#include "app/ToolbarIcons.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void standardKeysBesideOwnShortcuts_data();
     void standardKeysBesideOwnShortcuts();
     void fileNamedAtStartOpens();
+    void toolbarPicturesAreDrawnAtTheScaleShown();
 
 private:
     // Creates the three forms on the test settings and shows the window.
@@ -151,6 +154,9 @@ void TestWindow::firstStartWithEmptySettings() {
     QVERIFY(window().TrackPageChanges());
     QVERIFY(window().RememberedPage() == nullptr);
     QVERIFY(messages_.isEmpty());
+    // Only the page shown is made at start.
+    for (int sheet = 0; sheet < TDevicePageHost::PageCount; ++sheet)
+        QCOMPARE(window().Pages().CreatedPage(sheet) != nullptr, sheet == mpIRRFStaff);
     // Fits a 1280 x 800 screen with room for a panel and a title bar.
     QVERIFY(window().minimumSizeHint().width() <= 1280);
     QVERIFY(window().minimumSizeHint().height() <= 720);
@@ -509,6 +515,20 @@ void TestWindow::fileNamedAtStartOpens() {
 }
 
 } // namespace
+
+void TestWindow::toolbarPicturesAreDrawnAtTheScaleShown() {
+    using G = tToolbarGlyph;
+    for (const G glyph : {G::New, G::Open, G::Save, G::Read, G::Program, G::Undo, G::Redo}) {
+        const QIcon icon = ToolbarIcon(glyph);
+        for (const qreal scale : {1.0, 2.0}) {
+            const QImage normal = icon.pixmap(QSize(24, 24), scale).toImage();
+            const QImage disabled = icon.pixmap(QSize(24, 24), scale, QIcon::Disabled).toImage();
+            QCOMPARE(normal.size(), QSize(24, 24) * scale);
+            QVERIFY(normal != QImage(normal.size(), normal.format())); // something is drawn
+            QVERIFY(disabled != normal);
+        }
+    }
+}
 
 QTEST_MAIN(TestWindow)
 #include "tst_window.moc"
