@@ -38,28 +38,9 @@ tInk inkFor(tToolbarGlyph glyph, QIcon::Mode mode) {
     return {line, Qt::white, line};
 }
 
-QPainterPath page() {
-    QPainterPath path;
-    path.moveTo(5, 2.5);
-    path.lineTo(14, 2.5);
-    path.lineTo(19, 7.5);
-    path.lineTo(19, 21.5);
-    path.lineTo(5, 21.5);
-    path.closeSubpath();
-    return path;
-}
-
-QPainterPath folder() {
-    QPainterPath path;
-    path.moveTo(2.5, 5.5);
-    path.lineTo(9, 5.5);
-    path.lineTo(11, 7.5);
-    path.lineTo(21.5, 7.5);
-    path.lineTo(21.5, 19.5);
-    path.lineTo(2.5, 19.5);
-    path.closeSubpath();
-    return path;
-}
+// The outline of a sheet of paper with its top right corner folded, and of an open folder's back.
+const QPolygonF kPage{{5, 2.5}, {14, 2.5}, {19, 7.5}, {19, 21.5}, {5, 21.5}};
+const QPolygonF kFolder{{2.5, 5.5}, {9, 5.5}, {11, 7.5}, {21.5, 7.5}, {21.5, 19.5}, {2.5, 19.5}};
 
 // A vertical arrow over a base line: down for reading from the device, up for programming it.
 void drawTransferArrow(QPainter& painter, const tInk& ink, bool down) {
@@ -98,14 +79,14 @@ void drawGlyph(QPainter& painter, tToolbarGlyph glyph, const tInk& ink) {
     case tToolbarGlyph::New:
         painter.setPen(outline);
         painter.setBrush(ink.fill);
-        painter.drawPath(page());
+        painter.drawPolygon(kPage);
         painter.setBrush(ink.accent);
         painter.drawPolygon(QPolygonF{QPointF(14, 2.5), QPointF(14, 7.5), QPointF(19, 7.5)});
         return;
     case tToolbarGlyph::Open:
         painter.setPen(outline);
         painter.setBrush(ink.accent);
-        painter.drawPath(folder());
+        painter.drawPolygon(kFolder);
         painter.setBrush(ink.fill);
         painter.drawPolygon(
             QPolygonF{QPointF(5, 10.5), QPointF(23, 10.5), QPointF(20.5, 19.5), QPointF(2.5, 19.5)});
