@@ -69,13 +69,24 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     layout->addWidget(panel, 1);
     layout->addWidget(okButton_, 0, Qt::AlignHCenter);
 
-    // A fixed border: the written size, or what the texts need where the font is larger.
+    setFixedSize(kWidth, kHeight);
+}
+
+// A fixed border: the written size, or what the texts need where the font is larger. Measured when
+// shown rather than while the program starts.
+void TAboutBox::fitTexts() {
     setFixedSize(QSize(kWidth, kHeight).expandedTo(sizeHint()));
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    fitTexts();
+    QDialog::showEvent(event);
 }
 
 int TAboutBox::ShowModal() {
     if (runModal_) return runModal_(*this);
     // Centred on the screen.
+    fitTexts();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     return exec();

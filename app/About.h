@@ -31,8 +31,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void fitTexts();
     QLabel* imageIcon_;
     QLabel* productName_;
     QLabel* version_;
