@@ -36,6 +36,16 @@ TSerialMonitor::TSerialMonitor(QWidget* parent)
 
 TSerialMonitor::~TSerialMonitor() = default;
 
+// The trace's font is looked up when the page is first shown: the page is hidden while the program
+// starts, and finding a font the system may lack takes a noticeable moment.
+void TSerialMonitor::showEvent(QShowEvent* event) {
+    if (!fontSet_) {
+        fontSet_ = true;
+        ui_->MemoSerialMonitor->setFont(QFont(QStringLiteral("Tahoma"), 8));
+    }
+    QWidget::showEvent(event);
+}
+
 QCheckBox* TSerialMonitor::CheckBoxBreakAfterCR() const {
     return ui_->CheckBoxBreakAfterCR;
 }

@@ -63,6 +63,9 @@ public:
     QPushButton* ButtonClear() const;
     QPushButton* ButtonSave() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void appendLine(const QString& line);
     void appendToLastLine(const QString& text);
@@ -80,4 +83,5 @@ private:
     mutable QString pending_;
     mutable bool flushScheduled_ = false;
     AskSaveFileNameHook askSaveFileName_;
+    bool fontSet_ = false;
 };
