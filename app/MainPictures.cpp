@@ -34,11 +34,22 @@ QPixmap placeholderPicture(int index) {
     return picture;
 }
 
+// At 100 % and 200 % the picture comes ready drawn (a PNG beside each SVG); at any other scale it is
+// drawn from the SVG at the screen's pixel density, so that it stays sharp.
 QPixmap devicePicture(int index) {
     const QStringList files = DevicePictureFiles();
-    if (index < files.size() && QFile::exists(files[index])) {
-        // Drawn at the screen's pixel density, so the picture stays sharp on a HiDPI screen.
-        const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    if (index >= files.size()) return placeholderPicture(index);
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    if (qFuzzyCompare(ratio, 1.0) || qFuzzyCompare(ratio, 2.0)) {
+        QString ready = files[index];
+        ready.replace(QLatin1String(".svg"), ratio > 1.5 ? QLatin1String("@2x.png") : QLatin1String(".png"));
+        QPixmap picture(ready, "PNG");
+        if (!picture.isNull()) {
+            picture.setDevicePixelRatio(ratio);
+            return picture;
+        }
+    }
+    if (QFile::exists(files[index])) {
         QPixmap picture = QIcon(files[index]).pixmap(QSize(kDeviceSize, kDeviceSize), ratio);
         if (!picture.isNull()) return picture;
     }
