@@ -147,14 +147,20 @@ void tZCfgFile::SetDeviceType(uint8_t type) {
         if (!device_ || !deviceFits(type)) replaceDevice(type);
         applyTypeDetails(type);
     }
-    if (type <= LastDeviceType)
-        deviceType_->SetAsInteger(type);
-    else
-        deviceType_->SetValueText(QString::number(type)); // shown by the enumeration's own rules
+    {
+        // The property's own change report comes back to DeviceTypeChanged: everything it would do
+        // is done here, once.
+        const QScopedValueRollback<bool> setting(settingDeviceType_, true);
+        if (type <= LastDeviceType)
+            deviceType_->SetAsInteger(type);
+        else
+            deviceType_->SetValueText(QString::number(type)); // shown by the enumeration's own rules
+    }
     if (onDeviceTypeChanged_) onDeviceTypeChanged_(type);
 }
 
 void tZCfgFile::DeviceTypeChanged() {
+    if (settingDeviceType_) return;
     if (deviceType_->AsInteger() < 0) {
         // A name this program does not know (a newer device): the text stays as read and is written
         // back so; the device object stays and no device page is shown for it.

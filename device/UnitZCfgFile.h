@@ -144,7 +144,8 @@ private:
     tMemoProperty* comments_ = nullptr;
     tConfiguratorDevice* device_ = nullptr;
     uint8_t comboMode_ = EditMode;
-    bool reading_ = false; // a file is being read into the document
+    bool reading_ = false;           // a file is being read into the document
+    bool settingDeviceType_ = false; // SetDeviceType is setting the type property
     IComboBox* deviceCombo_ = nullptr;
     tNotifyEvent comboOwnHandler_;
     bool variantHandlerInstalled_ = false;

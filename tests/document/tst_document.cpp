@@ -393,6 +393,10 @@ void TestDocument::oneUndoRestoresAReplacedDevice() {
     wiring.undo.Undo();
     wiring.undo.Undo();
     QCOMPARE(doc->ToLines(), before);
+    // Setting the type switches the page once, not once more for the type property's own change.
+    pageSwitches = 0;
+    doc->SetDeviceType(dt_Relay_Output);
+    QCOMPARE(pageSwitches, 1);
 }
 
 void TestDocument::loadingAndNewForgetTheHistory() {
