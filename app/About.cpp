@@ -34,7 +34,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     imageIcon_->setObjectName(QStringLiteral("ImageIcon"));
     imageIcon_->setFixedSize(kIconSize, kIconSize);
     imageIcon_->setScaledContents(true);
-    imageIcon_->setPixmap(AppPicture(QStringLiteral("program_icon")));
     imageIcon_->installEventFilter(this);
 
     productName_ = new QLabel(QStringLiteral("Arvel Configuration Editor"), panel);
@@ -72,9 +71,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidth, kHeight);
 }
 
-// A fixed border: the written size, or what the texts need where the font is larger. Measured when
-// shown rather than while the program starts.
+// The icon, and a fixed border: the written size, or what the texts need where the font is larger.
+// Done when shown rather than while the program starts.
 void TAboutBox::fitTexts() {
+    if (imageIcon_->pixmap().isNull()) imageIcon_->setPixmap(AppPicture(QStringLiteral("program_icon")));
     setFixedSize(QSize(kWidth, kHeight).expandedTo(sizeHint()));
 }
 

@@ -6,7 +6,6 @@
 #include "app/pages/DevicePictures.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QPainter>
 
@@ -34,26 +33,13 @@ QPixmap placeholderPicture(int index) {
     return picture;
 }
 
-// At 100 % and 200 % the picture comes ready drawn (a PNG beside each SVG); at any other scale it is
-// drawn from the SVG at the screen's pixel density, so that it stays sharp.
+// Drawn at the screen's pixel density, so the picture stays sharp on a HiDPI screen.
 QPixmap devicePicture(int index) {
     const QStringList files = DevicePictureFiles();
-    if (index >= files.size()) return placeholderPicture(index);
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    if (qFuzzyCompare(ratio, 1.0) || qFuzzyCompare(ratio, 2.0)) {
-        QString ready = files[index];
-        ready.replace(QLatin1String(".svg"), ratio > 1.5 ? QLatin1String("@2x.png") : QLatin1String(".png"));
-        QPixmap picture(ready, "PNG");
-        if (!picture.isNull()) {
-            picture.setDevicePixelRatio(ratio);
-            return picture;
-        }
-    }
-    if (QFile::exists(files[index])) {
-        QPixmap picture = QIcon(files[index]).pixmap(QSize(kDeviceSize, kDeviceSize), ratio);
-        if (!picture.isNull()) return picture;
-    }
-    return placeholderPicture(index);
+    const QPixmap picture =
+        index < files.size() ? SvgPicture(files[index], QSize(kDeviceSize, kDeviceSize), ratio) : QPixmap();
+    return picture.isNull() ? placeholderPicture(index) : picture;
 }
 
 QPixmap disabledPixmap(const QIcon& icon) {
@@ -74,7 +60,7 @@ TMainImageLists::TMainImageLists(QObject* parent)
     // Only the picture of the device type shown is drawn at start-up.
     for (int i = 0; i < DevicePictureCount; ++i)
         ImageListDevices->AddDeferred([i] { return devicePicture(i); });
-    // The lights are read when first shown.
+    // The lights are drawn when first shown.
     const auto light = [](const char* name) { return [name] { return AppPicture(QLatin1String(name)); }; };
     ImageListAutoTest->AddDeferred(light("light_off"));   // no result (or failed)
     ImageListAutoTest->AddDeferred(light("light_amber")); // programmer found

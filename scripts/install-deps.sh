@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, skipping those already present.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6 libgl-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
           libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev)
 # Validators of the desktop entry, file type and metainfo, and the Debian package tools.
 packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev)

@@ -4,7 +4,6 @@
 
 #include "PageHost.h"
 #include "app/PelcorStringGrid.h"
-#include "app/pages/DevicePictures.h"
 #include "app/pages/FactoryPages.h"
 #include "app/pages/ZonalIndicatorPage.h"
 #include "property/PelEnum.h"
@@ -14,7 +13,6 @@
 #include "property/controls/PelSpinEdit.h"
 
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -113,7 +111,6 @@ private slots:
     void gridVisibilityAndAutoResize();
     void gridCsvRoundTrip_data();
     void gridCsvRoundTrip();
-    void readyDrawnDevicePicturesMatchTheirDrawings();
 
 private:
     std::unique_ptr<tPageHost> host;
@@ -591,36 +588,6 @@ void tst_pages::gridCsvRoundTrip() {
             QCOMPARE(loaded.Cell(column, row), saved.Cell(column, row));
 
     QVERIFY_THROWS_EXCEPTION(EZcfgError, loaded.LoadFromCSV(dir.filePath(QStringLiteral("missing.csv"))));
-}
-
-// The PNGs shown at 100 % and 200 % must be renderings of the current drawings: an edited SVG whose
-// PNGs were not rendered again (resources/pictures/render.sh) fails here. A fresh rendering differs
-// by nothing; the margin allows for another machine's rasteriser.
-void tst_pages::readyDrawnDevicePicturesMatchTheirDrawings() {
-    for (const QString& drawing : DevicePictureFiles()) {
-        for (const int scale : {1, 2}) {
-            QString readyName = drawing;
-            readyName.replace(QLatin1String(".svg"),
-                              scale == 2 ? QLatin1String("@2x.png") : QLatin1String(".png"));
-            const QImage ready = QImage(readyName).convertToFormat(QImage::Format_ARGB32);
-            const QImage drawn = QIcon(drawing)
-                                     .pixmap(QSize(164, 164), scale)
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_ARGB32);
-            QCOMPARE(ready.size(), QSize(164, 164) * scale);
-            QCOMPARE(drawn.size(), ready.size());
-            qint64 difference = 0;
-            for (int y = 0; y < ready.height(); ++y)
-                for (int x = 0; x < ready.width(); ++x) {
-                    const QRgb a = ready.pixel(x, y), b = drawn.pixel(x, y);
-                    difference += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) +
-                                  qAbs(qBlue(a) - qBlue(b)) + qAbs(qAlpha(a) - qAlpha(b));
-                }
-            const double meanPerChannel = double(difference) / (4.0 * ready.width() * ready.height());
-            QVERIFY2(meanPerChannel < 0.1,
-                     qPrintable(readyName + QStringLiteral(" differs by %1").arg(meanPerChannel)));
-        }
-    }
 }
 
 QTEST_MAIN(tst_pages)
