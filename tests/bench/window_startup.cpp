@@ -32,6 +32,12 @@ long residentKilobytes() {
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
+// Whether any of Qt's image-format plugins has been loaded into this process.
+bool imageDecodersLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+}
+
 void reportShown() {
     std::printf("shown %ld\n", residentKilobytes());
     std::fflush(stdout);
@@ -62,6 +68,7 @@ int runEditor(int argc, char* argv[], const QString& settingsFile) {
     forms.FormMain->show();
     const qint64 shownNs = phase.nsecsElapsed();
     QTimer::singleShot(0, [&] {
+        std::printf("decoders %d\n", imageDecodersLoaded() ? 1 : 0);
         std::printf("phases %lld %lld %lld %lld\n", applicationNs / 1000, (formsNs - applicationNs) / 1000,
                     (shownNs - formsNs) / 1000, (phase.nsecsElapsed() - shownNs) / 1000);
         reportShown();
@@ -85,6 +92,7 @@ struct Run {
     double startMs = 0;
     long rssKb = 0;
     QList<long long> phasesUs; // the editor's: application, forms, show(), first event-loop pass
+    bool decodersLoaded = false;
     QList<QPair<int, long long>> switches;
 };
 
@@ -106,6 +114,8 @@ Run runChild(const QString& role, const QString& settingsFile) {
             if (words.value(0) == "shown") {
                 run.startMs = double(timer.nsecsElapsed()) / 1e6;
                 run.rssKb = words.value(1).toLong();
+            } else if (words.value(0) == "decoders") {
+                run.decodersLoaded = words.value(1) == "1";
             } else if (words.value(0) == "phases") {
                 for (int i = 1; i < words.size(); ++i)
                     run.phasesUs.append(words[i].toLongLong());
@@ -140,6 +150,7 @@ int main(int argc, char* argv[]) {
     QList<long> minimalKb, textKb, editorKb;
     QMap<int, QList<long long>> switchUs;
     QList<QList<long long>> phaseUs(4);
+    bool decodersLoaded = false;
     for (int i = 0; i < runs; ++i) { // interleaved, so both programs see the same machine load
         const Run minimal = runChild(QStringLiteral("--minimal"), settings);
         const Run text = runChild(QStringLiteral("--minimal-text"), settings);
@@ -150,6 +161,7 @@ int main(int argc, char* argv[]) {
         textKb << text.rssKb;
         editorMs << editor.startMs;
         editorKb << editor.rssKb;
+        decodersLoaded = decodersLoaded || editor.decodersLoaded;
         for (int p = 0; p < editor.phasesUs.size() && p < phaseUs.size(); ++p)
             phaseUs[p] << editor.phasesUs[p];
         for (const auto& [type, us] : editor.switches)
@@ -172,6 +184,7 @@ int main(int argc, char* argv[]) {
     std::printf("editor start-up in phases (from main): application %lld us, main window and forms %lld us, "
                 "show() %lld us, first event-loop pass (painting) %lld us\n",
                 median(phaseUs[0]), median(phaseUs[1]), median(phaseUs[2]), median(phaseUs[3]));
+    std::printf("image decoders loaded by the first show: %s\n", decodersLoaded ? "yes" : "no");
     std::printf("device page switch (SetDeviceType to the shown page):\n");
     for (auto it = switchUs.cbegin(); it != switchUs.cend(); ++it)
         std::printf("  type %d: %lld us\n", it.key(), median(it.value()));
