@@ -5,7 +5,6 @@
 
 #include <QIcon>
 
-// More: the chevron of a menu bar or tool bar too narrow for all its entries.
-enum class tToolbarGlyph { New, Open, Save, Read, Program, Undo, Redo, More };
+enum class tToolbarGlyph { New, Open, Save, Read, Program, Undo, Redo };
 
 QIcon ToolbarIcon(tToolbarGlyph glyph);
