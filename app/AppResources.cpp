@@ -16,6 +16,7 @@ void InitAppResources() {
 
 QPixmap SvgPicture(const QString& file, QSize size, qreal ratio) {
     QSvgRenderer drawing(file);
+    if (!size.isValid()) size = drawing.defaultSize();
     if (!drawing.isValid() || size.isEmpty()) return QPixmap();
     QPixmap picture(size * ratio);
     picture.fill(Qt::transparent);
@@ -35,7 +36,7 @@ QPixmap AppPicture(const QString& name) {
     const QString key = file + QLatin1Char('@') + QString::number(ratio);
     QPixmap picture;
     if (!QPixmapCache::find(key, &picture)) {
-        picture = SvgPicture(file, QSvgRenderer(file).defaultSize(), ratio);
+        picture = SvgPicture(file, QSize(), ratio);
         QPixmapCache::insert(key, picture);
     }
     return picture;

@@ -12,6 +12,6 @@ void InitAppResources();
 // A picture by its file name ("result_ok", "light_green") at its own size; null when there is none.
 QPixmap AppPicture(const QString& name);
 
-// An SVG drawing drawn into a picture of the given size (device-independent pixels) at the given
-// pixel ratio; null when the file is missing or not a drawing.
+// An SVG drawing drawn into a picture of the given size (device-independent pixels; an invalid size
+// means the drawing's own) at the given pixel ratio; null when the file is missing or not a drawing.
 QPixmap SvgPicture(const QString& file, QSize size, qreal ratio);
