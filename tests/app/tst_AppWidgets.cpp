@@ -199,6 +199,11 @@ void TestAppWidgets::picturesArePresent() {
         QCOMPARE(AppPicture(name).size(), QSize(100, 100));
     for (const char* name : {"light_off", "light_green", "light_red", "light_amber"})
         QCOMPARE(AppPicture(name).size(), QSize(24, 24));
+    // Drawn for the pixel density asked for; nothing for a file that is not a drawing.
+    const QPixmap sharp = SvgPicture(QStringLiteral(":/app/pictures/light_off.svg"), QSize(24, 24), 2.0);
+    QCOMPARE(sharp.size(), QSize(48, 48));
+    QCOMPARE(sharp.devicePixelRatio(), 2.0);
+    QVERIFY(SvgPicture(QStringLiteral(":/app/pictures/none.svg"), QSize(), 1.0).isNull());
     TFormOK form;
     form.SetRunModal([](TFormOK&) { return int(QDialog::Accepted); });
     form.ShowResult(QStringLiteral("Operation Complete"), true);
