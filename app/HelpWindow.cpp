@@ -79,13 +79,6 @@ QUrl HelpContentsUrl() {
     return helpUrl(QStringLiteral("index.html"));
 }
 
-QList<int> HelpTopicNumbers() {
-    QList<int> numbers;
-    for (const HelpTopic& topic : helpTopics)
-        numbers.append(topic.context);
-    return numbers;
-}
-
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     registerHelpResources();
     setObjectName(QStringLiteral("HelpWindow"));

@@ -17,8 +17,6 @@ QString HelpTopicPage(int context);
 // Where a topic is shown: its page, or the contents for a number without a topic.
 QUrl HelpTopicUrl(int context);
 QUrl HelpContentsUrl();
-// The topic numbers that have pages, in ascending order.
-QList<int> HelpTopicNumbers();
 
 class THelpWindow : public QWidget {
     Q_OBJECT
