@@ -22,7 +22,7 @@ inline void forEachProperty(tPelBaseProperty* node, const std::function<void(tPe
 }
 
 // The widget a property is bound to, or nullptr.
-QWidget* boundWidget(tPelBaseProperty* p) {
+inline QWidget* boundWidget(tPelBaseProperty* p) {
     if (auto* node = dynamic_cast<tNodeProperty*>(p)) return dynamic_cast<QWidget*>(node->DisplayEdit());
     if (auto* text = dynamic_cast<tPelTextProperty*>(p)) return dynamic_cast<QWidget*>(text->Edit());
     if (auto* flag = dynamic_cast<tPelBooleanProperty*>(p)) return dynamic_cast<QWidget*>(flag->CheckBox());
