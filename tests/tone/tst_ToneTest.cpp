@@ -1,5 +1,5 @@
 // The zone indicator's tone test, played into a recording tone output on a virtual clock: every
-// tone's notes and start times over two periods, the button captions and enabling, stopping and
+// tone's notes and start times over two periods, the buttons while playing, stopping and
 // restarting, and the stops that page switches and undo request.
 #include "app/ToneOutputAudio.h"
 #include "app/ToneOutputRecorder.h"
@@ -16,32 +16,31 @@ using Note = TToneOutputRecorder::Note;
 using NoteSound = QPair<int, int>; // (Hz, ms)
 
 struct ToneSequence {
-    QList<int> periods;           // the first two periods
-    QList<QPair<int, int>> notes; // (Hz, ms) sounded at the start of each period
-    bool continuous = false;      // one note after the other, without pause
+    int channel;
+    bool htm2015;
+    int tone;                // the channel row's tone, or the HTM08-03 tone
+    QList<int> periods;      // the first two periods
+    QList<NoteSound> notes;  // sounded at the start of each period
+    bool continuous = false; // one note after the other, without pause
 };
 Q_DECLARE_METATYPE(ToneSequence)
 
 namespace {
+using enum TToneTest::Channel;
 constexpr int FirstStep = 10;
-
-ToneSequence seq(QList<int> periods, QList<QPair<int, int>> notes, bool continuous = false) {
-    return {std::move(periods), std::move(notes), continuous};
-}
+enum DocumentChange { NoChange, SwitchBefore, SwitchWhilePlaying, NoDocument };
+const QString Play = QStringLiteral("Test Play"), Off = QStringLiteral("Test Play (off)");
 
 // The notes a sequence sounds in its first two periods, back to back from each step.
 std::vector<Note> expectedNotes(const ToneSequence& s) {
     std::vector<Note> notes;
-    qint64 step = FirstStep;
-    qint64 end = step;
+    qint64 step = FirstStep, end = step;
     for (int period = 0; period < 2; ++period) {
         // A continuous tone queues one repetition ahead at its first step.
-        const int repetitions = s.continuous && period == 0 ? 2 : 1;
-        for (int r = 0; r < repetitions; ++r)
+        for (int r = 0; r < (s.continuous && period == 0 ? 2 : 1); ++r)
             for (const auto& [frequency, duration] : s.notes) {
-                const qint64 start = std::max(step, end);
-                notes.push_back({start, frequency, duration});
-                end = start + duration;
+                notes.push_back({std::max(step, end), frequency, duration});
+                end = notes.back().start + duration;
             }
         step += s.periods[period];
     }
@@ -53,20 +52,14 @@ class TestToneTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { engine.reset(), output.reset(), page.reset(), doc.reset(); }
 
     void patterns_data();
     void patterns();
-    void channelsPlayTheirRows_data();
-    void channelsPlayTheirRows();
-    void buttonsWhilePlaying();
-    void stopAndRestartOnAnotherChannel();
-    void stopSilencesAtOnce();
-    void setTonePlayingFalseStops_data();
-    void setTonePlayingFalseStops();
+    void restartOnAnotherChannel();
+    void endsIdle_data();
+    void endsIdle();
     void monitorPointGap();
-    void nothingToPlay_data();
-    void nothingToPlay();
     void withoutSoundOutput();
 
     void synthesis_data();
@@ -85,20 +78,16 @@ private:
         now = std::max(now, until);
     }
     tZonalIndicator* zone() const { return doc->AsZonalIndicator(); }
+    void setTone(int channel, tZonalTone tone) { zone()->ModeData(channel)->Tone()->SetAsEnum(tone); }
     void setHTM2015(bool on, tHTM2015Tone tone = tone2015_800Hz) {
         zone()->HTM2015Enabled()->SetAsBoolean(on);
         if (on) zone()->HTM2015Tone()->SetAsEnum(tone);
     }
-    QStringList captions() const {
+    // Each button's caption, marked " (off)" when disabled.
+    QStringList buttons() const {
         QStringList list;
         for (int c = 0; c < TToneTest::ChannelCount; ++c)
-            list << button(c)->text();
-        return list;
-    }
-    QList<bool> enabling() const {
-        QList<bool> list;
-        for (int c = 0; c < TToneTest::ChannelCount; ++c)
-            list << button(c)->isEnabled();
+            list << button(c)->text() + (button(c)->isEnabled() ? "" : " (off)");
         return list;
     }
 
@@ -117,7 +106,7 @@ void TestToneTest::init() {
     for (const char* name : TToneTest::ButtonNames) {
         auto* b = new QToolButton(page.get());
         b->setObjectName(QLatin1String(name));
-        b->setText(TToneTest::TestPlayCaption);
+        b->setText(Play);
     }
     output = std::make_unique<TToneOutputRecorder>([this] { return now; });
     engine = std::make_unique<TToneTest>(output.get());
@@ -126,256 +115,166 @@ void TestToneTest::init() {
     engine->AttachButtons(page.get());
 }
 
-void TestToneTest::cleanup() {
-    engine.reset();
-    output.reset();
-    page.reset();
-    doc.reset();
-}
-
 void TestToneTest::patterns_data() {
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<bool>("htm2015");
-    QTest::addColumn<int>("tone"); // the channel row's tone, or the HTM08-03 tone
-    QTest::addColumn<ToneSequence>("expected");
-
-    const int call = TToneTest::Call;
-    QTest::newRow("500 Hz") << call << false << int(zt_500Hz) << seq({1000, 1000}, {{500, 1000}}, true);
-    QTest::newRow("Presence") << call << false << int(zt_Presence) << seq({20000, 20000}, {{500, 500}});
-    QTest::newRow("Std Call") << call << false << int(zt_Standard_Call) << seq({8000, 8000}, {{2800, 500}});
-    QTest::newRow("Mon. Call") << call << false << int(zt_Monitor_Point_Call)
-                               << seq({1000, 8000}, {{2800, 500}});
-    QTest::newRow("Emergency") << call << false << int(zt_Emergency) << seq({1000, 1000}, {{2800, 500}});
-    QTest::newRow("Attack") << call << false << int(zt_Attack) << seq({200, 200}, {{2800, 100}});
-    QTest::newRow("Soft Chime") << call << false << int(zt_Soft_Chime)
-                                << seq({8000, 8000}, {{660, 500}, {550, 500}, {440, 500}});
-    QTest::newRow("Attn Chime") << call << false << int(zt_Attention_Chime)
-                                << seq({8000, 8000}, {{1320, 100}, {1100, 100}, {880, 100}});
-    QTest::newRow("Urgent Chime") << call << false << int(zt_Urgent_Chime)
-                                  << seq({2000, 2000}, {{1320, 100}, {1100, 100}, {880, 100}});
-    QTest::newRow("Ding Dong") << call << false << int(zt_Ding_Dong)
-                               << seq({8000, 8000}, {{957, 600}, {766, 600}});
-    QTest::newRow("Beep") << call << false << int(zt_Beep) << seq({8000, 8000}, {{2800, 100}});
-    QTest::newRow("Red Alert") << call << false << int(zt_Red_Alert)
-                               << seq({500, 500}, {{957, 200}, {766, 200}});
-    QTest::newRow("Help Req") << call << false << int(zt_Help_Required) << seq({4000, 4000}, {{2800, 2000}});
-    QTest::newRow("Ding DongX2") << call << false << int(zt_Ding_Dong_x2)
-                                 << seq({8000, 8000}, {{957, 600}, {766, 600}, {957, 600}, {766, 600}});
-    QTest::newRow("Octave Slow") << call << false << int(zt_Octave_Slow)
-                                 << seq({8000, 8000}, {{1000, 600}, {500, 600}});
-    QTest::newRow("Octave Fast") << call << false << int(zt_Octave_Fast)
-                                 << seq({700, 700}, {{1000, 300}, {500, 300}});
+    QTest::addColumn<ToneSequence>("s");
+    // The tones are spread over the six channels in turn.
+    int row = 0;
+    auto zonal = [&row](const char* name, tZonalTone tone, QList<int> periods, QList<NoteSound> notes,
+                        bool continuous = false) {
+        QTest::newRow(name) << ToneSequence{
+            row++ % TToneTest::ChannelCount, false, tone, periods, notes, continuous};
+    };
+    zonal("500 Hz", zt_500Hz, {1000, 1000}, {{500, 1000}}, true);
+    zonal("Presence", zt_Presence, {20000, 20000}, {{500, 500}});
+    zonal("Std Call", zt_Standard_Call, {8000, 8000}, {{2800, 500}});
+    zonal("Mon. Call", zt_Monitor_Point_Call, {1000, 8000}, {{2800, 500}});
+    zonal("Emergency", zt_Emergency, {1000, 1000}, {{2800, 500}});
+    zonal("Attack", zt_Attack, {200, 200}, {{2800, 100}});
+    zonal("Soft Chime", zt_Soft_Chime, {8000, 8000}, {{660, 500}, {550, 500}, {440, 500}});
+    zonal("Attn Chime", zt_Attention_Chime, {8000, 8000}, {{1320, 100}, {1100, 100}, {880, 100}});
+    zonal("Urgent Chime", zt_Urgent_Chime, {2000, 2000}, {{1320, 100}, {1100, 100}, {880, 100}});
+    zonal("Ding Dong", zt_Ding_Dong, {8000, 8000}, {{957, 600}, {766, 600}});
+    zonal("Beep", zt_Beep, {8000, 8000}, {{2800, 100}});
+    zonal("Red Alert", zt_Red_Alert, {500, 500}, {{957, 200}, {766, 200}});
+    zonal("Help Req", zt_Help_Required, {4000, 4000}, {{2800, 2000}});
+    zonal("Ding DongX2", zt_Ding_Dong_x2, {8000, 8000}, {{957, 600}, {766, 600}, {957, 600}, {766, 600}});
+    zonal("Octave Slow", zt_Octave_Slow, {8000, 8000}, {{1000, 600}, {500, 600}});
+    zonal("Octave Fast", zt_Octave_Fast, {700, 700}, {{1000, 300}, {500, 300}});
 
     for (const auto& [tone, hz] : {std::pair{tone2015_800Hz, 800}, std::pair{tone2015_2800Hz, 2800}}) {
-        const QByteArray suffix = " " + QByteArray::number(hz) + " Hz";
-        QTest::newRow("HTM08-03 Call" + suffix)
-            << call << true << int(tone) << seq({10000, 10000}, {{hz, 1000}});
-        QTest::newRow("HTM08-03 Monitor Point Call" + suffix)
-            << int(TToneTest::MonitorPointCall) << true << int(tone) << seq({1000, 8000}, {{hz, 500}});
-        QTest::newRow("HTM08-03 Help Required" + suffix)
-            << int(TToneTest::HelpRequired) << true << int(tone) << seq({4000, 4000}, {{hz, 500}});
-        QTest::newRow("HTM08-03 Attack" + suffix)
-            << int(TToneTest::Attack) << true << int(tone) << seq({200, 200}, {{hz, 100}});
-        QTest::newRow("HTM08-03 Emergency" + suffix)
-            << int(TToneTest::Emergency) << true << int(tone) << seq({1000, 1000}, {{hz, 500}});
+        auto htm = [tone, hz](const char* name, int channel, QList<int> periods, int duration) {
+            QTest::addRow("HTM08-03 %s %d Hz", name, hz)
+                << ToneSequence{channel, true, tone, periods, {{hz, duration}}};
+        };
+        htm("Call", Call, {10000, 10000}, 1000);
+        htm("Monitor Point Call", MonitorPointCall, {1000, 8000}, 500);
+        htm("Help Required", HelpRequired, {4000, 4000}, 500);
+        htm("Attack", Attack, {200, 200}, 100);
+        htm("Emergency", Emergency, {1000, 1000}, 500);
     }
 }
 
 void TestToneTest::patterns() {
-    QFETCH(int, channel);
-    QFETCH(bool, htm2015);
-    QFETCH(int, tone);
-    QFETCH(ToneSequence, expected);
+    QFETCH(ToneSequence, s);
+    // The channel's own row holds the tone, every other row a different one.
+    const tZonalTone other = s.tone == zt_Beep ? zt_Red_Alert : zt_Beep;
+    for (int row = 0; row < TToneTest::ChannelCount; ++row)
+        setTone(row, row == s.channel && !s.htm2015 ? tZonalTone(s.tone) : other);
+    if (s.htm2015) setHTM2015(true, tHTM2015Tone(s.tone));
 
-    if (htm2015)
-        setHTM2015(true, tHTM2015Tone(tone));
-    else
-        zone()->ModeData(channel)->Tone()->SetAsInteger(tone);
-
-    click(channel);
+    click(s.channel);
     QVERIFY(engine->TonePlaying());
+    QStringList playing(6, Off);
+    playing[s.channel] = "Stop";
+    QCOMPARE(buttons(), playing);     // only the playing channel's button can be pressed
     QVERIFY(output->Notes().empty()); // nothing sounds before the first step
     QCOMPARE(engine->TimerInterval(), FirstStep);
-
     runUntil(FirstStep);
-    QCOMPARE(engine->TimerInterval(), expected.periods[0]);
-    runUntil(FirstStep + expected.periods[0]);
-    QCOMPARE(engine->TimerInterval(), expected.periods[1]);
-    QCOMPARE(output->Notes(), expectedNotes(expected));
+    QCOMPARE(engine->TimerInterval(), s.periods[0]);
+    runUntil(FirstStep + s.periods[0]);
+    QCOMPARE(engine->TimerInterval(), s.periods[1]);
+    QCOMPARE(output->Notes(), expectedNotes(s));
     QVERIFY(engine->TimerEnabled());
-}
 
-void TestToneTest::channelsPlayTheirRows_data() {
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<NoteSound>("firstNote");
-    // Rows 0 to 5 hold six different tones; each channel plays its own row's.
-    QTest::newRow("Presence plays row 0") << int(TToneTest::Presence) << QPair{660, 500};
-    QTest::newRow("Call plays row 1") << int(TToneTest::Call) << QPair{1320, 100};
-    QTest::newRow("Monitor Point Call plays row 2") << int(TToneTest::MonitorPointCall) << QPair{957, 600};
-    QTest::newRow("Help Required plays row 3") << int(TToneTest::HelpRequired) << QPair{2800, 2000};
-    QTest::newRow("Attack plays row 4") << int(TToneTest::Attack) << QPair{1000, 600};
-    QTest::newRow("Emergency plays row 5") << int(TToneTest::Emergency) << QPair{1000, 300};
-}
-
-void TestToneTest::channelsPlayTheirRows() {
-    QFETCH(int, channel);
-    QFETCH(NoteSound, firstNote);
-    const tZonalTone tones[] = {zt_Soft_Chime,    zt_Attention_Chime, zt_Ding_Dong,
-                                zt_Help_Required, zt_Octave_Slow,     zt_Octave_Fast};
-    for (int row = 0; row < 6; ++row)
-        zone()->ModeData(row)->Tone()->SetAsEnum(tones[row]);
-    click(channel);
-    runUntil(FirstStep);
-    QVERIFY(!output->Notes().empty());
-    const Note& first = output->Notes().front();
-    QCOMPARE(NoteSound(first.frequency, first.duration), firstNote);
-}
-
-void TestToneTest::buttonsWhilePlaying() {
-    for (int channel = 0; channel < TToneTest::ChannelCount; ++channel) {
-        click(channel);
-        for (int other = 0; other < TToneTest::ChannelCount; ++other) {
-            QCOMPARE(button(other)->isEnabled(), other == channel);
-            QCOMPARE(button(other)->text(), other == channel ? "Stop" : "Test Play");
-        }
-        click(channel);
-        QVERIFY(!engine->TonePlaying());
-        QCOMPARE(enabling(), QList<bool>(6, true));
-        QCOMPARE(captions(), QStringList(6, "Test Play"));
-    }
-}
-
-void TestToneTest::stopAndRestartOnAnotherChannel() {
-    zone()->ModeData(TToneTest::Call)->Tone()->SetAsEnum(zt_Attack);
-    zone()->ModeData(TToneTest::Emergency)->Tone()->SetAsEnum(zt_Ding_Dong);
-    click(TToneTest::Call);
-    runUntil(450); // steps at 10, 210, 410
-    QCOMPARE(output->Notes().size(), size_t(3));
-    click(TToneTest::Call); // "Stop"
+    // "Stop" silences the output at once and ends the pattern.
+    click(s.channel);
+    QVERIFY(!engine->TonePlaying());
     QVERIFY(!engine->TimerEnabled());
     QCOMPARE(output->Silences(), 1);
-    output->ClearRecord();
+    QStringList idle(6, Play);
+    if (s.htm2015) idle[Presence] = Off;
+    QCOMPARE(buttons(), idle);
+}
 
-    click(TToneTest::Emergency);
-    QCOMPARE(button(TToneTest::Emergency)->text(), "Stop");
-    runUntil(450 + FirstStep + 8000);
+void TestToneTest::restartOnAnotherChannel() {
+    setTone(Call, zt_Attack);
+    setTone(Emergency, zt_Ding_Dong);
+    click(Call);
+    runUntil(450); // steps at 10, 210, 410
+    click(Call);
+    output->ClearRecord();
     // Only the new pattern sounds, from its own first step on.
+    click(Emergency);
+    runUntil(450 + FirstStep + 8000);
     const std::vector<Note> expected = {
         {460, 957, 600}, {1060, 766, 600}, {8460, 957, 600}, {9060, 766, 600}};
     QCOMPARE(output->Notes(), expected);
 }
 
-void TestToneTest::stopSilencesAtOnce() {
-    zone()->ModeData(TToneTest::HelpRequired)->Tone()->SetAsEnum(zt_Help_Required);
-    click(TToneTest::HelpRequired);
-    runUntil(500); // the 2 s note began at 10
-    click(TToneTest::HelpRequired);
-    QCOMPARE(output->Notes(), (std::vector<Note>{{10, 2800, 490}}));
-    runUntil(20000);
-    QCOMPARE(output->Notes().size(), size_t(1));
-
-    // The continuous tone too, with its queued repetition.
-    output->ClearRecord();
-    zone()->ModeData(TToneTest::HelpRequired)->Tone()->SetAsEnum(zt_500Hz);
-    click(TToneTest::HelpRequired);
-    runUntil(20000 + 1500);
-    click(TToneTest::HelpRequired);
-    const std::vector<Note> expected = {{20010, 500, 1000}, {21010, 500, 490}};
-    QCOMPARE(output->Notes(), expected);
-}
-
-void TestToneTest::setTonePlayingFalseStops_data() {
-    QTest::addColumn<bool>("switchPage");
+// Undo and page switches stop the tone through SetTonePlaying(false); a press with nothing to play
+// starts nothing. Either way every button is left ready.
+void TestToneTest::endsIdle_data() {
+    QTest::addColumn<int>("channel");
     QTest::addColumn<bool>("htm2015");
-    QTest::newRow("undo") << false << false;
-    QTest::newRow("undo in HTM08-03 mode") << false << true;
-    QTest::newRow("page switch to a relay output") << true << false;
+    QTest::addColumn<int>("document"); // NoChange, SwitchBefore, SwitchWhilePlaying, NoDocument
+    QTest::addColumn<bool>("plays");
+    QTest::newRow("undo") << int(Attack) << false << int(NoChange) << true;
+    QTest::newRow("undo in HTM08-03 mode") << int(Attack) << true << int(NoChange) << true;
+    QTest::newRow("page switch to a relay output") << int(Attack) << false << int(SwitchWhilePlaying) << true;
+    QTest::newRow("Presence in HTM08-03 mode") << int(Presence) << true << int(NoChange) << false;
+    QTest::newRow("not a zone indicator") << int(Call) << false << int(SwitchBefore) << false;
+    QTest::newRow("no document") << int(Call) << false << int(NoDocument) << false;
 }
 
-void TestToneTest::setTonePlayingFalseStops() {
-    QFETCH(bool, switchPage);
+void TestToneTest::endsIdle() {
+    QFETCH(int, channel);
     QFETCH(bool, htm2015);
-    setHTM2015(htm2015);
-    click(TToneTest::Attack);
+    QFETCH(int, document);
+    QFETCH(bool, plays);
+    setHTM2015(htm2015, tone2015_2800Hz);
+    if (document != NoChange && document != SwitchWhilePlaying) doc->SetDeviceType(dt_Relay_Output);
+    if (document == NoDocument) engine->SetDocument(nullptr);
+    // The page disables Presence in HTM08-03 mode, so the handler is called directly.
+    engine->SpeedButtonTestPlayClick(button(channel));
     runUntil(FirstStep);
-    QVERIFY(engine->TonePlaying());
-    if (switchPage) doc->SetDeviceType(dt_Relay_Output);
+    QCOMPARE(engine->TonePlaying(), plays);
+    if (document == SwitchWhilePlaying) doc->SetDeviceType(dt_Relay_Output);
     engine->SetTonePlaying(false);
+    engine->SetTonePlaying(false); // nothing more to stop
     QVERIFY(!engine->TonePlaying());
     QVERIFY(!engine->TimerEnabled());
-    QCOMPARE(output->Silences(), 1);
-    runUntil(5000);
-    QCOMPARE(output->Notes().size(), size_t(1));
-    QCOMPARE(captions(), QStringList(6, "Test Play"));
-    for (int c = TToneTest::Call; c < TToneTest::ChannelCount; ++c)
-        QVERIFY(button(c)->isEnabled());
-    if (!switchPage) QCOMPARE(button(TToneTest::Presence)->isEnabled(), !htm2015);
-    engine->SetTonePlaying(false); // nothing more to stop
-    QCOMPARE(output->Silences(), 1);
+    QCOMPARE(output->Silences(), int(plays));
+    runUntil(30000);
+    QCOMPARE(output->Notes().size(), size_t(plays));
+    QCOMPARE(buttons().mid(1), QStringList(5, Play));
+    // Presence's enabling follows HTM08-03 mode while the page is a zone indicator's.
+    if (document == NoChange) QCOMPARE(button(Presence)->isEnabled(), !htm2015);
 }
 
 void TestToneTest::monitorPointGap() {
     // In HTM08-03 mode the alternation goes on from where the last test left it...
     setHTM2015(true);
-    click(TToneTest::MonitorPointCall);
+    click(MonitorPointCall);
     runUntil(FirstStep); // short gap taken
     QVERIFY(engine->AlternateGap());
-    click(TToneTest::MonitorPointCall);
-    click(TToneTest::MonitorPointCall);
+    click(MonitorPointCall);
+    click(MonitorPointCall);
     runUntil(now + FirstStep);
     QCOMPARE(engine->TimerInterval(), 8000);
     runUntil(now + 8000);
     QVERIFY(engine->AlternateGap());
-    click(TToneTest::MonitorPointCall);
+    click(MonitorPointCall);
 
     // ...while the zonal monitor point call always begins with the short gap.
     setHTM2015(false);
-    zone()->ModeData(TToneTest::MonitorPointCall)->Tone()->SetAsEnum(zt_Monitor_Point_Call);
-    click(TToneTest::MonitorPointCall);
+    setTone(MonitorPointCall, zt_Monitor_Point_Call);
+    click(MonitorPointCall);
     QVERIFY(!engine->AlternateGap());
     runUntil(now + FirstStep);
     QCOMPARE(engine->TimerInterval(), 1000);
-}
-
-void TestToneTest::nothingToPlay_data() {
-    QTest::addColumn<int>("situation");
-    QTest::newRow("Presence in HTM08-03 mode") << 0;
-    QTest::newRow("not a zone indicator") << 1;
-    QTest::newRow("no document") << 2;
-}
-
-void TestToneTest::nothingToPlay() {
-    QFETCH(int, situation);
-    if (situation == 0)
-        setHTM2015(true, tone2015_2800Hz);
-    else
-        doc->SetDeviceType(dt_Relay_Output);
-    if (situation == 2) engine->SetDocument(nullptr);
-    const int channel = situation == 0 ? TToneTest::Presence : TToneTest::Call;
-    engine->SpeedButtonTestPlayClick(button(channel)); // the page disables Presence in HTM08-03 mode
-    runUntil(30000);
-    QVERIFY(!engine->TonePlaying());
-    QVERIFY(output->Notes().empty());
-    // No button is left disabled by a press that played nothing.
-    QCOMPARE(captions(), QStringList(6, "Test Play"));
-    QCOMPARE(enabling().mid(1), QList<bool>(5, true));
-    if (situation == 0) QVERIFY(!button(TToneTest::Presence)->isEnabled());
 }
 
 void TestToneTest::withoutSoundOutput() {
     QStringList messages;
     engine->SetOnStatusMessage([&messages](const QString& text) { messages << text; });
     output->SetUnavailable(true);
-    zone()->ModeData(TToneTest::Call)->Tone()->SetAsEnum(zt_Red_Alert);
-    for (int run = 0; run < 2; ++run) {
-        click(TToneTest::Call);
-        runUntil(now + FirstStep + 500);
-        // The timing runs on without sound.
-        QVERIFY(engine->TonePlaying());
-        QCOMPARE(engine->TimerInterval(), 500);
-        click(TToneTest::Call);
-    }
-    QCOMPARE(messages.size(), 1);
+    setTone(Call, zt_Red_Alert);
+    click(Call);
+    runUntil(FirstStep + 500);
+    // The timing runs on without sound; the output's report reaches the status bar.
+    QVERIFY(engine->TonePlaying());
+    QCOMPARE(engine->TimerInterval(), 500);
+    QCOMPARE(messages, QStringList{"No sound output"});
     QVERIFY(output->Notes().empty());
 }
 
@@ -402,19 +301,12 @@ void TestToneTest::synthesis() {
     QByteArray bytes((noteFrames + 480) * format.bytesPerFrame(), Qt::Uninitialized); // 10 ms more
     QCOMPARE(generator.read(bytes.data(), bytes.size()), qint64(bytes.size()));
     std::vector<float> wave(size_t(noteFrames + 480));
-    for (size_t f = 0; f < wave.size(); ++f) {
-        qint16 sample = 0;
-        if (floatSamples) {
-            std::memcpy(&wave[f], bytes.constData() + f * 4, 4);
-        } else {
-            std::memcpy(&sample, bytes.constData() + f * 2, 2);
-            wave[f] = float(sample) / 32767.0f;
-        }
-    }
+    for (size_t f = 0; f < wave.size(); ++f)
+        wave[f] = format.normalizedSampleValue(bytes.constData() + f * size_t(format.bytesPerFrame()));
     // A square wave of the note's frequency for the note's length, faded in, then silence.
     int crossings = 0;
-    for (int f = 1; f < noteFrames; ++f)
-        crossings += (wave[size_t(f - 1)] > 0) != (wave[size_t(f)] > 0);
+    for (size_t f = 1; f < size_t(noteFrames); ++f)
+        crossings += (wave[f - 1] > 0) != (wave[f] > 0);
     QVERIFY2(std::abs(crossings - 2 * frequency * duration / 1000) <= 2,
              qPrintable(QString::number(crossings)));
     QVERIFY(std::all_of(wave.begin() + noteFrames, wave.end(), [](float v) { return v == 0.0f; }));
