@@ -47,9 +47,9 @@ class TestWindowWorkflows : public QObject {
         return texts;
     }
 
-    void start(const char* keyword) {
+    void start(const QByteArray& keyword) {
         sim_->reset();
-        sim_->loadKeyword(keyword);
+        sim_->loadKeyword(keyword.constData());
         forms_ = CreateApplicationForms(
             TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false, &tones_});
         window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
@@ -92,58 +92,49 @@ private Q_SLOTS:
         SetMessagePresenter(nullptr);
     }
 
-    void startingWithoutAdapterShowsOneMessageAndSendsNothing_data() {
+    // Read and Program start from the toolbar button or the Tools entry's key. Without an adapter they show
+    // one message and send nothing. A read brings the page of the type read to front, showing what was read;
+    // Program writes the document to the device of its type and verifies it. The serial monitor on the
+    // Development page shows the exchange both ways.
+    void transfersByButtonAndKey_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("Read button") << "SpeedButtonRead";
-        QTest::newRow("Shift+F3") << "Shift+F3";
-        QTest::newRow("Program button") << "SpeedButtonProgram";
-        QTest::newRow("Shift+F4") << "Shift+F4";
+        QTest::addColumn<QByteArray>("device"); // what the simulated adapter is attached to
+        QTest::addColumn<QString>("result");    // the result form's text, none without an adapter
+        for (const char* how : {"SpeedButtonRead", "Shift+F3", "SpeedButtonProgram", "Shift+F4"})
+            QTest::addRow("no adapter, %s", how) << how << QByteArray("absent") << QString();
+        const QByteArray zone("zone-indicator");
+        QTest::newRow("read, Read button") << "SpeedButtonRead" << zone << TransferText::DataTransferred;
+        QTest::newRow("read, Shift+F3") << "Shift+F3" << zone << TransferText::DataTransferred;
+        QTest::newRow("program, Shift+F4")
+            << "Shift+F4" << QByteArray("relay") << TransferText::TransferredAndVerified;
     }
-    void startingWithoutAdapterShowsOneMessageAndSendsNothing() {
+    void transfersByButtonAndKey() {
         QFETCH(QString, how);
-        start("absent");
-        trigger(how);
-        QCOMPARE(messages_, QStringList{TProgrammerWorkflows::UnableToConnect});
-        QCOMPARE(window().Document().TransferState(), uint8_t(tZCfgFile::tsIdle));
-        QCOMPARE(window().SerialMonitor().LineCount() > 1, false);
-        QCOMPARE(connectCaption(), QStringLiteral("Connect"));
-    }
-
-    // A read by button or key opens the link, brings the read type's page to front, and the serial
-    // monitor shows the exchange both ways.
-    void readBringsTheDevicesPageAndMonitorsTheExchange_data() {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Read button") << "SpeedButtonRead";
-        QTest::newRow("Shift+F3") << "Shift+F3";
-    }
-    void readBringsTheDevicesPageAndMonitorsTheExchange() {
-        QFETCH(QString, how);
-        start("zone-indicator");
+        QFETCH(QByteArray, device);
+        QFETCH(QString, result);
+        start(device);
+        window().Document().SetDeviceType(dt_Relay_Output);
         trigger(how);
         runUntilIdle();
+        QCOMPARE(window().Document().TransferState(), uint8_t(tZCfgFile::tsIdle));
+        if (result.isEmpty()) {
+            QCOMPARE(messages_, QStringList{TProgrammerWorkflows::UnableToConnect});
+            QVERIFY(results_.isEmpty() && window().SerialMonitor().LineCount() <= 1);
+            QCOMPARE(connectCaption(), QStringLiteral("Connect"));
+            return;
+        }
         QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
-        QCOMPARE(results_, QStringList{TransferText::DataTransferred});
+        QCOMPARE(results_, QStringList{result});
+        QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
+        const QString trace = window().SerialMonitor().Text();
+        QVERIFY(trace.contains(QLatin1String(">> ")) && trace.contains(QLatin1String("<< ")));
+        if (result != TransferText::DataTransferred) return; // Program stops here
         QCOMPARE(window().Document().GetDeviceType(), uint8_t(dt_Zone_Indicator));
         QCOMPARE(pages()->currentIndex(), int(mpZonalIndicator));
-        QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
-        // The page shows what was read.
         const QString factory =
             window().Document().Device()->Child(QStringLiteral("Factory String"))->Value();
         QVERIFY(!factory.isEmpty());
         QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("EditZoneFactoryData"))->text(), factory);
-        const QString trace = window().SerialMonitor().Text();
-        QVERIFY(trace.contains(QLatin1String(">> ")));
-        QVERIFY(trace.contains(QLatin1String("<< ")));
-    }
-
-    // Program writes the document to the device of its type and verifies it.
-    void programWritesAndVerifies() {
-        start("relay");
-        window().Document().SetDeviceType(dt_Relay_Output);
-        trigger(QStringLiteral("Shift+F4"));
-        runUntilIdle();
-        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
-        QCOMPARE(results_, QStringList{TransferText::TransferredAndVerified});
     }
 
     // A tone playing on the zone indicator page stops when anything else happens: a change of device
@@ -173,24 +164,21 @@ private Q_SLOTS:
         QCOMPARE(call->text(), TToneTest::TestPlayCaption);
     }
 
-    void connectFollowsTheLink() {
-        start("relay");
+    // Connect opens and closes the link. The factory pages, made when first shown, show the result of the
+    // link's opening at once; the self-test, started on the Configurator Programming page, passes on both.
+    void connectAndSelfTestOnTheFactoryPages() {
+        start("staff");
         auto* connect = window().findChild<QPushButton*>(QStringLiteral("SpeedButtonProgrammerConnect"));
         connect->click();
         QVERIFY(window().ProgrammerLink().Active());
         QCOMPARE(connectCaption(), QStringLiteral("Disconnect"));
-        // The factory pages, made when first shown, show the result of the link's opening at once.
         QVERIFY(!window().Pages().CreatedPage(mpIRFactoryConfig));
         window().SetProgramMode(1);
         QCOMPARE(resultTexts(), QStringList(2, TProgrammerWorkflows::ProgrammerFound));
         connect->click();
         QVERIFY(!window().ProgrammerLink().Active());
         QCOMPARE(connectCaption(), QStringLiteral("Connect"));
-    }
 
-    void theSelfTestPassesOnBothFactoryPages() {
-        start("staff");
-        window().SetProgramMode(1);
         auto* toggle = pages()->findChild<QToolButton*>(QStringLiteral("SpeedButtonAutoTestProgrammer"));
         QVERIFY(toggle);
         toggle->click();
