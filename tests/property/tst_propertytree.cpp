@@ -62,24 +62,18 @@ private:
 struct Recorder {
     QStringList events;
     void attach(tPelBaseProperty* root) {
-        auto text = [](const char* what, tPelBaseProperty* sender, tChangeKind kind, const QString& t) {
-            return QStringLiteral("%1 %2 %3 %4")
-                .arg(QLatin1String(what), sender->Name())
-                .arg(int(kind))
-                .arg(t);
+        auto log = [this](const char* what) {
+            return [this, what](tPelBaseProperty* sender, tChangeKind kind, const QString& text) {
+                events << QStringLiteral("%1 %2 %3 %4")
+                              .arg(QLatin1String(what), sender->Name())
+                              .arg(int(kind))
+                              .arg(text);
+            };
         };
-        root->SetOnBeginChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
-            events << text("begin", s, k, t);
-        });
-        root->SetOnRecordUndo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
-            events << text("undo", s, k, t);
-        });
-        root->SetOnEndChange([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
-            events << text("end", s, k, t);
-        });
-        root->SetOnRecordRedo([=, this](tPelBaseProperty* s, tChangeKind k, const QString& t) {
-            events << text("redo", s, k, t);
-        });
+        root->SetOnBeginChange(log("begin"));
+        root->SetOnRecordUndo(log("undo"));
+        root->SetOnEndChange(log("end"));
+        root->SetOnRecordRedo(log("redo"));
     }
 };
 
@@ -118,15 +112,14 @@ const QStringList defaultText = {
 class TestPropertyTree : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void writesDefaultsInTheTextFormat();
-    void shortFormatOmitsKeywords();
+    void init() { doc = makeDocument(); }
+    void cleanup() { doc.reset(); }
+    void writesDefaultsInFullAndShortFormat();
     void roundTripKeepsEveryKindAndUnknownBlocks();
     void readingReportsProblemsWithLines_data();
     void readingReportsProblemsWithLines();
     void integerThatIsNotANumberStillSaves();
-    void notificationOrderOfOneChange();
-    void nothingRecordedWhileLoadingOrForSameText();
-    void undoAndRedoOfValuesAndMemo();
+    void notificationsOfChangesUndoAndRedo();
     void modifiedClimbsAndClearsDown();
     void referenceModesAndComparison();
     void arraysResizeAndUndo();
@@ -138,29 +131,24 @@ private Q_SLOTS:
     void failedConstructionLeavesNothingBehind_data();
     void failedConstructionLeavesNothingBehind();
     void deeplyNestedBlocksAreSkippedNotRecursed();
+
+private:
+    std::unique_ptr<TestDocument> doc;
 };
 
-void TestPropertyTree::writesDefaultsInTheTextFormat() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    QCOMPARE(doc.ToLines(), defaultText);
-    QVERIFY(!doc.Modified());
-}
-
-void TestPropertyTree::shortFormatOmitsKeywords() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    const QStringList lines = doc.ToLines(true);
+// The short format drops the keywords and reads back to the same tree, with a warning only.
+void TestPropertyTree::writesDefaultsInFullAndShortFormat() {
+    QCOMPARE(doc->ToLines(), defaultText);
+    QVERIFY(!doc->Modified());
+    const QStringList lines = doc->ToLines(true);
     QCOMPARE(lines.first(), QStringLiteral("Test File"));
-    QVERIFY(lines.contains(QStringLiteral("  Notes")));
-    QVERIFY(lines.contains(QStringLiteral("    Item( 0 )")));
+    QVERIFY(lines.contains(QStringLiteral("  Notes")) && lines.contains(QStringLiteral("    Item( 0 )")));
     QCOMPARE(lines.last(), QStringLiteral("End File"));
-    auto otherPtr = makeDocument();
-    TestDocument& other = *otherPtr;
-    const tLoadResult result = other.LoadFromLines(lines);
-    QCOMPARE(result.status, tLoadResult::LoadedWithProblems); // the short-format warning only
+    auto other = makeDocument();
+    const tLoadResult result = other->LoadFromLines(lines);
+    QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
     QCOMPARE(result.errors.size(), 1);
-    QCOMPARE(other.ToLines(), defaultText);
+    QCOMPARE(other->ToLines(), defaultText);
 }
 
 void TestPropertyTree::roundTripKeepsEveryKindAndUnknownBlocks() {
@@ -179,17 +167,15 @@ void TestPropertyTree::roundTripKeepsEveryKindAndUnknownBlocks() {
     text.insert(text.size() - 1, "  End Object");
     text.insert(text.size() - 1, "  Unknown = 2");
 
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    tLoadResult result = doc.LoadFromLines(text);
+    tLoadResult result = doc->LoadFromLines(text);
     QCOMPARE(result.status, tLoadResult::LoadedWithProblems); // the unknown block, its line, the entry
     QCOMPARE(result.errors.size(), 3);
-    QCOMPARE(doc.notes->Lines(), QStringList({"first line", " indented", " "}));
-    QCOMPARE(doc.tone->AsInteger(), int(tt_Chime));
-    QVERIFY(doc.flags->IsFlagSet(tf_First) && !doc.flags->IsFlagSet(tf_Second) &&
-            doc.flags->IsFlagSet(tf_Third));
-    QCOMPARE(doc.id->AsInteger(), 31);
-    QCOMPARE(doc.ToLines(), text);
+    QCOMPARE(doc->notes->Lines(), QStringList({"first line", " indented", " "}));
+    QCOMPARE(doc->tone->AsInteger(), int(tt_Chime));
+    QVERIFY(doc->flags->IsFlagSet(tf_First) && !doc->flags->IsFlagSet(tf_Second) &&
+            doc->flags->IsFlagSet(tf_Third));
+    QCOMPARE(doc->id->AsInteger(), 31);
+    QCOMPARE(doc->ToLines(), text);
 }
 
 void TestPropertyTree::readingReportsProblemsWithLines_data() {
@@ -216,185 +202,155 @@ void TestPropertyTree::readingReportsProblemsWithLines_data() {
 
 void TestPropertyTree::readingReportsProblemsWithLines() {
     QFETCH(QStringList, body);
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    const tLoadResult result = doc.LoadFromLines(QStringList{"File Test File"} + body);
+    const tLoadResult result = doc->LoadFromLines(QStringList{"File Test File"} + body);
     QStringList seen;
     for (const tError& e : result.errors)
         seen << QStringLiteral("%1: %2").arg(tPelFileProperty::ErrorLineNumber(e)).arg(e.Text);
     QTEST(seen, "expected");
     QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
-    QCOMPARE(doc.rows->MaxIndex(), 1); // a refused size changes nothing
+    QCOMPARE(doc->rows->MaxIndex(), 1); // a refused size changes nothing
 }
 
 void TestPropertyTree::integerThatIsNotANumberStillSaves() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
     QStringList text = defaultText;
     text[3] = "  ID = abc";
-    QCOMPARE(doc.LoadFromLines(text).status, tLoadResult::Loaded);
-    QCOMPARE(doc.id->GetComment(), QString());
-    QCOMPARE(doc.ToLines(), text);
+    QCOMPARE(doc->LoadFromLines(text).status, tLoadResult::Loaded);
+    QCOMPARE(doc->id->GetComment(), QString());
+    QCOMPARE(doc->ToLines(), text);
 }
 
-void TestPropertyTree::notificationOrderOfOneChange() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
+void TestPropertyTree::notificationsOfChangesUndoAndRedo() {
     Recorder recorder;
-    recorder.attach(&doc);
+    recorder.attach(doc.get());
     QStringList changes;
-    doc.SetOnChange([&](tPelBaseProperty* sender) { changes << sender->Name(); });
-    changes.clear(); // the handler ran once when assigned
-    doc.id->SetAsInteger(7);
+    doc->SetOnChange([&](tPelBaseProperty* sender) { changes << sender->Name(); });
+    changes.clear();                // the handler ran once when assigned
+    doc->flag->SetAsBoolean(false); // same text: nothing at all
+    QVERIFY(recorder.events.isEmpty() && changes.isEmpty());
+    doc->id->SetAsInteger(7);
     QCOMPARE(recorder.events, QStringList({"begin ID 1 0", "undo ID 1 0", "end ID 1 7"}));
     QCOMPARE(changes, QStringList{"ID"});
-}
 
-void TestPropertyTree::nothingRecordedWhileLoadingOrForSameText() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    Recorder recorder;
-    recorder.attach(&doc);
-    doc.flag->SetAsBoolean(false); // same text
-    QVERIFY(recorder.events.isEmpty());
     // Items added while a row is being constructed are recorded; their values are not.
-    doc.rows->SetMaxIndex(2);
+    recorder.events.clear();
+    doc->rows->SetMaxIndex(2);
     QCOMPARE(recorder.events, QStringList({"begin Rows 2 1", "undo Rows 3 2", "end Rows 2 2"}));
-}
 
-void TestPropertyTree::undoAndRedoOfValuesAndMemo() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    Recorder recorder;
-    recorder.attach(&doc);
-    doc.name->SetValueText(QStringLiteral("A"));
-    doc.name->Undo(ckValue, QString());
-    QCOMPARE(doc.name->Value(), QString());
-    QCOMPARE(recorder.events.last(), QStringLiteral("redo Name 1 A")); // the displaced text, for redo
-    doc.name->Redo(ckValue, QStringLiteral("A"));
-    QCOMPARE(doc.name->Value(), QStringLiteral("A"));
-
-    doc.notes->SetLinesFrom({"x", "y"});
+    // Undo hands the displaced text back for redo.
+    doc->name->SetValueText(QStringLiteral("A"));
+    doc->name->Undo(ckValue, QString());
+    QCOMPARE(doc->name->Value(), QString());
+    QCOMPARE(recorder.events.last(), QStringLiteral("redo Name 1 A"));
+    doc->name->Redo(ckValue, QStringLiteral("A"));
+    QCOMPARE(doc->name->Value(), QStringLiteral("A"));
+    doc->notes->SetLinesFrom({"x", "y"});
     QCOMPARE(recorder.events.last(), QStringLiteral("end Notes 1 x\ny\n"));
-    doc.notes->Undo(ckValue, QString());
-    QVERIFY(doc.notes->Lines().isEmpty());
+    doc->notes->Undo(ckValue, QString());
+    QVERIFY(doc->notes->Lines().isEmpty());
     QCOMPARE(recorder.events.last(), QStringLiteral("redo Notes 1 x\ny\n"));
 }
 
 void TestPropertyTree::modifiedClimbsAndClearsDown() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    QVERIFY(!doc.Modified());
-    auto* row = static_cast<tPelCompoundProperty*>(doc.rows->GetItem(1));
+    QVERIFY(!doc->Modified());
+    auto* row = static_cast<tPelCompoundProperty*>(doc->rows->GetItem(1));
     static_cast<tPelIntegerProperty*>(row->Child(QStringLiteral("Volume")))->SetAsInteger(3);
-    QVERIFY(row->Modified() && doc.rows->Modified() && doc.Modified());
-    doc.SetModified(false);
+    QVERIFY(row->Modified() && doc->rows->Modified() && doc->Modified());
+    doc->SetModified(false);
     QVERIFY(!row->Modified() && !row->Child(QStringLiteral("Volume"))->Modified());
 }
 
 void TestPropertyTree::referenceModesAndComparison() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    doc.id->SetAsInteger(10);
-    doc.SetReferenceMode(rmVerifying);
-    doc.id->SetValueText(QStringLiteral("010"));
-    doc.name->SetValueText(QStringLiteral("other"));
-    doc.SetReferenceMode(rmNormal);
-    QCOMPARE(doc.id->Value(), QStringLiteral("10")); // verifying records the reference only
-    QVERIFY(doc.id->IsUnchanged());                  // compared as numbers
-    doc.id->SetReference(QStringLiteral("11"));
-    QVERIFY(!doc.id->IsUnchanged());
-    doc.id->SetEnabled(false); // a disabled number takes no part either
-    QVERIFY(doc.id->IsUnchanged());
-    doc.id->SetEnabled(true);
-    doc.id->SetReference(QStringLiteral("010"));
-    QVERIFY(!doc.name->IsUnchanged());
-    QVERIFY(!doc.IsUnchanged());
-    doc.name->SetEnabled(false); // disabled values take no part
-    QVERIFY(doc.name->IsUnchanged());
-    doc.SetReferenceMode(rmReading);
-    doc.flag->SetAsBoolean(true);
-    doc.SetReferenceMode(rmNormal);
-    QCOMPARE(doc.flag->Reference(), QStringLiteral("TRUE"));
-    QVERIFY(doc.flag->AsBoolean());
+    doc->id->SetAsInteger(10);
+    doc->SetReferenceMode(rmVerifying);
+    doc->id->SetValueText(QStringLiteral("010"));
+    doc->name->SetValueText(QStringLiteral("other"));
+    doc->SetReferenceMode(rmNormal);
+    QCOMPARE(doc->id->Value(), QStringLiteral("10")); // verifying records the reference only
+    QVERIFY(doc->id->IsUnchanged());                  // compared as numbers
+    doc->id->SetReference(QStringLiteral("11"));
+    QVERIFY(!doc->id->IsUnchanged());
+    doc->id->SetEnabled(false); // a disabled number takes no part either
+    QVERIFY(doc->id->IsUnchanged());
+    doc->id->SetEnabled(true);
+    doc->id->SetReference(QStringLiteral("010"));
+    QVERIFY(!doc->name->IsUnchanged());
+    QVERIFY(!doc->IsUnchanged());
+    doc->name->SetEnabled(false); // disabled values take no part
+    QVERIFY(doc->name->IsUnchanged());
+    doc->SetReferenceMode(rmReading);
+    doc->flag->SetAsBoolean(true);
+    doc->SetReferenceMode(rmNormal);
+    QCOMPARE(doc->flag->Reference(), QStringLiteral("TRUE"));
+    QVERIFY(doc->flag->AsBoolean());
 }
 
 void TestPropertyTree::arraysResizeAndUndo() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
     Recorder recorder;
-    recorder.attach(&doc);
-    doc.rows->SetMaxIndex(3);
+    recorder.attach(doc.get());
+    doc->rows->SetMaxIndex(3);
     recorder.events.clear();
-    doc.rows->DeleteItem(1);
-    QCOMPARE(doc.rows->MaxIndex(), 2);
-    QCOMPARE(doc.rows->GetItem(2)->Key(), QStringLiteral("2"));
+    doc->rows->DeleteItem(1);
+    QCOMPARE(doc->rows->MaxIndex(), 2);
+    QCOMPARE(doc->rows->GetItem(2)->Key(), QStringLiteral("2"));
     QCOMPARE(recorder.events, QStringList{"undo Rows 5 1"});
-    doc.rows->Undo(ckItemDeleted, QStringLiteral("1"));
-    QCOMPARE(doc.rows->MaxIndex(), 3);
-    QCOMPARE(doc.rows->GetItem(3)->Key(), QStringLiteral("3"));
+    doc->rows->Undo(ckItemDeleted, QStringLiteral("1"));
+    QCOMPARE(doc->rows->MaxIndex(), 3);
+    QCOMPARE(doc->rows->GetItem(3)->Key(), QStringLiteral("3"));
     QCOMPARE(recorder.events.last(), QStringLiteral("redo Rows 4 1"));
-    doc.rows->SetMaxIndex(-1);
-    QCOMPARE(doc.ToLines().filter(QStringLiteral("Max")), QStringList{"    Max = -1"});
-    doc.rows->DeleteItem(7); // a stale record does nothing
+    doc->rows->SetMaxIndex(-1);
+    QCOMPARE(doc->ToLines().filter(QStringLiteral("Max")), QStringList{"    Max = -1"});
+    doc->rows->DeleteItem(7); // a stale record does nothing
 }
 
 void TestPropertyTree::arrayReadWithAndWithoutSizeLine() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    doc.rows->SetMaxIndex(4);
+    doc->rows->SetMaxIndex(4);
     QStringList body = {"  ObjectArray Rows", "    Max = 2", "  End ObjectArray", "End File"};
-    QCOMPARE(doc.LoadFromLines(QStringList{"File Test File"} + body).status, tLoadResult::Loaded);
-    QCOMPARE(doc.rows->MaxIndex(), 2);
+    QCOMPARE(doc->LoadFromLines(QStringList{"File Test File"} + body).status, tLoadResult::Loaded);
+    QCOMPARE(doc->rows->MaxIndex(), 2);
 
-    auto otherPtr = makeDocument();
-    TestDocument& other = *otherPtr;
-    other.rows->SetMaxIndex(-1);
+    auto other = makeDocument();
+    other->rows->SetMaxIndex(-1);
     body =
         QStringList{"  ObjectArray Rows", "    Object Item( 0 )", "    End Object",    "    Item( 1 )",
                     "    End Object",     "    Item( 2 )",        "    End Object",    "    Object Item( 3 )",
                     "      Volume = 9",   "    End Object",       "  End ObjectArray", "End File"};
-    const tLoadResult result = other.LoadFromLines(QStringList{"File Test File"} + body);
-    QCOMPARE(other.rows->MaxIndex(), 3);
+    const tLoadResult result = other->LoadFromLines(QStringList{"File Test File"} + body);
+    QCOMPARE(other->rows->MaxIndex(), 3);
     QCOMPARE(result.errors.first().Text,
              QStringLiteral("Warning - array size not specified. Will be calculated"));
-    auto* row = static_cast<tPelCompoundProperty*>(other.rows->GetItem(3));
+    auto* row = static_cast<tPelCompoundProperty*>(other->rows->GetItem(3));
     QCOMPARE(row->Child(QStringLiteral("Volume"))->Value(), QStringLiteral("9"));
 }
 
 void TestPropertyTree::enumerationsByNameAndMask() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
-    doc.tone->SetValueText(QStringLiteral("TT_HIGH_TONE"));
-    QCOMPARE(doc.tone->AsInteger(), 1);
-    QCOMPARE(doc.tone->ValueToText(1), QStringLiteral("High Tone"));
-    doc.tone->SetValueText(QStringLiteral("nonsense"));
-    QCOMPARE(doc.tone->AsInteger(), -1);
-    doc.tone->SetAllAllowed(false);
-    doc.tone->SetAllowed(1, true);
-    doc.tone->SetAllowed(2, true);
-    QCOMPARE(doc.tone->IndexToValue(1), 2);
-    QCOMPARE(doc.tone->ValueToIndex(0), -1);
-    QCOMPARE(doc.tone->ValueToIndex(2), 1);
-    QVERIFY_THROWS_EXCEPTION(EZcfgError, doc.tone->IndexToValue(2));
-    doc.flags->SetFlag(tf_Third, true);
-    doc.flags->SetFlag(tf_First, true);
-    QCOMPARE(doc.flags->Value(), QStringLiteral("5"));
+    doc->tone->SetValueText(QStringLiteral("TT_HIGH_TONE"));
+    QCOMPARE(doc->tone->AsInteger(), 1);
+    QCOMPARE(doc->tone->ValueToText(1), QStringLiteral("High Tone"));
+    doc->tone->SetValueText(QStringLiteral("nonsense"));
+    QCOMPARE(doc->tone->AsInteger(), -1);
+    doc->tone->SetAllAllowed(false);
+    doc->tone->SetAllowed(1, true);
+    doc->tone->SetAllowed(2, true);
+    QCOMPARE(doc->tone->IndexToValue(1), 2);
+    QCOMPARE(doc->tone->ValueToIndex(0), -1);
+    QCOMPARE(doc->tone->ValueToIndex(2), 1);
+    QVERIFY_THROWS_EXCEPTION(EZcfgError, doc->tone->IndexToValue(2));
+    doc->flags->SetFlag(tf_Third, true);
+    doc->flags->SetFlag(tf_First, true);
+    QCOMPARE(doc->flags->Value(), QStringLiteral("5"));
 }
 
 void TestPropertyTree::repeatedUnknownEntriesReachTheirFirstChild() {
     // Each repeated unknown name is matched to the child its first line created (how fast reading
     // stays as files grow is measured by format_bench).
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
     QStringList text = {"File Test File"};
     for (int i = 0; i < 20; ++i)
         text << QStringLiteral("  Entry%1 = %2").arg(i % 5).arg(i);
     text << "End File";
-    const tLoadResult result = doc.LoadFromLines(text);
+    const tLoadResult result = doc->LoadFromLines(text);
     QCOMPARE(result.errors.size(), 5);
-    QCOMPARE(doc.ChildCount(), 7 + 5);
-    QCOMPARE(doc.Child(QStringLiteral("Entry2"))->Value(), QStringLiteral("17"));
+    QCOMPARE(doc->ChildCount(), 7 + 5);
+    QCOMPARE(doc->Child(QStringLiteral("Entry2"))->Value(), QStringLiteral("17"));
 }
 
 // For any file that loads, saving is idempotent: what the first save wrote reads back to the same
@@ -456,7 +412,6 @@ void TestPropertyTree::failedConstructionLeavesNothingBehind_data() {
 
 void TestPropertyTree::failedConstructionLeavesNothingBehind() {
     QFETCH(bool, inConstructor);
-    auto doc = makeDocument();
     QVERIFY(doc->Child(QStringLiteral("Flag"))); // an index exists before the failure
     QVERIFY_THROWS_EXCEPTION(EZcfgError,
                              Create<RefusingNode>(QStringLiteral("Extra"), doc.get(), inConstructor));
@@ -467,8 +422,6 @@ void TestPropertyTree::failedConstructionLeavesNothingBehind() {
 }
 
 void TestPropertyTree::deeplyNestedBlocksAreSkippedNotRecursed() {
-    auto docPtr = makeDocument();
-    TestDocument& doc = *docPtr;
     QStringList text = {"File Test File"};
     for (int i = 0; i < 100000; ++i)
         text << "Object A";
@@ -476,13 +429,12 @@ void TestPropertyTree::deeplyNestedBlocksAreSkippedNotRecursed() {
         text << "End Object";
     text << "  Flag = TRUE"
          << "End File";
-    const tLoadResult result = doc.LoadFromLines(text);
+    const tLoadResult result = doc->LoadFromLines(text);
     QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
-    const auto skipped = std::count_if(result.errors.begin(), result.errors.end(), [](const tError& e) {
-        return e.Text.startsWith("Blocks nested too deeply");
-    });
-    QCOMPARE(skipped, 1);
-    QVERIFY(doc.flag->AsBoolean()); // reading went on after the skipped block
+    QCOMPARE(std::count_if(result.errors.begin(), result.errors.end(),
+                           [](const tError& e) { return e.Text.startsWith("Blocks nested too deeply"); }),
+             1);
+    QVERIFY(doc->flag->AsBoolean()); // reading went on after the skipped block
 }
 
 QTEST_GUILESS_MAIN(TestPropertyTree)
