@@ -1,5 +1,5 @@
 #pragma once
-// An adapter without USB: an EEPROM of 128 words, a latency timer, a log of every request, and a
+// An adapter without USB: an EEPROM of 64 words, a latency timer, a log of every request, and a
 // receive queue the test fills. Receive hands the reader thread one queued chunk at a time and
 // counts its calls, so a test knows when a chunk has reached the buffer without sleeping.
 
@@ -22,7 +22,7 @@ public:
     int wordWrites = 0;
     int stuckWord = -1; // a word address whose writes are lost
     bool claimed = false;
-    bool gone = false;
+    bool gone = false; // EEPROM requests fail
 
     void SetImage(const std::vector<uint8_t>& image) {
         for (size_t i = 0; i + 1 < image.size() && i / 2 < eeprom.size(); i += 2)
@@ -42,9 +42,8 @@ public:
 
     ftdi::tChipType ChipType() const override { return chip_; }
     FT_STATUS ReadEepromWord(int address, uint16_t& value) override {
-        if (gone) return FT_IO_ERROR;
         value = eeprom[static_cast<size_t>(address) % eeprom.size()];
-        return FT_OK;
+        return gone ? FT_IO_ERROR : FT_OK;
     }
     FT_STATUS WriteEepromWord(int address, uint16_t value) override {
         if (gone) return FT_IO_ERROR;
@@ -54,39 +53,30 @@ public:
     }
     FT_STATUS GetLatencyTimer(uint8_t& milliseconds) override {
         milliseconds = latency;
-        return gone ? FT_IO_ERROR : FT_OK;
+        return FT_OK;
     }
     FT_STATUS SetLatencyTimer(uint8_t milliseconds) override {
-        log.push_back("latency " + std::to_string(milliseconds));
         latency = milliseconds;
-        return gone ? FT_IO_ERROR : FT_OK;
+        return note("latency " + std::to_string(milliseconds));
     }
     FT_STATUS Claim() override {
-        log.push_back("claim");
         claimed = true;
-        return FT_OK;
+        return note("claim");
     }
     void Release() override {
-        log.push_back("release");
         claimed = false;
+        note("release");
     }
-    FT_STATUS SetBaudRate(uint32_t baudRate) override {
-        log.push_back("baud " + std::to_string(baudRate));
-        return FT_OK;
-    }
+    FT_STATUS SetBaudRate(uint32_t baudRate) override { return note("baud " + std::to_string(baudRate)); }
     FT_STATUS SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) override {
-        log.push_back("data " + std::to_string(wordLength) + std::to_string(stopBits) +
-                      std::to_string(parity));
-        return FT_OK;
+        return note("data " + std::to_string(wordLength) + std::to_string(stopBits) + std::to_string(parity));
     }
     FT_STATUS SetFlowControl(uint16_t flowControl, uint8_t, uint8_t) override {
-        log.push_back("flow " + std::to_string(flowControl));
-        return FT_OK;
+        return note("flow " + std::to_string(flowControl));
     }
     FT_STATUS Write(const uint8_t*, uint32_t count, uint32_t& written) override {
-        log.push_back("write " + std::to_string(count));
         written = count;
-        return FT_OK;
+        return note("write " + std::to_string(count));
     }
     int Receive(uint8_t* buffer, int capacity) override {
         std::unique_lock lock(mutex_);
@@ -97,11 +87,9 @@ public:
         auto [chunk, lose] = chunks_.front();
         chunks_.pop_front();
         callsAtLastPop_ = receiveCalls_;
-        if (lose) {
-            stopped_ = true;
-            changed_.notify_all();
-            return -1;
-        }
+        stopped_ = lose;
+        changed_.notify_all();
+        if (lose) return -1;
         const int n = std::min(capacity, static_cast<int>(chunk.size()));
         std::copy(chunk.begin(), chunk.begin() + n, buffer);
         return n;
@@ -113,6 +101,11 @@ public:
     }
 
 private:
+    FT_STATUS note(std::string entry) {
+        log.push_back(std::move(entry));
+        return FT_OK;
+    }
+
     ftdi::tChipType chip_;
     std::mutex mutex_;
     std::condition_variable changed_;

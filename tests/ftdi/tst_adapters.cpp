@@ -10,41 +10,41 @@ class TestAdapters : public QObject {
     Q_OBJECT
 private slots:
     void adaptersCommand_data() {
-        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QByteArray>("scenario");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("error");
-        QTest::newRow("nothing attached") << R"({"adapters": []})" << 1 << QString()
+        QTest::newRow("nothing attached") << QByteArray(R"({"adapters": []})") << 1 << QString()
                                           << "No adapter found: connect the USB programming adapter";
         QTest::newRow("programmed and blank")
-            << R"({"adapters": [{"vendor": "0403", "product": "DBC0", "manufacturer": "Arvel",
+            << QByteArray(R"({"adapters": [{"vendor": "0403", "product": "DBC0", "manufacturer": "Arvel",
                   "description": "USB HS Serial Converter", "serial": "AV000001"},
-                 {"vendor": "0403", "product": "6001", "blank": true}]})"
+                 {"vendor": "0403", "product": "6001", "blank": true}]})")
             << 0
             << "0  0403:dbc0  \"Arvel\"  \"USB HS Serial Converter\"  \"AV000001\"  ready\n"
                "1  ????:????  -  -  -  blank EEPROM\n"
             << QString();
-        QTest::newRow("refused open") << R"({"failStatus": {"FT_Open": 3}, "adapters": [{"vendor": "0403",
-                                          "product": "DBC0"}]})"
-                                      << 0 << "0  ????:????  -  -  -  in use\n"
-                                      << QString();
+        QTest::newRow("refused open")
+            << QByteArray(
+                   R"({"failStatus": {"FT_Open": 3}, "adapters": [{"vendor": "0403", "product": "DBC0"}]})")
+            << 0 << "0  ????:????  -  -  -  in use\n"
+            << QString();
     }
     void adaptersCommand() {
-        QFETCH(QString, scenario);
+        QFETCH(QByteArray, scenario);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QFETCH(QString, error);
         QTemporaryDir folder;
-        QFile file(folder.filePath(QStringLiteral("scenario.json")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(scenario.toUtf8());
+        QFile file(folder.filePath("scenario.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(scenario) == scenario.size());
         file.close();
         QProcess zcfg;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("ZCFG_D2XX_LIBRARY"), QStringLiteral(ZCFG_SIM_LIBRARY));
-        environment.insert(QStringLiteral("ZCFG_SIM"), file.fileName());
+        environment.insert("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
+        environment.insert("ZCFG_SIM", file.fileName());
         zcfg.setProcessEnvironment(environment);
-        zcfg.start(QStringLiteral(ZCFG_PROGRAM), {QStringLiteral("adapters")});
+        zcfg.start(ZCFG_PROGRAM, {"adapters"});
         QVERIFY(zcfg.waitForFinished(20000));
         QCOMPARE(QString::fromUtf8(zcfg.readAllStandardOutput()), output);
         const QString errors = QString::fromUtf8(zcfg.readAllStandardError());
@@ -70,14 +70,10 @@ private slots:
         QFETCH(QString, library);
         QFETCH(bool, found);
         QTemporaryDir root;
-        QDir(root.path()).mkpath(program);
-        QDir(root.path()).mkpath(QFileInfo(library).path());
-        QFile file(root.filePath(library));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        const QString result = D2XX::FindPrivateLibrary(QStringLiteral("libzcfg-x.so"),
-                                                        QStringLiteral("ftdi"), root.filePath(program));
-        QCOMPARE(result, found ? QDir::cleanPath(root.filePath(library)) : QString());
+        QVERIFY(QDir(root.path()).mkpath(program) && QDir(root.path()).mkpath(QFileInfo(library).path()));
+        QVERIFY(QFile(root.filePath(library)).open(QIODevice::WriteOnly));
+        QCOMPARE(D2XX::FindPrivateLibrary("libzcfg-x.so", "ftdi", root.filePath(program)),
+                 found ? QDir::cleanPath(root.filePath(library)) : QString());
     }
 };
 

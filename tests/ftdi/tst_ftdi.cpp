@@ -11,24 +11,20 @@
 #include <libusb.h>
 
 using namespace ftdi;
-Q_DECLARE_METATYPE(ftdi::tChipType)
-Q_DECLARE_METATYPE(ftdi::tAdapterIdentity)
 
 namespace {
 
 tAdapterIdentity adapterIdentity(const std::string& manufacturer = "Arvel",
                                  const std::string& description = "USB HS Serial Converter",
                                  const std::string& serial = "AV000001") {
-    tAdapterIdentity identity;
-    identity.vendorId = 0x0403;
-    identity.productId = 0xDBC0;
-    identity.manufacturer = manufacturer;
-    identity.description = description;
-    identity.serialNumber = serial;
-    identity.maxPower = 44;
-    identity.serNumEnable = true;
-    identity.usbVersion = 0x0200;
-    return identity;
+    return {.vendorId = 0x0403,
+            .productId = 0xDBC0,
+            .manufacturer = manufacturer,
+            .description = description,
+            .serialNumber = serial,
+            .maxPower = 44,
+            .serNumEnable = true,
+            .usbVersion = 0x0200};
 }
 
 // A descriptor record with its own string buffers, as the link keeps one.
@@ -44,6 +40,7 @@ struct tRecord {
         FillDescriptor(identity, tChipType::R, &d);
     }
 };
+using tSpoil = void (*)(tRecord&);
 
 std::vector<uint8_t> builtImage(const tAdapterIdentity& identity, tChipType chip) {
     std::vector<uint8_t> image;
@@ -53,27 +50,38 @@ std::vector<uint8_t> builtImage(const tAdapterIdentity& identity, tChipType chip
     return image;
 }
 
+// An adapter on a fake transport holding `image`, opened: its EEPROM is read.
+struct tAdapter {
+    std::unique_ptr<tFakeTransport> owned;
+    tFakeTransport& fake;
+    tFtdiHandle handle;
+    explicit tAdapter(tChipType chip = tChipType::R, const std::vector<uint8_t>& image = {})
+        : owned(std::make_unique<tFakeTransport>(chip)), fake(*owned), handle(std::move(owned)) {
+        fake.SetImage(image);
+        QCOMPARE(handle.LoadEeprom(), uint(FT_OK));
+    }
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(ftdi::tChipType)
+Q_DECLARE_METATYPE(ftdi::tAdapterIdentity)
+Q_DECLARE_METATYPE(tSpoil)
 
 class TestFtdi : public QObject {
     Q_OBJECT
 private slots:
-    void statusFromUsbError_data() {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<uint>("status");
-        QTest::newRow("success") << int(LIBUSB_SUCCESS) << uint(FT_OK);
-        QTest::newRow("no permission") << int(LIBUSB_ERROR_ACCESS) << uint(FT_DEVICE_NOT_OPENED);
-        QTest::newRow("busy") << int(LIBUSB_ERROR_BUSY) << uint(FT_DEVICE_NOT_OPENED);
-        QTest::newRow("not found") << int(LIBUSB_ERROR_NOT_FOUND) << uint(FT_DEVICE_NOT_FOUND);
-        QTest::newRow("no memory") << int(LIBUSB_ERROR_NO_MEM) << uint(FT_INSUFFICIENT_RESOURCES);
-        QTest::newRow("invalid parameter") << int(LIBUSB_ERROR_INVALID_PARAM) << uint(FT_INVALID_PARAMETER);
-        QTest::newRow("device gone") << int(LIBUSB_ERROR_NO_DEVICE) << uint(FT_IO_ERROR);
-        QTest::newRow("unknown") << int(LIBUSB_ERROR_OTHER) << uint(FT_IO_ERROR);
-    }
     void statusFromUsbError() {
-        QFETCH(int, error);
-        QFETCH(uint, status);
-        QCOMPARE(uint(StatusFromUsbError(error)), status);
+        const std::pair<int, FT_STATUS> expected[] = {{LIBUSB_SUCCESS, FT_OK},
+                                                      {LIBUSB_ERROR_ACCESS, FT_DEVICE_NOT_OPENED},
+                                                      {LIBUSB_ERROR_BUSY, FT_DEVICE_NOT_OPENED},
+                                                      {LIBUSB_ERROR_NOT_FOUND, FT_DEVICE_NOT_FOUND},
+                                                      {LIBUSB_ERROR_NO_MEM, FT_INSUFFICIENT_RESOURCES},
+                                                      {LIBUSB_ERROR_INVALID_PARAM, FT_INVALID_PARAMETER},
+                                                      {LIBUSB_ERROR_NO_DEVICE, FT_IO_ERROR},
+                                                      {LIBUSB_ERROR_OTHER, FT_IO_ERROR}};
+        for (const auto& [error, status] : expected)
+            QCOMPARE(std::pair(error, StatusFromUsbError(error)), std::pair(error, status));
     }
 
     void listingOrderIsBusThenPortPath() {
@@ -86,52 +94,66 @@ private slots:
     }
 
     // Every chip family: what is built decodes to the same identity, by our decoder and by libftdi's.
+    // Every chip family: what is built decodes to the same identity, by our decoder and by libftdi's.
+    // The strings share the EEPROM: 48 characters in all on a BM with a 93C46, 46 on an R chip
+    // (libftdi would let 48 wrap into the header there); chips libftdi cannot build are refused.
     void imageRoundTrip_data() {
         QTest::addColumn<tChipType>("chip");
         QTest::addColumn<tAdapterIdentity>("identity");
+        QTest::addColumn<bool>("built");
         tAdapterIdentity powered = adapterIdentity("Zentara", "Programmer", "ZX1");
         powered.selfPowered = powered.remoteWakeup = true;
         powered.maxPower = 500;
-        const tAdapterIdentity noStrings = adapterIdentity("", "", "");
-        for (auto [name, chip] : {std::pair{"BM", tChipType::BM},
-                                  {"R", tChipType::R},
-                                  {"2232C", tChipType::FT2232C},
-                                  {"2232H", tChipType::FT2232H},
-                                  {"4232H", tChipType::FT4232H}}) {
-            QTest::addRow("%s adapter", name) << chip << adapterIdentity();
-            QTest::addRow("%s self-powered", name) << chip << powered;
-            QTest::addRow("%s without strings", name) << chip << noStrings;
+        // 5 characters of manufacturer and 8 of serial number; the description takes the rest.
+        const auto strings = [](int characters) {
+            return adapterIdentity("Arvel", std::string(size_t(characters - 13), 'D'), "AV000001");
+        };
+        for (auto [name, chip, limit] : {std::tuple{"BM", tChipType::BM, 48},
+                                         {"R", tChipType::R, 46},
+                                         {"2232C", tChipType::FT2232C, 45},
+                                         {"2232H", tChipType::FT2232H, 0},
+                                         {"4232H", tChipType::FT4232H, 0}}) {
+            QTest::addRow("%s adapter", name) << chip << adapterIdentity() << true;
+            QTest::addRow("%s self-powered", name) << chip << powered << true;
+            QTest::addRow("%s without strings", name) << chip << adapterIdentity("", "", "") << true;
+            if (limit == 0) continue;
+            QTest::addRow("%s %d characters", name, limit) << chip << strings(limit) << true;
+            QTest::addRow("%s %d characters", name, limit + 1) << chip << strings(limit + 1) << false;
         }
+        QTest::newRow("232H") << tChipType::FT232H << strings(20) << false;
+        QTest::newRow("230X") << tChipType::FT230X << strings(20) << false;
     }
     void imageRoundTrip() {
         QFETCH(tChipType, chip);
         QFETCH(tAdapterIdentity, identity);
-        const std::vector<uint8_t> image = builtImage(identity, chip);
-        QVERIFY(!image.empty());
-        tAdapterIdentity decoded;
-        QCOMPARE(uint(DecodeImage(image, chip, decoded)), uint(FT_OK));
-        tAdapterIdentity expected = identity;
+        QFETCH(bool, built);
+        std::vector<uint8_t> image;
+        QCOMPARE(BuildImage(identity, chip, 0x80, image), uint(built ? FT_OK : FT_INVALID_PARAMETER));
+        QCOMPARE(image.empty(), !built); // never a truncated image
+        if (!built) return;
+        image = builtImage(identity, chip);
+        tAdapterIdentity decoded, expected = identity;
+        QCOMPARE(DecodeImage(image, chip, decoded), uint(FT_OK));
         if (chip != tChipType::BM && chip != tChipType::FT2232C && chip != tChipType::R)
             expected.usbVersion = 0;
         QCOMPARE(decoded, expected);
 
         // libftdi's own decoder agrees (its size comes from a build, as it has no device here).
-        ftdi_context* context = ftdi_new();
+        const std::unique_ptr<ftdi_context, void (*)(ftdi_context*)> context(ftdi_new(), ftdi_free);
         context->type = static_cast<ftdi_chip_type>(chip);
-        context->usb_dev = reinterpret_cast<libusb_device_handle*>(context);
-        ftdi_eeprom_initdefaults(context, nullptr, nullptr, nullptr);
+        context->usb_dev = reinterpret_cast<libusb_device_handle*>(context.get());
+        ftdi_eeprom_initdefaults(context.get(), nullptr, nullptr, nullptr);
         context->usb_dev = nullptr;
-        QVERIFY(ftdi_eeprom_build(context) >= 0);
-        ftdi_set_eeprom_buf(context, image.data(), 0x80);
-        QCOMPARE(ftdi_eeprom_decode(context, 0), 0);
-        int vendor = 0, product = 0, power = 0;
-        ftdi_get_eeprom_value(context, VENDOR_ID, &vendor);
-        ftdi_get_eeprom_value(context, PRODUCT_ID, &product);
-        ftdi_get_eeprom_value(context, MAX_POWER, &power);
-        ftdi_free(context);
-        QCOMPARE(vendor, int(identity.vendorId));
-        QCOMPARE(product, int(identity.productId));
-        QCOMPARE(power, int(identity.maxPower));
+        QVERIFY(ftdi_eeprom_build(context.get()) >= 0);
+        ftdi_set_eeprom_buf(context.get(), image.data(), 0x80);
+        QCOMPARE(ftdi_eeprom_decode(context.get(), 0), 0);
+        for (auto [name, value] : {std::pair{VENDOR_ID, int(identity.vendorId)},
+                                   {PRODUCT_ID, int(identity.productId)},
+                                   {MAX_POWER, int(identity.maxPower)}}) {
+            int decodedValue = -1;
+            ftdi_get_eeprom_value(context.get(), name, &decodedValue);
+            QCOMPARE(decodedValue, value);
+        }
     }
 
     void damagedImages_data() {
@@ -158,7 +180,7 @@ private slots:
         else
             image[size_t(damage)] ^= 0x01;
         tAdapterIdentity decoded;
-        QCOMPARE(uint(DecodeImage(image, chip, decoded)), status);
+        QCOMPARE(DecodeImage(image, chip, decoded), status);
     }
 
     // Images with a valid checksum but nonsense string tables decode without reading past the image.
@@ -172,185 +194,138 @@ private slots:
             image[0x7E] = uint8_t(checksum);
             image[0x7F] = uint8_t(checksum >> 8);
             tAdapterIdentity decoded;
-            QCOMPARE(uint(DecodeImage(image, tChipType::BM, decoded)), uint(FT_OK));
+            QCOMPARE(DecodeImage(image, tChipType::BM, decoded), uint(FT_OK));
             QVERIFY(decoded.manufacturer.size() < 128);
         }
     }
 
-    // The strings share the EEPROM: 48 characters in all on a BM with a 93C46, 46 on an R chip
-    // (libftdi would let 48 wrap into the header there); chips libftdi cannot build are refused.
-    void stringLimit_data() {
-        QTest::addColumn<tChipType>("chip");
-        QTest::addColumn<int>("characters");
-        QTest::addColumn<uint>("status");
-        QTest::newRow("BM 48") << tChipType::BM << 48 << uint(FT_OK);
-        QTest::newRow("BM 49") << tChipType::BM << 49 << uint(FT_INVALID_PARAMETER);
-        QTest::newRow("R 46") << tChipType::R << 46 << uint(FT_OK);
-        QTest::newRow("R 47") << tChipType::R << 47 << uint(FT_INVALID_PARAMETER);
-        QTest::newRow("2232C 45") << tChipType::FT2232C << 45 << uint(FT_OK);
-        QTest::newRow("2232C 46") << tChipType::FT2232C << 46 << uint(FT_INVALID_PARAMETER);
-        QTest::newRow("232H") << tChipType::FT232H << 20 << uint(FT_INVALID_PARAMETER);
-        QTest::newRow("230X") << tChipType::FT230X << 20 << uint(FT_INVALID_PARAMETER);
-    }
-    void stringLimit() {
-        QFETCH(tChipType, chip);
-        QFETCH(int, characters);
-        QFETCH(uint, status);
-        const int serial = 8, manufacturer = 5;
-        const tAdapterIdentity identity = adapterIdentity(
-            "Arvel", std::string(size_t(characters - serial - manufacturer), 'D'), "AV000001");
-        std::vector<uint8_t> image;
-        QCOMPARE(uint(BuildImage(identity, chip, 0x80, image)), status);
-        if (status != FT_OK) QVERIFY(image.empty());
-    }
-
-    void descriptorRefusals_data() {
-        QTest::addColumn<int>("fault");
-        QTest::newRow("unterminated serial number") << 0;
-        QTest::newRow("missing description buffer") << 1;
-        QTest::newRow("foreign vendor id") << 2;
-        QTest::newRow("unlisted product id") << 3;
-        QTest::newRow("max power 0") << 4;
-        QTest::newRow("strings beyond the EEPROM") << 5;
-    }
     // A refused record writes nothing at all.
-    void descriptorRefusals() {
-        QFETCH(int, fault);
-        auto transport = std::make_unique<tFakeTransport>();
-        tFakeTransport& fake = *transport;
-        fake.SetImage(builtImage(adapterIdentity(), tChipType::R));
-        tFtdiHandle handle(std::move(transport));
-        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
+    void refusedRecords_data() {
+        QTest::addColumn<tSpoil>("spoil");
+        QTest::newRow("unterminated serial number")
+            << tSpoil([](tRecord& r) { std::memset(r.serial, 'A', sizeof r.serial); });
+        QTest::newRow("missing description buffer") << tSpoil([](tRecord& r) { r.d.Description = nullptr; });
+        QTest::newRow("foreign vendor id") << tSpoil([](tRecord& r) { r.d.VendorId = 0x1234; });
+        QTest::newRow("unlisted product id") << tSpoil([](tRecord& r) { r.d.ProductId = 0x6002; });
+        QTest::newRow("max power 0") << tSpoil([](tRecord& r) { r.d.MaxPower = 0; });
+        QTest::newRow("strings beyond the EEPROM")
+            << tSpoil([](tRecord& r) { std::memset(r.description, 'D', sizeof r.description - 1); });
+    }
+    void refusedRecords() {
+        QFETCH(tSpoil, spoil);
+        tAdapter a(tChipType::R, builtImage(adapterIdentity(), tChipType::R));
         tRecord record;
-        switch (fault) {
-        case 0:
-            std::memset(record.serial, 'A', sizeof record.serial);
-            break;
-        case 1:
-            record.d.Description = nullptr;
-            break;
-        case 2:
-            record.d.VendorId = 0x1234;
-            break;
-        case 3:
-            record.d.ProductId = 0x6002;
-            break;
-        case 4:
-            record.d.MaxPower = 0;
-            break;
-        case 5:
-            std::memset(record.description, 'D', sizeof record.description - 1);
-            break;
-        }
-        QCOMPARE(uint(handle.Program(&record.d)), uint(FT_INVALID_PARAMETER));
-        QCOMPARE(fake.wordWrites, 0);
+        spoil(record);
+        QCOMPARE(a.handle.Program(&record.d), uint(FT_INVALID_PARAMETER));
+        QCOMPARE(a.fake.wordWrites, 0);
     }
 
     // Opening reads the EEPROM once; reading the descriptor uses the cache and, on an adapter that
     // nobody reads data from, one request to see that it is still there.
     void descriptorComesFromTheCache() {
-        auto transport = std::make_unique<tFakeTransport>();
-        tFakeTransport& fake = *transport;
-        tFtdiHandle handle(std::move(transport));
-        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
+        tAdapter a; // blank
         tRecord record;
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_EEPROM_NOT_PROGRAMMED));
-        fake.SetImage(builtImage(adapterIdentity(), tChipType::R));
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_EEPROM_NOT_PROGRAMMED)); // cached
-        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_OK));
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_EEPROM_NOT_PROGRAMMED));
+        a.fake.SetImage(builtImage(adapterIdentity(), tChipType::R));
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_EEPROM_NOT_PROGRAMMED)); // cached
+        QCOMPARE(a.handle.LoadEeprom(), uint(FT_OK));
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_OK));
         QCOMPARE(QByteArray(record.serial), QByteArray("AV000001"));
-        QVERIFY(!fake.claimed);
-        fake.gone = true;
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_IO_ERROR));
-        fake.gone = false;
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_IO_ERROR)); // lost stays lost
+        QVERIFY(!a.fake.claimed);
+        a.fake.gone = true;
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_IO_ERROR));
+        a.fake.gone = false;
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_IO_ERROR)); // lost stays lost
     }
 
-    void programmingWritesVerifiesAndRestores_data() {
+    // Programming writes the whole image at the vendor tools' latency, gives the adapter back its
+    // latency timer and line settings, and verifies the image by reading it back.
+    void programming_data() {
         QTest::addColumn<int>("stuckWord");
         QTest::addColumn<uint>("status");
         QTest::newRow("verified") << -1 << uint(FT_OK);
         QTest::newRow("a word does not take") << 9 << uint(FT_IO_ERROR);
     }
-    void programmingWritesVerifiesAndRestores() {
+    void programming() {
         QFETCH(int, stuckWord);
         QFETCH(uint, status);
-        auto transport = std::make_unique<tFakeTransport>(tChipType::BM);
-        tFakeTransport& fake = *transport;
-        fake.latency = 5;
-        fake.stuckWord = stuckWord;
-        tFtdiHandle handle(std::move(transport));
-        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK)); // blank
-        QCOMPARE(uint(handle.SetBaudRate(9600)), uint(FT_OK));
-        QCOMPARE(uint(handle.SetDataCharacteristics(8, 0, 0)), uint(FT_OK));
-        fake.log.clear();
-        tRecord record;
-        QCOMPARE(uint(handle.Program(&record.d)), status);
-        QCOMPARE(fake.wordWrites, 64);
-        QCOMPARE(fake.log, (std::vector<std::string>{"latency 119", "latency 5", "baud 9600", "data 800"}));
-        tRecord readBack(adapterIdentity("", "", ""));
-        if (status == FT_OK) {
-            QCOMPARE(uint(handle.ReadDescriptor(&readBack.d)), uint(FT_OK));
-            QCOMPARE(QByteArray(readBack.description), QByteArray("USB HS Serial Converter"));
-            QCOMPARE(readBack.d.ProductId, uint16_t(0xDBC0));
-        }
-        handle.Close();
+        tAdapter a(tChipType::BM); // blank
+        a.fake.latency = 5;
+        a.fake.stuckWord = stuckWord;
+        QCOMPARE(a.handle.SetBaudRate(9600), uint(FT_OK));
+        QCOMPARE(a.handle.SetDataCharacteristics(8, 0, 0), uint(FT_OK));
+        a.fake.log.clear();
+        tRecord record, readBack(adapterIdentity("", "", ""));
+        QCOMPARE(a.handle.Program(&record.d), status);
+        QCOMPARE(a.fake.wordWrites, 64);
+        QCOMPARE(a.fake.log, (std::vector<std::string>{"latency 119", "latency 5", "baud 9600", "data 800"}));
+        if (status != FT_OK) return;
+        QCOMPARE(a.handle.ReadDescriptor(&readBack.d), uint(FT_OK));
+        QCOMPARE(QByteArray(readBack.description), QByteArray("USB HS Serial Converter"));
+        QCOMPARE(readBack.d.ProductId, uint16_t(0xDBC0));
     }
 
-    // The interface is taken over by the first data call only, and given back on close.
-    void interfaceClaimedForDataOnly() {
-        auto transport = std::make_unique<tFakeTransport>();
-        tFakeTransport& fake = *transport;
-        tFtdiHandle handle(std::move(transport));
-        QCOMPARE(uint(handle.LoadEeprom()), uint(FT_OK));
-        QVERIFY(!fake.claimed);
-        uint32_t waiting = 99;
-        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
-        QCOMPARE(waiting, 0u);
-        QVERIFY(fake.claimed);
-        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
-        QCOMPARE(fake.log, std::vector<std::string>{"claim"}); // no USB traffic for the queue
-        QCOMPARE(uint(handle.SetFlowControl(0x0300, 0x11, 0x13)), uint(FT_INVALID_PARAMETER));
-        QCOMPARE(uint(handle.SetDataCharacteristics(9, 0, 0)), uint(FT_INVALID_PARAMETER));
-        handle.Close();
-        QVERIFY(!fake.claimed);
-        QCOMPARE(fake.log.back(), std::string("release"));
+    // The interface is taken over by the first data call only, and given back on close. From then
+    // on the reader thread fills the queue that reads take from without waiting, until the adapter
+    // is lost, which fails every later call.
+    void dataThroughTheReaderThread() {
+        tAdapter a;
+        using tResult = std::pair<FT_STATUS, uint32_t>;
+        const auto queued = [&] {
+            uint32_t waiting = 99;
+            return tResult(a.handle.QueueStatus(&waiting), waiting);
+        };
+        const auto read = [&](char* target, uint32_t count) {
+            uint32_t returned = 99;
+            return tResult(a.handle.Read(target, count, &returned), returned);
+        };
+        const auto write = [&] {
+            uint32_t written = 99;
+            return tResult(a.handle.Write("B", 1, &written), written);
+        };
+        QVERIFY(!a.fake.claimed);
+        QCOMPARE(queued(), tResult(FT_OK, 0));
+        QVERIFY(a.fake.claimed);
+        QCOMPARE(write(), tResult(FT_OK, 1));
+        QCOMPARE(queued(), tResult(FT_OK, 0));
+        QCOMPARE(a.fake.log, (std::vector<std::string>{"claim", "write 1"})); // the queue needs no USB
+        QCOMPARE(a.handle.SetFlowControl(0x0300, 0x11, 0x13), uint(FT_INVALID_PARAMETER));
+        QCOMPARE(a.handle.SetDataCharacteristics(9, 0, 0), uint(FT_INVALID_PARAMETER));
+
+        QVERIFY(a.fake.Deliver({0x01, 'P', 'I'}));
+        QVERIFY(a.fake.Deliver({'0', '1'}));
+        QCOMPARE(queued(), tResult(FT_OK, 5));
+        char taken[8] = {};
+        QCOMPARE(read(taken, 2), tResult(FT_OK, 2));
+        QCOMPARE(read(taken + 2, 6), tResult(FT_OK, 3));
+        QCOMPARE(QByteArray(taken), QByteArray("\x01PI01"));
+        QCOMPARE(read(taken, 1), tResult(FT_OK, 0)); // never waits
+
+        QVERIFY(a.fake.Deliver({}, true));
+        a.handle.Close(); // joining the reader makes its last step visible here
+        QVERIFY(!a.fake.claimed);
+        QCOMPARE(a.fake.log.back(), std::string("release"));
+        QCOMPARE(queued().first, uint(FT_IO_ERROR));
+        QCOMPARE(read(taken, 1).first, uint(FT_IO_ERROR));
+        QCOMPARE(write().first, uint(FT_IO_ERROR));
+        tRecord record;
+        QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_IO_ERROR));
+        QCOMPARE(a.handle.Program(&record.d), uint(FT_IO_ERROR));
     }
 
-    void readerThreadFillsTheQueue() {
-        auto transport = std::make_unique<tFakeTransport>();
-        tFakeTransport& fake = *transport;
-        tFtdiHandle handle(std::move(transport));
-        uint32_t waiting = 0, written = 0;
-        QCOMPARE(uint(handle.Write("B", 1, &written)), uint(FT_OK));
-        QCOMPARE(written, 1u);
-        QVERIFY(fake.Deliver({0x01, 'P', 'I'}));
-        QVERIFY(fake.Deliver({'0', '1'}));
-        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_OK));
-        QCOMPARE(waiting, 5u);
-        QByteArray taken;
-        for (uint32_t i = 0; i < 5; ++i) {
-            char byte = 0;
-            uint32_t returned = 0;
-            QCOMPARE(uint(handle.Read(&byte, 1, &returned)), uint(FT_OK));
-            QCOMPARE(returned, 1u);
-            taken += byte;
-        }
-        QCOMPARE(taken, QByteArray("\x01PI01"));
-        char spare = 0;
-        uint32_t returned = 9;
-        QCOMPARE(uint(handle.Read(&spare, 1, &returned)), uint(FT_OK)); // never waits
-        QCOMPARE(returned, 0u);
-
-        QVERIFY(fake.Deliver({}, true));
-        handle.Close(); // joining the reader makes its last step visible here
-        QCOMPARE(uint(handle.QueueStatus(&waiting)), uint(FT_IO_ERROR));
-        QCOMPARE(uint(handle.Read(&spare, 1, &returned)), uint(FT_IO_ERROR));
-        QCOMPARE(uint(handle.Write("B", 1, &written)), uint(FT_IO_ERROR));
-        tRecord record;
-        QCOMPARE(uint(handle.ReadDescriptor(&record.d)), uint(FT_IO_ERROR));
-        QCOMPARE(uint(handle.Program(&record.d)), uint(FT_IO_ERROR));
+    void receiveBufferIsBounded() {
+        tReceiveBuffer buffer;
+        const std::vector<uint8_t> block(tReceiveBuffer::kCapacity - 1, 0x55);
+        const uint8_t more[3] = {1, 2, 3};
+        buffer.Append(block.data(), block.size());
+        buffer.Append(more, 3); // only the first fits
+        std::vector<uint8_t> all(tReceiveBuffer::kCapacity + 1);
+        QCOMPARE(buffer.Take(all.data(), uint32_t(all.size())), uint32_t(tReceiveBuffer::kCapacity));
+        QCOMPARE(all[tReceiveBuffer::kCapacity - 1], uint8_t(1));
+        buffer.Append(more + 1, 2);
+        uint8_t two[2] = {};
+        QCOMPARE(buffer.Take(two, 2), 2u);
+        QCOMPARE(two[1], uint8_t(3));
     }
 
     // uaccess is applied by systemd's 73-seat-late.rules: the rule must come before it and grant
@@ -358,36 +333,19 @@ private slots:
     void udevRule() {
         QFile file(QStringLiteral(ZCFG_UDEV_RULE));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        QVERIFY(QFileInfo(file).fileName() < QStringLiteral("73-seat-late.rules"));
+        QVERIFY(QFileInfo(file).fileName() < "73-seat-late.rules");
         QStringList granted, modemManagerIgnores;
-        const QRegularExpression vendor(QStringLiteral(R"re(ATTRS?\{idVendor\}=="([0-9a-f]{4})")re")),
-            product(QStringLiteral(R"re(ATTRS?\{idProduct\}=="([0-9a-f]{4})")re"));
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-            if (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1Char('#'))) continue;
-            const QString ids =
-                vendor.match(line).captured(1) + QLatin1Char(':') + product.match(line).captured(1);
-            QVERIFY2(line.contains(QLatin1String(R"(SUBSYSTEM=="usb")")), qPrintable(line));
-            if (line.contains(QLatin1String(R"(TAG+="uaccess")"))) granted << ids;
-            if (line.contains(QLatin1String(R"(ENV{ID_MM_DEVICE_IGNORE}="1")"))) modemManagerIgnores << ids;
+        const QRegularExpression vendor(R"re(ATTRS?\{idVendor\}=="([0-9a-f]{4})")re"),
+            product(R"re(ATTRS?\{idProduct\}=="([0-9a-f]{4})")re");
+        for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+            if (line.trimmed().isEmpty() || line.trimmed().startsWith('#')) continue;
+            const QString ids = vendor.match(line).captured(1) + ':' + product.match(line).captured(1);
+            QVERIFY2(line.contains(R"(SUBSYSTEM=="usb")"), qPrintable(line));
+            if (line.contains(R"(TAG+="uaccess")")) granted << ids;
+            if (line.contains(R"(ENV{ID_MM_DEVICE_IGNORE}="1")")) modemManagerIgnores << ids;
         }
         QCOMPARE(granted, QStringList({"0403:dbc0", "0403:6001"}));
         QCOMPARE(modemManagerIgnores, QStringList({"0403:dbc0"}));
-    }
-
-    void receiveBufferIsBounded() {
-        tReceiveBuffer buffer;
-        const std::vector<uint8_t> block(tReceiveBuffer::kCapacity - 1, 0x55);
-        buffer.Append(block.data(), block.size());
-        const uint8_t more[3] = {1, 2, 3};
-        buffer.Append(more, 3);
-        QCOMPARE(buffer.Size(), uint32_t(tReceiveBuffer::kCapacity));
-        std::vector<uint8_t> all(tReceiveBuffer::kCapacity);
-        QCOMPARE(buffer.Take(all.data(), uint32_t(all.size())), uint32_t(all.size()));
-        QCOMPARE(all.back(), uint8_t(1));
-        buffer.Append(more + 1, 2);
-        uint8_t two[2] = {};
-        QCOMPARE(buffer.Take(two, 2), 2u);
-        QCOMPARE(two[1], uint8_t(3));
     }
 };
 

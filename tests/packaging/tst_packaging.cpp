@@ -1,6 +1,7 @@
-// Installation and the Debian package: an installation into a staging folder holds exactly the
-// expected files, the desktop entry, file type and metainfo pass their validators, the installed
-// programs run, and the package holds the same files with its dependencies found.
+// Installation and the Debian package: an installation into a staging folder
+// holds exactly the expected files, the desktop entry, file type and metainfo
+// pass their validators, the installed programs run, and the package holds the
+// same files with its dependencies found.
 #include <QDirIterator>
 #include <QFile>
 #include <QMimeDatabase>
@@ -24,21 +25,24 @@ Run run(const QString& program, const QStringList& arguments, const QProcessEnvi
     process.setProcessEnvironment(environment.isEmpty() ? QProcessEnvironment::systemEnvironment()
                                                         : environment);
     process.start(program, arguments);
-    Run result;
-    if (!process.waitForStarted() || !process.waitForFinished(timeoutMs)) {
-        result.output = program + QStringLiteral(": ") + process.errorString();
-        return result;
-    }
-    result.output = QString::fromLocal8Bit(process.readAll());
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    if (!process.waitForStarted() || !process.waitForFinished(timeoutMs))
+        return {-1, program + ": " + process.errorString()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAll())};
+}
+
+QProcessEnvironment environmentWith(const QString& name, const QString& value) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(name, value);
+    return environment;
 }
 
 QStringList expectedFiles() {
-    QFile file(QStringLiteral(ZCFG_PACKAGING_BUILD_DIR "/expected-files.txt"));
+    QFile file(ZCFG_PACKAGING_BUILD_DIR "/expected-files.txt");
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    QStringList files = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    files.removeDuplicates(); // an unversioned library names the same file three times
+    QStringList files = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    files.removeDuplicates(); // an unversioned library names the same file three
+                              // times
     files.sort();
     return files;
 }
@@ -66,30 +70,25 @@ private slots:
     void initTestCase() {
         QVERIFY(staging_.isValid());
         QVERIFY2(!expectedFiles().isEmpty(), "the build wrote no list of expected files");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DESTDIR"), staging_.path());
-        const Run install = run(QStringLiteral(ZCFG_CMAKE_COMMAND),
-                                {QStringLiteral("--install"), QStringLiteral(ZCFG_BUILD_DIR),
-                                 QStringLiteral("--prefix"), QStringLiteral("/usr")},
-                                environment);
+        const Run install = run(ZCFG_CMAKE_COMMAND, {"--install", ZCFG_BUILD_DIR, "--prefix", "/usr"},
+                                environmentWith("DESTDIR", staging_.path()));
         QVERIFY2(install.exitCode == 0, qPrintable(install.output));
-        prefix_ = staging_.path() + QStringLiteral("/usr");
+        prefix_ = staging_.path() + "/usr";
 
         // Compile the installed file type as the desktop does, and let this process's MIME lookup
         // see it beside the system's types.
-        const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+        const QString updater = QStandardPaths::findExecutable("update-mime-database");
         if (updater.isEmpty()) return;
-        const QString mime = mimeFolder_.filePath(QStringLiteral("share/mime"));
-        QVERIFY(QDir().mkpath(mime + QStringLiteral("/packages")));
-        QVERIFY(QFile::copy(prefix_ + QStringLiteral("/share/mime/packages/zentara-configurator.xml"),
-                            mime + QStringLiteral("/packages/zentara-configurator.xml")));
-        qputenv("XDG_DATA_DIRS",
-                (mimeFolder_.filePath(QStringLiteral("share")) + QStringLiteral(":") +
-                 qEnvironmentVariable("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share")))
-                    .toLocal8Bit());
+        const QString mime = mimeFolder_.filePath("share/mime");
+        QVERIFY(QDir().mkpath(mime + "/packages"));
+        QVERIFY(QFile::copy(prefix_ + "/share/mime/packages/zentara-configurator.xml",
+                            mime + "/packages/zentara-configurator.xml"));
+        qputenv("XDG_DATA_DIRS", (mimeFolder_.filePath("share") + ":" +
+                                  qEnvironmentVariable("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+                                     .toLocal8Bit());
         const Run update = run(updater, {mime});
         QVERIFY2(update.exitCode == 0 && update.output.isEmpty(), qPrintable(update.output));
-        QVERIFY(QFile::exists(mime + QStringLiteral("/application/x-zentara-configuration.xml")));
+        QVERIFY(QFile::exists(mime + "/application/x-zentara-configuration.xml"));
         mimeCompiled_ = true;
     }
 
@@ -98,7 +97,7 @@ private slots:
     void validatorsAccept_data() {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("arguments");
-        const QString share = prefix_ + QStringLiteral("/share/");
+        const QString share = prefix_ + "/share/";
         QTest::newRow("desktop entry")
             << "desktop-file-validate"
             << QStringList{share + "applications/com.zentara.Configurator.desktop"};
@@ -114,16 +113,14 @@ private slots:
         QFETCH(QStringList, arguments);
         const QString path = QStandardPaths::findExecutable(tool);
         if (path.isEmpty())
-            QSKIP(
-                qPrintable(tool + QStringLiteral(" is not installed (scripts/install-deps.sh installs it)")));
+            QSKIP(qPrintable(tool + " is not installed (scripts/install-deps.sh installs it)"));
         const Run result = run(path, arguments);
-        QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-        QVERIFY2(!result.output.contains(QStringLiteral("warning"), Qt::CaseInsensitive),
+        QVERIFY2(result.exitCode == 0 && !result.output.contains("warning", Qt::CaseInsensitive),
                  qPrintable(result.output));
     }
 
-    // The installed file type, compiled as the desktop compiles it, recognises configuration files by
-    // name and by their first line.
+    // The installed file type, compiled as the desktop compiles it, recognises
+    // configuration files by name and by their first line.
     void fileTypeRecognisesConfigurations_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
@@ -141,88 +138,71 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, recognised);
         if (!mimeCompiled_) QSKIP("update-mime-database is not installed (package shared-mime-info)");
-        const QString file = mimeFolder_.filePath(fileName);
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-        out.close();
-        const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
-        QCOMPARE(type.name() == QStringLiteral("application/x-zentara-configuration"), recognised);
+        QFile file(mimeFolder_.filePath(fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        QCOMPARE(QMimeDatabase().mimeTypeForFile(file.fileName()).name() ==
+                     "application/x-zentara-configuration",
+                 recognised);
     }
 
-    void installedProgramsRun_data() {
-        QTest::addColumn<QString>("program");
-        QTest::newRow("zcfg") << "zcfg";
-        QTest::newRow("zentara-configurator") << "zentara-configurator";
-    }
     void installedProgramsRun() {
-        QFETCH(QString, program);
-        const QString path = prefix_ + QStringLiteral("/bin/") + program;
-        if (!QFile::exists(path))
-            QSKIP(qPrintable(program + QStringLiteral(" is not built in this tree, so it is not installed")));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        const Run result = run(path, {QStringLiteral("--version")}, environment, 30000);
-        QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-        QVERIFY2(result.output.contains(QStringLiteral(ZCFG_PROJECT_VERSION)), qPrintable(result.output));
+        for (const QString program : {"zcfg", "zentara-configurator"}) {
+            const QString path = prefix_ + "/bin/" + program;
+            if (!QFile::exists(path)) continue; // not built in this tree, so not installed either
+            const Run result =
+                run(path, {"--version"}, environmentWith("QT_QPA_PLATFORM", "offscreen"), 30000);
+            QVERIFY2(result.exitCode == 0 && result.output.contains(ZCFG_PROJECT_VERSION),
+                     qPrintable(program + ": " + result.output));
+        }
     }
 
     void debianPackageHoldsTheInstallation() {
         for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps", "dpkg"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed (package dpkg-dev)").arg(tool)));
-        QTemporaryDir output;
-        QVERIFY(output.isValid());
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP(qPrintable(QString(tool) + " is not installed (package dpkg-dev)"));
+        QTemporaryDir output, control;
+        QVERIFY(output.isValid() && control.isValid());
         const Run package =
-            run(QStringLiteral(ZCFG_CPACK_COMMAND),
-                {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                 QStringLiteral(ZCFG_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), output.path()});
+            run(ZCFG_CPACK_COMMAND,
+                {"-G", "DEB", "--config", ZCFG_BUILD_DIR "/CPackConfig.cmake", "-B", output.path()});
         QVERIFY2(package.exitCode == 0, qPrintable(package.output));
-        const QString architecture =
-            run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).output.trimmed();
-        const QString deb =
-            output.path() +
-            QStringLiteral("/zentara-configurator_%1_%2.deb").arg(ZCFG_PROJECT_VERSION, architecture);
+        const QString deb = output.path() + QString("/zentara-configurator_%1_%2.deb")
+                                                .arg(ZCFG_PROJECT_VERSION,
+                                                     run("dpkg", {"--print-architecture"}).output.trimmed());
         QVERIFY2(QFile::exists(deb), qPrintable(package.output));
 
-        const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
+        const Run contents = run("dpkg-deb", {"--contents", deb});
         QCOMPARE(contents.exitCode, 0);
         QStringList files;
-        for (const QString& line : contents.output.split(u'\n', Qt::SkipEmptyParts)) {
-            if (line.startsWith(u'd')) continue; // folders
+        for (const QString& line : contents.output.split('\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith('d')) continue; // folders
             // "-rw-r--r-- root/root 1234 2026-12-08 03:00 ./usr/bin/zcfg", links end in " -> target".
-            QString path =
-                line.section(u' ', 5, -1, QString::SectionSkipEmpty).section(QStringLiteral(" -> "), 0, 0);
-            QVERIFY2(path.startsWith(QStringLiteral("./usr/")), qPrintable(line));
+            const QString path = line.section(' ', 5, -1, QString::SectionSkipEmpty).section(" -> ", 0, 0);
+            QVERIFY2(path.startsWith("./usr/"), qPrintable(line));
             files.append(path.mid(6));
         }
         files.sort();
         QCOMPARE(files, expectedFiles());
 
-        const Run fields =
-            run(QStringLiteral("dpkg-deb"),
-                {QStringLiteral("--field"), deb, QStringLiteral("Version"), QStringLiteral("Depends")});
-        QVERIFY2(fields.output.contains(QStringLiteral("Version: " ZCFG_PROJECT_VERSION)),
-                 qPrintable(fields.output));
-        if (expectedFiles().join(u' ').contains(QStringLiteral("bin/")))
-            QVERIFY2(fields.output.contains(QStringLiteral("libqt6core6")), qPrintable(fields.output));
+        const QString fields = run("dpkg-deb", {"--field", deb, "Version", "Depends"}).output;
+        QVERIFY2(fields.contains("Version: " ZCFG_PROJECT_VERSION), qPrintable(fields));
+        if (expectedFiles().join(' ').contains("bin/"))
+            QVERIFY2(fields.contains("libqt6core6"), qPrintable(fields));
 
         // No maintainer scripts of our own: the desktop, file type and icon databases follow by
         // triggers. The only thing allowed is the ldconfig call that the package generator adds for
         // libraries below /usr/lib.
-        QTemporaryDir control;
-        QVERIFY(control.isValid());
-        QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--control"), deb, control.path()}).exitCode,
-                 0);
-        for (const char* script : {"preinst", "prerm"})
-            QVERIFY2(!QFile::exists(control.path() + u'/' + QLatin1String(script)), script);
+        QCOMPARE(run("dpkg-deb", {"--control", deb, control.path()}).exitCode, 0);
+        for (const QString script : {"preinst", "prerm"})
+            QVERIFY2(!QFile::exists(control.filePath(script)), qPrintable(script));
         static const QRegularExpression boilerplate(
-            QStringLiteral(R"(^(#!/bin/sh|set -e|if \[ "\$1" = "\w+" \]; then|ldconfig|fi|)$)"));
-        for (const char* script : {"postinst", "postrm"}) {
-            QFile file(control.path() + u'/' + QLatin1String(script));
+            R"(^(#!/bin/sh|set -e|if \[ "\$1" = "\w+" \]; then|ldconfig|fi|)$)");
+        for (const QString script : {"postinst", "postrm"}) {
+            QFile file(control.filePath(script));
             if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
-            for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n'))
-                QVERIFY2(boilerplate.match(line.trimmed()).hasMatch(), qPrintable(script + (": " + line)));
+            for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+                QVERIFY2(boilerplate.match(line.trimmed()).hasMatch(), qPrintable(script + ": " + line));
         }
     }
 };
