@@ -13,51 +13,54 @@
 #include <QWidget>
 
 using Answer = TPelSaveDialog::NotSavedAnswer;
-Q_DECLARE_METATYPE(QList<Answer>)
+
+namespace {
+QStringList promptTexts(TFormFileNotSaved& form) {
+    return {form.windowTitle(), form.LabelNotSavedWarning()->text(), form.BitBtnYes()->text(),
+            form.BitBtnNo()->text(), form.BitBtnCancel()->text()};
+}
+} // namespace
 
 class TestSaveDialog : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
 
-    // settings store
     void addHistory_data();
     void addHistory();
-    void historyWrittenAtDestructionOnlyWhenOpened();
-    void keysAreSeparate();
-    void readInteger();
+    void settingsStore();
     void windowPlacement_data();
     void windowPlacement();
 
-    // save dialog
     void querySave_data();
     void querySave();
-    void saveAsStartsFromGivenName();
-    void fullFileNameFollowsSaveAndOpen();
-    void historyFollowsSavesAndOpens();
+    void namesAndHistoryFollowSavesAndOpens();
     void openWithDialog();
 
-    // prompt form
     void promptButtons_data();
     void promptButtons();
     void promptTexts();
-    void modalPromptAnsweredByClick();
 
 private:
     QString settingsFile() const { return dir_->filePath(QStringLiteral("settings.ini")); }
-    void seedHistory(const QStringList& names);
+    void reopenStore() {
+        registry_.reset();
+        registry_ = std::make_unique<TPelRegistry>(settingsFile());
+    }
+    void seedHistory(const QStringList& names) {
+        for (auto it = names.crbegin(); it != names.crend(); ++it)
+            registry_->AddHistory(*it);
+    }
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<TPelRegistry> registry_;
     std::unique_ptr<TPelSaveDialog> dialog_;
-    QStringList saved_;
-    QStringList loaded_;
-    bool saveOk_ = true;
-    bool loadOk_ = true;
+    QStringList saved_, loaded_;
+    bool saveOk_ = true, loadOk_ = true;
 };
 
 void TestSaveDialog::init() {
+    dialog_.reset(); // before the store it writes to
     dir_ = std::make_unique<QTemporaryDir>();
     registry_ = std::make_unique<TPelRegistry>(settingsFile());
     dialog_ = std::make_unique<TPelSaveDialog>();
@@ -65,30 +68,14 @@ void TestSaveDialog::init() {
     saved_.clear();
     loaded_.clear();
     saveOk_ = loadOk_ = true;
-    dialog_->SetOnSave([this](tObject*, bool& ok, const QString& name) {
-        saved_ << name;
-        ok = saveOk_;
-    });
-    dialog_->SetOnLoad([this](tObject*, bool& ok, const QString& name) {
-        loaded_ << name;
-        ok = loadOk_;
-    });
+    dialog_->SetOnSave([this](tObject*, bool& ok, const QString& name) { saved_ << name, ok = saveOk_; });
+    dialog_->SetOnLoad([this](tObject*, bool& ok, const QString& name) { loaded_ << name, ok = loadOk_; });
     // Nothing may reach a real dialog unless a test says so.
     dialog_->SetAskSaveFileName(
         [](const QString&) -> std::optional<QString> { throw std::logic_error("save"); });
     dialog_->SetAskOpenFileName(
         [](const QString&) -> std::optional<QString> { throw std::logic_error("open"); });
     dialog_->SetAskNotSaved([]() -> Answer { throw std::logic_error("prompt"); });
-}
-
-void TestSaveDialog::cleanup() {
-    dialog_.reset();
-    registry_.reset();
-}
-
-void TestSaveDialog::seedHistory(const QStringList& names) {
-    for (auto it = names.crbegin(); it != names.crend(); ++it)
-        registry_->AddHistory(*it);
 }
 
 void TestSaveDialog::addHistory_data() {
@@ -111,198 +98,162 @@ void TestSaveDialog::addHistory() {
     seedHistory(before);
     registry_->AddHistory(added);
     QStringList actual;
-    for (int i = 0; i < TPelRegistry::HistorySize; ++i)
+    for (int i = 0; i <= TPelRegistry::HistorySize; ++i) // one past the end reads as empty
         actual << registry_->GetHistory(i);
-    while (after.size() < TPelRegistry::HistorySize)
+    while (after.size() <= TPelRegistry::HistorySize)
         after << QString();
     QCOMPARE(actual, after);
 }
 
-void TestSaveDialog::historyWrittenAtDestructionOnlyWhenOpened() {
+// The history is written when the store is closed, only if the store was opened; integers are read
+// strictly or with a default, per key, and survive a new run.
+void TestSaveDialog::settingsStore() {
     registry_.reset();
     QVERIFY(!QFile::exists(settingsFile()));
-
-    registry_ = std::make_unique<TPelRegistry>(settingsFile());
+    reopenStore();
     QCOMPARE(registry_->GetHistory(0), QString());
     registry_.reset();
     {
         QSettings store(settingsFile(), QSettings::IniFormat);
         store.beginGroup("Zentara Configurator");
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < 10; ++i)
             QVERIFY(store.contains(QStringLiteral("History %1").arg(i)));
-            QCOMPARE(store.value(QStringLiteral("History %1").arg(i)).toString(), QString());
-        }
     }
-
-    registry_ = std::make_unique<TPelRegistry>(settingsFile());
+    reopenStore();
     seedHistory({"/a.zcf", "/b.zcf"});
-    registry_.reset();
-    registry_ = std::make_unique<TPelRegistry>(settingsFile());
-    QCOMPARE(registry_->GetHistory(0), "/a.zcf");
-    QCOMPARE(registry_->GetHistory(1), "/b.zcf");
-    QCOMPARE(registry_->GetHistory(2), QString());
-    QCOMPARE(registry_->GetHistory(10), QString());
-}
-
-void TestSaveDialog::keysAreSeparate() {
-    registry_->WriteInteger("Program Mode", 1);
-    registry_->SetKey("Other");
-    QVERIFY(!registry_->KeyOpen());
-    QCOMPARE(registry_->ReadIntegerDefault("Program Mode", -1), -1);
-    registry_->SetKey("Zentara Configurator");
-    QCOMPARE(registry_->ReadInteger("Program Mode"), 1);
-}
-
-void TestSaveDialog::readInteger() {
     registry_->WriteInteger("Last Device Type", 5);
     registry_->WriteString("Text", "Normal");
-    QCOMPARE(registry_->ReadInteger("Last Device Type"), 5);
     QVERIFY_THROWS_EXCEPTION(EZcfgError, registry_->ReadInteger("Missing"));
     QVERIFY_THROWS_EXCEPTION(EZcfgError, registry_->ReadInteger("Text"));
     QCOMPARE(registry_->ReadIntegerDefault("Missing", 7), 7);
     QCOMPARE(registry_->ReadIntegerDefault("Text", 7), 7);
-
-    // Values survive a new run.
-    registry_.reset();
-    registry_ = std::make_unique<TPelRegistry>(settingsFile());
+    reopenStore();
+    QCOMPARE((QStringList{registry_->GetHistory(0), registry_->GetHistory(1), registry_->GetHistory(2)}),
+             (QStringList{"/a.zcf", "/b.zcf", ""}));
+    QCOMPARE(registry_->ReadInteger("Last Device Type"), 5);
+    registry_->SetKey("Other");
+    QVERIFY(!registry_->KeyOpen());
+    QCOMPARE(registry_->ReadIntegerDefault("Last Device Type", -1), -1);
+    registry_->SetKey("Zentara Configurator");
     QCOMPARE(registry_->ReadInteger("Last Device Type"), 5);
 }
 
-// One step of the window placement: the store's values before it, the window (none for a null
-// rectangle), then what the store holds after a save, or where the window is after a restore.
+// One step of the window placement. The store's values are "Name=value" pairs of the "Main Window"
+// keys; an empty value reads as missing. After a save the store is checked, after a restore the
+// window (a null rectangle: maximized at its old width).
 void TestSaveDialog::windowPlacement_data() {
-    QTest::addColumn<QVariantMap>("stored");
-    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QRect>("window"); // null: none
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("save");
-    QTest::addColumn<QVariantMap>("expectedStore"); // an invalid value: missing
+    QTest::addColumn<QString>("expectedStore");
     QTest::addColumn<QRect>("expectedWindow");
-    QTest::addColumn<bool>("expectMaximized");
-    const QVariant missing;
-    const QVariantMap none;
-    const QRect noWindow;
-    const auto normal = [](int top, int left, int width, int height) {
-        return QVariantMap{{"Main Window State", "Normal"},
-                           {"Main Window Top", top},
-                           {"Main Window Left", left},
-                           {"Main Window Width", width},
-                           {"Main Window Height", height}};
-    };
-    QTest::newRow("save without a window writes nothing")
-        << none << noWindow << int(Qt::WindowNoState) << true << QVariantMap{{"Main Window State", missing}}
-        << noWindow << false;
-    QTest::newRow("save a normal window") << none << QRect(40, 30, 500, 300) << int(Qt::WindowNoState) << true
-                                          << normal(30, 40, 500, 300) << noWindow << false;
+    const QString normal = "State=Normal Top=30 Left=40 Width=500 Height=300";
+    const QRect none, small(10, 10, 200, 100);
+    QTest::newRow("save without a window writes nothing") << "" << none << 0 << true << "State=" << none;
+    QTest::newRow("save a normal window") << "" << QRect(40, 30, 500, 300) << 0 << true << normal << none;
     QTest::newRow("save a minimized window writes nothing")
-        << QVariantMap{{"Main Window State", "Unchanged"}} << QRect(10, 10, 200, 100)
-        << int(Qt::WindowMinimized) << true
-        << QVariantMap{{"Main Window State", "Unchanged"}, {"Main Window Top", missing}} << noWindow << false;
+        << "State=Unchanged" << small << int(Qt::WindowMinimized) << true << "State=Unchanged Top=" << none;
     QTest::newRow("save a maximized window: the state only")
-        << none << QRect(0, 0, 200, 100) << int(Qt::WindowMaximized) << true
-        << QVariantMap{{"Main Window State", "Maximized"}, {"Main Window Width", missing}} << noWindow
-        << false;
+        << "" << small << int(Qt::WindowMaximized) << true << "State=Maximized Width=" << none;
     QTest::newRow("restore a normal window")
-        << normal(30, 40, 500, 300) << QRect(0, 0, 100, 100) << int(Qt::WindowNoState) << false << none
-        << QRect(40, 30, 500, 300) << false;
+        << normal << small << 0 << false << "" << QRect(40, 30, 500, 300);
     QTest::newRow("restore a maximized window without its position")
-        << QVariantMap{{"Main Window State", "Maximized"}, {"Main Window Width", 321}}
-        << QRect(0, 0, 200, 100) << int(Qt::WindowNoState) << false << none << QRect(0, 0, 200, 100) << true;
-    QTest::newRow("restore from an empty store changes nothing")
-        << none << QRect(10, 10, 200, 100) << int(Qt::WindowNoState) << false << none
-        << QRect(10, 10, 200, 100) << false;
+        << "State=Maximized Width=321" << small << 0 << false << "" << none;
+    QTest::newRow("restore from an empty store changes nothing") << "" << small << 0 << false << "" << small;
     QTest::newRow("restore stops silently at a missing value")
-        << QVariantMap{{"Main Window State", "Normal"}, {"Main Window Top", 77}, {"Main Window Width", 333}}
-        << QRect(10, 10, 200, 100) << int(Qt::WindowNoState) << false << none << QRect(10, 77, 200, 100)
-        << false;
+        << "State=Normal Top=77 Width=333" << small << 0 << false << "" << QRect(10, 77, 200, 100);
 }
 
 void TestSaveDialog::windowPlacement() {
-    QFETCH(QVariantMap, stored);
+    QFETCH(QString, stored);
     QFETCH(QRect, window);
     QFETCH(int, state);
     QFETCH(bool, save);
-    QFETCH(QVariantMap, expectedStore);
+    QFETCH(QString, expectedStore);
     QFETCH(QRect, expectedWindow);
-    QFETCH(bool, expectMaximized);
-    std::unique_ptr<QWidget> widget;
+    const auto pairs = [](const QString& text) {
+        QList<QStringList> result;
+        for (const QString& pair : text.split(' ', Qt::SkipEmptyParts))
+            result << QStringList{"Main Window " + pair.section('=', 0, 0), pair.section('=', 1)};
+        return result;
+    };
+    QWidget widget;
     if (!window.isNull()) {
-        widget = std::make_unique<QWidget>();
-        widget->setGeometry(window);
-        widget->setWindowState(Qt::WindowStates(state));
-        registry_->SetMainWindow(widget.get());
+        widget.setGeometry(window);
+        widget.setWindowState(Qt::WindowStates(state));
+        registry_->SetMainWindow(&widget);
     }
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-        it.value().typeId() == QMetaType::Int ? registry_->WriteInteger(it.key(), it.value().toInt())
-                                              : registry_->WriteString(it.key(), it.value().toString());
-    save ? registry_->SaveMainWindowPlacement() : registry_->RestoreMainWindowPlacement();
-
-    for (auto it = expectedStore.cbegin(); it != expectedStore.cend(); ++it) {
-        if (!it.value().isValid())
-            QVERIFY2(registry_->ReadString(it.key()).isEmpty(), qPrintable(it.key()));
-        else if (it.value().typeId() == QMetaType::Int)
-            QCOMPARE(registry_->ReadInteger(it.key()), it.value().toInt());
-        else
-            QCOMPARE(registry_->ReadString(it.key()), it.value().toString());
+    for (const QStringList& pair : pairs(stored)) {
+        bool number = false;
+        const int value = pair[1].toInt(&number);
+        number ? registry_->WriteInteger(pair[0], value) : registry_->WriteString(pair[0], pair[1]);
     }
-    if (save) return;
-    QCOMPARE(widget->isMaximized(), expectMaximized);
-    if (expectMaximized) {
-        QCOMPARE(widget->width(), expectedWindow.width());
-    } else {
-        QCOMPARE(widget->pos(), expectedWindow.topLeft());
-        QCOMPARE(widget->size(), expectedWindow.size());
+    if (save) {
+        registry_->SaveMainWindowPlacement();
+        for (const QStringList& pair : pairs(expectedStore))
+            QCOMPARE(registry_->ReadString(pair[0]), pair[1]);
+        return;
     }
+    registry_->RestoreMainWindowPlacement();
+    QCOMPARE(widget.isMaximized(), expectedWindow.isNull());
+    if (expectedWindow.isNull())
+        QCOMPARE(widget.width(), window.width()); // the stored width is ignored
+    else
+        QCOMPARE(QRect(widget.pos(), widget.size()), expectedWindow);
 }
 
 // Prompt answers in order, save-as dialog answers in order ("" = cancelled).
 void TestSaveDialog::querySave_data() {
     QTest::addColumn<QString>("current");
-    QTest::addColumn<QList<Answer>>("answers");
+    QTest::addColumn<QString>("answers"); // Yes, No, Cancel
     QTest::addColumn<QStringList>("chosen");
     QTest::addColumn<bool>("saveOk");
     QTest::addColumn<bool>("result");
     QTest::addColumn<QStringList>("saved");
-
-    using L = QList<Answer>;
-    QTest::newRow("cancel") << "/d/a.zcf" << L{Answer::Cancel} << QStringList{} << true << false
-                            << QStringList{};
-    QTest::newRow("no") << "/d/a.zcf" << L{Answer::No} << QStringList{} << true << true << QStringList{};
-    QTest::newRow("yes saves current")
-        << "/d/a.zcf" << L{Answer::Yes} << QStringList{} << true << true << QStringList{"/d/a.zcf"};
+    const QStringList none, a{"/d/a.zcf"};
+    QTest::newRow("cancel") << "/d/a.zcf"
+                            << "C" << none << true << false << none;
+    QTest::newRow("no") << "/d/a.zcf"
+                        << "N" << none << true << true << none;
+    QTest::newRow("yes saves current") << "/d/a.zcf"
+                                       << "Y" << none << true << true << a;
     QTest::newRow("yes unnamed asks name")
-        << "" << L{Answer::Yes} << QStringList{"/d/new.zcf"} << true << true << QStringList{"/d/new.zcf"};
-    QTest::newRow("name cancelled asks again")
-        << "" << L{Answer::Yes, Answer::No} << QStringList{""} << true << true << QStringList{};
-    QTest::newRow("failed save asks again")
-        << "/d/a.zcf" << L{Answer::Yes, Answer::Yes, Answer::Cancel} << QStringList{} << false << false
-        << QStringList{"/d/a.zcf", "/d/a.zcf"};
+        << ""
+        << "Y" << QStringList{"/d/new.zcf"} << true << true << QStringList{"/d/new.zcf"};
+    QTest::newRow("name cancelled asks again") << ""
+                                               << "YN" << QStringList{""} << true << true << none;
+    QTest::newRow("failed save asks again") << "/d/a.zcf"
+                                            << "YYC" << none << false << false << a + a;
 }
 
 void TestSaveDialog::querySave() {
     QFETCH(QString, current);
-    QFETCH(QList<Answer>, answers);
+    QFETCH(QString, answers);
     QFETCH(QStringList, chosen);
     QFETCH(bool, saveOk);
     QFETCH(bool, result);
     QFETCH(QStringList, saved);
-
     if (!current.isEmpty()) dialog_->Open(current);
-    dialog_->SetAskNotSaved([&answers] { return answers.takeFirst(); });
+    dialog_->SetAskNotSaved([&answers] {
+        const QChar answer = answers.front();
+        answers.remove(0, 1);
+        return answer == 'Y' ? Answer::Yes : answer == 'N' ? Answer::No : Answer::Cancel;
+    });
     dialog_->SetAskSaveFileName([&chosen](const QString&) -> std::optional<QString> {
         const QString name = chosen.takeFirst();
         return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
     });
-
     QVERIFY(dialog_->QuerySave()); // not modified: nothing asked
     dialog_->SetModified(true);
     saveOk_ = saveOk;
     QCOMPARE(dialog_->QuerySave(), result);
     QCOMPARE(saved_, saved);
-    QVERIFY(answers.isEmpty());
-    QVERIFY(chosen.isEmpty());
+    QVERIFY(answers.isEmpty() && chosen.isEmpty());
 }
 
-void TestSaveDialog::saveAsStartsFromGivenName() {
+void TestSaveDialog::namesAndHistoryFollowSavesAndOpens() {
+    // Save-as starts where it was last told; a cancelled dialog saves and records nothing.
     QStringList starts;
     dialog_->SetAskSaveFileName([&starts](const QString& start) -> std::optional<QString> {
         starts << start;
@@ -314,55 +265,38 @@ void TestSaveDialog::saveAsStartsFromGivenName() {
     QVERIFY(!dialog_->SaveAs("g.zcf"));
     QVERIFY(!dialog_->Save(""));
     QCOMPARE(starts, QStringList({"/site/b/f.zcf", "/site/b/g.zcf", "/site/b/"}));
-    // A cancelled dialog saves nothing and records nothing.
     QVERIFY(saved_.isEmpty());
     QCOMPARE(dialog_->FullFileName(), QString());
     QCOMPARE(registry_->GetHistory(0), QString());
-}
 
-void TestSaveDialog::fullFileNameFollowsSaveAndOpen() {
+    int changes = 0;
+    dialog_->SetOnHistoryChange([&changes](tObject*) { ++changes; });
     dialog_->Open("/d/old.zcf");
     QCOMPARE(dialog_->FullFileName(), "/d/old.zcf");
-
     dialog_->SetAskSaveFileName([](const QString&) { return std::optional<QString>("/e/new.zcf"); });
     QVERIFY(dialog_->SaveAs(""));
     QCOMPARE(dialog_->FullFileName(), "/e/new.zcf");
-
     // The prompt's Yes writes where the user last saved.
     dialog_->SetModified(true);
     dialog_->SetAskNotSaved([] { return Answer::Yes; });
     QVERIFY(dialog_->QuerySave());
     QCOMPARE(saved_.last(), "/e/new.zcf");
-
-    // A refused save or a failed load keeps the name, so Yes never writes into a file that could
-    // not be opened.
+    dialog_->Open("/d/old.zcf");
+    // A refused save or a failed load keeps the name and the history, so Yes never writes into a
+    // file that could not be opened.
     saveOk_ = false;
     QVERIFY(!dialog_->Save("/e/other.zcf"));
-    QCOMPARE(dialog_->FullFileName(), "/e/new.zcf");
     loadOk_ = false;
     QVERIFY(!dialog_->Open("/f/broken.zcf"));
-    QCOMPARE(dialog_->FullFileName(), "/e/new.zcf");
-}
-
-void TestSaveDialog::historyFollowsSavesAndOpens() {
-    int changes = 0;
-    dialog_->SetOnHistoryChange([&changes](tObject*) { ++changes; });
-    dialog_->Save("/a.zcf");
-    dialog_->Save("/b.zcf");
-    dialog_->Open("/a.zcf");
-    saveOk_ = false;
-    dialog_->Save("/refused.zcf");
-    loadOk_ = false;
-    dialog_->Open("/broken.zcf");
-    QCOMPARE(changes, 3);
-    QCOMPARE(dialog_->History(0), "/a.zcf");
-    QCOMPARE(dialog_->History(1), "/b.zcf");
-    QCOMPARE(dialog_->History(2), QString());
+    QCOMPARE(dialog_->FullFileName(), "/d/old.zcf");
+    QCOMPARE(changes, 4);
+    QCOMPARE((QStringList{dialog_->History(0), dialog_->History(1), dialog_->History(2)}),
+             (QStringList{"/d/old.zcf", "/e/new.zcf", ""}));
 
     dialog_->SetPelRegistry(nullptr); // without a store the saves still run
     saveOk_ = true;
     QVERIFY(dialog_->Save("/c.zcf"));
-    QCOMPARE(changes, 3);
+    QCOMPARE(changes, 4);
     QVERIFY(!dialog_->HasSettingsStore());
 }
 
@@ -370,53 +304,65 @@ void TestSaveDialog::openWithDialog() {
     dialog_->SetModified(true);
     dialog_->SetAskNotSaved([] { return Answer::Cancel; });
     QVERIFY(!dialog_->OpenWithDialog()); // the open dialog is never asked
-
     dialog_->SetAskNotSaved([] { return Answer::No; });
     dialog_->SetAskOpenFileName([](const QString&) { return std::optional<QString>(); });
     QVERIFY(!dialog_->OpenWithDialog());
     QVERIFY(loaded_.isEmpty());
-
     loadOk_ = false;
     dialog_->SetAskOpenFileName([](const QString&) { return std::optional<QString>("/x/y.zcf"); });
     QVERIFY(dialog_->OpenWithDialog()); // true whatever the load reports
     QCOMPARE(loaded_, QStringList({"/x/y.zcf"}));
 }
 
+// The prompt on its own, and run modally by the save check: Yes saves, Cancel stops.
 void TestSaveDialog::promptButtons_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("result");
-    QTest::newRow("yes") << "BitBtnYes" << int(TFormFileNotSaved::ResultYes);
-    QTest::newRow("no") << "BitBtnNo" << int(TFormFileNotSaved::ResultNo);
-    QTest::newRow("cancel") << "BitBtnCancel" << int(TFormFileNotSaved::ResultCancel);
-    QTest::newRow("escape") << "" << int(TFormFileNotSaved::ResultCancel);
+    QTest::addColumn<bool>("querySave");
+    QTest::addColumn<QStringList>("saved");
+    QTest::newRow("yes") << "BitBtnYes" << int(TFormFileNotSaved::ResultYes) << true
+                         << QStringList{"/d/a.zcf"};
+    QTest::newRow("no") << "BitBtnNo" << int(TFormFileNotSaved::ResultNo) << true << QStringList{};
+    QTest::newRow("cancel") << "BitBtnCancel" << int(TFormFileNotSaved::ResultCancel) << false
+                            << QStringList{};
+    QTest::newRow("escape") << "" << int(TFormFileNotSaved::ResultCancel) << false << QStringList{};
 }
 
 void TestSaveDialog::promptButtons() {
     QFETCH(QString, button);
     QFETCH(int, result);
+    const auto answer = [&button](QWidget* form) {
+        if (button.isEmpty())
+            QTest::keyClick(form, Qt::Key_Escape);
+        else
+            QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
+    };
     TFormFileNotSaved form;
     form.setResult(-1);
     form.show();
-    if (button.isEmpty())
-        QTest::keyClick(&form, Qt::Key_Escape);
-    else
-        QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
+    answer(&form);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), result);
+
+    dialog_->SetAskNotSaved({});
+    dialog_->Open("/d/a.zcf");
+    dialog_->SetModified(true);
+    bool prompted = false;
+    QTimer::singleShot(0, [&] {
+        auto* modal = qobject_cast<TFormFileNotSaved*>(QApplication::activeModalWidget());
+        if ((prompted = modal != nullptr)) answer(modal);
+    });
+    QTEST(dialog_->QuerySave(), "querySave");
+    QVERIFY(prompted);
+    QTEST(saved_, "saved");
 }
 
+// Texts set before the prompt exists, and after; empty restores the built-in text.
 void TestSaveDialog::promptTexts() {
     TFormFileNotSaved defaults;
-    QCOMPARE(defaults.windowTitle(), "File Not Saved");
-    QCOMPARE(defaults.size(), QSize(305, 137));
-    auto* label = defaults.findChild<QLabel*>("LabelNotSavedWarning");
-    QCOMPARE(label->text(), "The file has not been save. Save Now?");
-    QVERIFY(label->font().bold());
-    QCOMPARE(defaults.BitBtnYes()->text(), "&Yes");
-    QCOMPARE(defaults.BitBtnNo()->text(), "&No");
-    QCOMPARE(defaults.BitBtnCancel()->text(), "Cancel");
-
-    // Texts set before the prompt exists, and after: empty restores the built-in text.
+    const QStringList builtIn{"File Not Saved", "The file has not been save. Save Now?", "&Yes", "&No",
+                              "Cancel"};
+    QCOMPARE(::promptTexts(defaults), builtIn);
     dialog_->SetNotSavedCaption("Nicht gespeichert");
     dialog_->SetAskNotSaved({});
     dialog_->SetModified(true);
@@ -424,37 +370,14 @@ void TestSaveDialog::promptTexts() {
     QVERIFY(!dialog_->QuerySave());
     TFormFileNotSaved* form = dialog_->NotSavedForm();
     QVERIFY(form);
-    QCOMPARE(form->windowTitle(), "Nicht gespeichert");
     dialog_->SetNotSavedLabel("Jetzt speichern?");
     dialog_->SetYesText("&Ja");
     dialog_->SetNoText("&Nein");
     dialog_->SetCancelText("Abbrechen");
-    QCOMPARE(form->LabelNotSavedWarning()->text(), "Jetzt speichern?");
-    QCOMPARE(form->BitBtnYes()->text(), "&Ja");
-    QCOMPARE(form->BitBtnNo()->text(), "&Nein");
-    QCOMPARE(form->BitBtnCancel()->text(), "Abbrechen");
+    QCOMPARE(::promptTexts(*form),
+             (QStringList{"Nicht gespeichert", "Jetzt speichern?", "&Ja", "&Nein", "Abbrechen"}));
     dialog_->SetNotSavedCaption("");
-    QCOMPARE(form->windowTitle(), "File Not Saved");
-}
-
-void TestSaveDialog::modalPromptAnsweredByClick() {
-    dialog_->SetAskNotSaved({});
-    dialog_->Open("/d/a.zcf");
-    dialog_->SetModified(true);
-    QStringList clicked;
-    auto clickIn = [&clicked](const char* name) {
-        QTimer::singleShot(0, [&clicked, name] {
-            auto* form = qobject_cast<TFormFileNotSaved*>(QApplication::activeModalWidget());
-            clicked << (form ? QString::fromLatin1(name) : QStringLiteral("no prompt"));
-            if (form) QTest::mouseClick(form->findChild<QPushButton*>(name), Qt::LeftButton);
-        });
-    };
-    clickIn("BitBtnYes");
-    QVERIFY(dialog_->QuerySave());
-    QCOMPARE(saved_, QStringList({"/d/a.zcf"}));
-    clickIn("BitBtnCancel");
-    QVERIFY(!dialog_->QuerySave());
-    QCOMPARE(clicked, QStringList({"BitBtnYes", "BitBtnCancel"}));
+    QCOMPARE(form->windowTitle(), builtIn.first());
 }
 
 QTEST_MAIN(TestSaveDialog)
