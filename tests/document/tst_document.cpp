@@ -84,8 +84,33 @@ struct UndoWiring {
     }
 };
 
-QString tempPath(QTemporaryDir& dir, const char* name) {
-    return dir.filePath(QLatin1String(name));
+// The document as the main window holds it: with the save dialog, the settings store, the caption
+// and the File menu.
+struct Editor {
+    QTemporaryDir dir;
+    FakeForm form; // outlives the document, which hands its close check back when destroyed
+    TPelRegistry registry{dir.filePath("settings.ini")};
+    TPelSaveDialog dialog;
+    std::unique_ptr<tZCfgFile> doc;
+    QMainWindow window;
+    TPelFileMenus menus{*doc, window.menuBar(), &window};
+    explicit Editor(uint8_t type = dt_Relay_Output) : doc(newDocument(type)) {
+        dialog.SetPelRegistry(&registry);
+        doc->SetSaveDialog(&dialog);
+        doc->SetMainForm(&form);
+    }
+    QString path(const char* name) const { return dir.filePath(name); }
+};
+
+// The file as a new document loads it; none unless it loads without problems.
+std::unique_ptr<tZCfgFile> reread(const QString& path) {
+    auto doc = newDocument();
+    return doc->LoadFromFile(path).status == tLoadResult::Loaded ? std::move(doc) : nullptr;
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -93,249 +118,227 @@ QString tempPath(QTemporaryDir& dir, const char* name) {
 class TestDocument : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void saveLoadSaveGivesTheSameFile_data();
-    void saveLoadSaveGivesTheSameFile();
-    void shortFormatFileLoads();
-    void loadingAnotherTypeReplacesTheDevice();
-    void staffAndPendantShareValuesOtherClassesStartAfresh();
-    void failedOpenLeavesTheDocumentAlone_data();
-    void failedOpenLeavesTheDocumentAlone();
-    void problemsAreShownInOneWarning();
-    void failedSaveLosesNothing();
-    void promptSavesWhereTheUserLastSaved();
-    void captionFollowsFileAndEdits();
+    void everyTypeSavesLoadsAndStartsAfresh_data();
+    void everyTypeSavesLoadsAndStartsAfresh();
     void commentsKeepEveryCharacter();
+    void changingTheTypeKeepsOrReplacesTheDevice();
+    void failedOpenOrSaveLosesNothing_data();
+    void failedOpenOrSaveLosesNothing();
+    void problemsAreShownInOneWarning();
+    void promptSavesWhereTheUserLastSaved();
     void undoRedoThroughRealChanges();
     void oneUndoRestoresAReplacedDevice();
-    void loadingAndNewForgetTheHistory();
+    void loadingAndNewForgetTheHistoryAndTheName();
     void comboModes();
     void zoneAddressDisplays_data();
     void zoneAddressDisplays();
     void typedAccessRefusesTheWrongClass();
     void anUnnamedDocumentAsksForANameBeforeSaving_data();
     void anUnnamedDocumentAsksForANameBeforeSaving();
-    void recentFilesFollowEverySaveAndOpen();
     void aValueTheFileCannotHoldIsKeptAndWarnedAbout();
-    void newKeepsTheDeviceTypeWithItsDefaults_data();
-    void newKeepsTheDeviceTypeWithItsDefaults();
     void valuesNoRecordCanCarryAreReportedAtTheirLine_data();
     void valuesNoRecordCanCarryAreReportedAtTheirLine();
 };
 
-void TestDocument::saveLoadSaveGivesTheSameFile_data() {
+// Each type: saved, loaded and saved again gives the same bytes, comments and all; the short format
+// loads with a warning; New keeps the type with its defaults and shows its page.
+void TestDocument::everyTypeSavesLoadsAndStartsAfresh_data() {
     QTest::addColumn<int>("type");
-    for (int type = dt_Staff_Transmitter; type <= dt_ZX250_Call_Point; ++type)
-        QTest::newRow(qPrintable(EnumTypeInfo<tDevType>().NameOf(type))) << type;
+    for (const tDeviceTypeInfo& info : DeviceTypes())
+        QTest::newRow(info.Keyword) << int(info.Type);
 }
 
-void TestDocument::saveLoadSaveGivesTheSameFile() {
+void TestDocument::everyTypeSavesLoadsAndStartsAfresh() {
     QFETCH(int, type);
     QTemporaryDir dir;
+    const QStringList fresh = newDocument(uint8_t(type))->ToLines();
+    FakeCombo combo;
     auto doc = newDocument(uint8_t(type));
-    doc->Comments()->SetLinesFrom(
-        {QStringLiteral("Ward 7"), QStringLiteral(" "), QStringLiteral("  indented // slashes")});
-    QString error;
-    QVERIFY(doc->SaveToFile(tempPath(dir, "a.zcf"), error));
-    auto loaded = newDocument();
-    QCOMPARE(loaded->LoadFromFile(tempPath(dir, "a.zcf")).status, tLoadResult::Loaded);
-    QCOMPARE(loaded->GetDeviceType(), uint8_t(type));
-    QVERIFY(loaded->SaveToFile(tempPath(dir, "b.zcf"), error));
-    QFile a(tempPath(dir, "a.zcf")), b(tempPath(dir, "b.zcf"));
-    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    const QByteArray bytes = a.readAll();
-    QCOMPARE(b.readAll(), bytes);
-    QVERIFY(bytes.startsWith("File ZCFG File\r\n"));
-    QVERIFY(bytes.endsWith("\r\nEnd File\r\n"));
-}
+    doc->SetDeviceCombo(&combo);
+    QList<int> shownTypes;
+    doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
+    const QStringList comment{"Ward 7", " ", "  indented // slashes"};
+    doc->Comments()->SetLinesFrom(comment);
+    const QStringList commented = doc->ToLines();
+    if (type == dt_Staff_Transmitter || type == dt_Pendant_Transmitter)
+        doc->AsIRRFDevice()->UserRecord()->ID()->SetAsInteger(77);
+    else
+        doc->AsOtherDevice()->ZoneGroupAddress()->SetValueText(QStringLiteral("3"));
+    QVERIFY(doc->ToLines() != commented);
 
-void TestDocument::shortFormatFileLoads() {
-    auto doc = newDocument(dt_Relay_Output);
-    doc->AsRelayOutput()->ActiveInAttack()->SetAsBoolean(true);
-    const QStringList lines = doc->ToLines(true);
-    QCOMPARE(lines.first(), QStringLiteral("ZCFG File"));
-    auto loaded = newDocument(dt_Staff_Transmitter);
-    const tLoadResult result = loaded->LoadFromLines(lines);
+    QString error;
+    QVERIFY(doc->SaveToFile(dir.filePath("a.zcf"), error));
+    auto loaded = reread(dir.filePath("a.zcf"));
+    QVERIFY(loaded);
+    QCOMPARE(int(loaded->GetDeviceType()), type);
+    QCOMPARE(loaded->Comments()->Lines(), comment);
+    QVERIFY(loaded->SaveToFile(dir.filePath("b.zcf"), error));
+    const QByteArray bytes = readBytes(dir.filePath("a.zcf"));
+    QCOMPARE(readBytes(dir.filePath("b.zcf")), bytes);
+    QVERIFY(bytes.startsWith("File ZCFG File\r\n") && bytes.endsWith("\r\nEnd File\r\n"));
+
+    const QStringList shortLines = doc->ToLines(true);
+    QCOMPARE(shortLines.first(), QStringLiteral("ZCFG File"));
+    auto other = newDocument(type == dt_Staff_Transmitter ? dt_Relay_Output : dt_Staff_Transmitter);
+    const tLoadResult result = other->LoadFromLines(shortLines);
     QCOMPARE(result.errors.size(), 1);
     QCOMPARE(result.errors.first().Text,
              QStringLiteral("Warning - Short format. May not be backwards compatible"));
-    QVERIFY(loaded->AsRelayOutput()->ActiveInAttack()->AsBoolean());
+    QCOMPARE(other->ToLines(), doc->ToLines());
+
+    QVERIFY(doc->NewDocument());
+    QCOMPARE(int(doc->GetDeviceType()), type);
+    QCOMPARE(doc->ToLines(), fresh);
+    QCOMPARE(shownTypes.last(), type); // the page shown last is the type's
+    QCOMPARE(combo.items.size(), 8);   // "None" is never listed
+    QCOMPARE(combo.index, type - 1);
+    QVERIFY(!doc->Modified());
 }
 
-void TestDocument::loadingAnotherTypeReplacesTheDevice() {
-    auto zone = newDocument(dt_Zone_Indicator);
-    zone->AsZonalIndicator()->ModeData(3)->Tone()->SetAsInteger(zt_Red_Alert);
-    zone->AsZonalIndicator()->HTM2015Enabled()->SetAsBoolean(true);
-    auto doc = newDocument(dt_Staff_Transmitter);
-    QCOMPARE(doc->LoadFromLines(zone->ToLines()).status, tLoadResult::Loaded);
-    tZonalIndicator* loaded = doc->AsZonalIndicator();
-    QCOMPARE(loaded->ModeData(3)->Tone()->AsInteger(), int(zt_Red_Alert));
-    QVERIFY(loaded->HTM2015Enabled()->AsBoolean());
-    QCOMPARE(doc->Children().Count(), 3);
-}
-
-void TestDocument::staffAndPendantShareValuesOtherClassesStartAfresh() {
-    auto doc = newDocument(dt_Staff_Transmitter);
-    doc->AsIRRFDevice()->UserRecord()->ID()->SetAsInteger(77);
-    tIRRFDevice* transmitter = doc->AsIRRFDevice();
-    doc->SetDeviceType(dt_Pendant_Transmitter);
-    QCOMPARE(doc->AsIRRFDevice(), transmitter);
-    QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 77);
-    doc->SetDeviceType(dt_Relay_Output);
-    doc->SetDeviceType(dt_Staff_Transmitter);
-    QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 0);
-}
-
-void TestDocument::failedOpenLeavesTheDocumentAlone_data() {
-    QTest::addColumn<QByteArray>("content"); // empty name: no file at all
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << QString();
-    QTest::newRow("empty") << QByteArray("") << QStringLiteral("Empty File");
-    QTest::newRow("not a configuration")
-        << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file");
-    QTest::newRow("binary") << QByteArray("\x00\x01(\xff\x04", 5) << QStringLiteral("Error - wrong file");
-}
-
-void TestDocument::failedOpenLeavesTheDocumentAlone() {
-    QFETCH(QByteArray, content);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    const QString mine = tempPath(dir, "mine.zcf");
-    const QString other = tempPath(dir, "other.zcf");
-    auto doc = newDocument(dt_Relay_Output);
-    QString error;
-    QVERIFY(doc->SaveToFile(mine, error));
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    if (QTest::currentDataTag() != QLatin1String("missing")) {
-        QFile file(other);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    Messages messages;
-    bool ok = true;
-    doc->LoadFile(doc.get(), ok, other);
-    QVERIFY(!ok);
-    QCOMPARE(messages.errors.size(), 1);
-    QVERIFY(messages.errors.first().contains(QStringLiteral("other.zcf")));
-    if (!reason.isEmpty()) QVERIFY(messages.errors.first().endsWith(reason));
-    QCOMPARE(doc->FileName(), mine);
-    QVERIFY(doc->Modified());
-    QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());
-}
-
-void TestDocument::problemsAreShownInOneWarning() {
-    QTemporaryDir dir;
-    QStringList lines = newDocument(dt_Relay_Output)->ToLines();
-    for (int i = 0; i < 12; ++i)
-        lines.insert(2, QStringLiteral("  Stray%1 = %1").arg(i));
-    lines.removeLast(); // no end line
-    QString error;
-    QVERIFY(WriteTextFile(tempPath(dir, "bad.zcf"), lines, error));
-
-    auto doc = newDocument(dt_Staff_Transmitter);
-    TPelSaveDialog dialog;
-    TPelRegistry registry(tempPath(dir, "settings.ini"));
-    dialog.SetPelRegistry(&registry);
-    doc->SetSaveDialog(&dialog);
-    Messages messages;
-    QVERIFY(!doc->Open(tempPath(dir, "bad.zcf")));
-    QCOMPARE(messages.warnings.size(), 1);
-    const QStringList shown = messages.warnings.first().split(QLatin1Char('\n'));
-    QCOMPARE(shown.size(), 12); // heading, ten problems, "... and 3 more"
-    QCOMPARE(shown[1], QStringLiteral("Line 3: Unexpected \"Stray11\""));
-    QCOMPARE(shown.last(), QStringLiteral("... and 3 more"));
-    QCOMPARE(registry.GetHistory(0), QString()); // not added to the history
-    QCOMPARE(doc->GetDeviceType(), uint8_t(dt_Relay_Output));
-    QCOMPARE(doc->FileName(), tempPath(dir, "bad.zcf"));
-}
-
-void TestDocument::failedSaveLosesNothing() {
-    QTemporaryDir dir;
-    const QString good = tempPath(dir, "good.zcf");
-    auto doc = newDocument(dt_Relay_Output);
-    QString error;
-    QVERIFY(doc->SaveToFile(good, error));
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    QFile blocker(tempPath(dir, "not-a-folder"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    Messages messages;
-    bool ok = true;
-    doc->SaveFile(doc.get(), ok, tempPath(dir, "not-a-folder/x.zcf"));
-    QVERIFY(!ok);
-    QCOMPARE(messages.errors.size(), 1);
-    QVERIFY(doc->Modified());
-    QCOMPARE(doc->FileName(), good);
-    auto reread = newDocument();
-    QCOMPARE(reread->LoadFromFile(good).status, tLoadResult::Loaded);
-    QVERIFY(!reread->AsRelayOutput()->ActiveInCall()->AsBoolean());
-}
-
-void TestDocument::promptSavesWhereTheUserLastSaved() {
-    QTemporaryDir dir;
-    const QString first = tempPath(dir, "first.zcf");
-    const QString second = tempPath(dir, "second.zcf");
-    auto doc = newDocument(dt_Relay_Output);
-    TPelSaveDialog dialog;
-    doc->SetSaveDialog(&dialog);
-    dialog.SetAskSaveFileName([&](const QString&) { return std::optional<QString>(second); });
-    QString error;
-    QVERIFY(doc->SaveToFile(first, error));
-    QVERIFY(doc->Open(first));
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    QVERIFY(doc->SaveAs(QString()));
-    QCOMPARE(doc->FileName(), second);
-    doc->AsRelayOutput()->ActiveInMPCall()->SetAsBoolean(true);
-    dialog.SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::Yes; });
-    bool canClose = true;
-    doc->CloseQuery(doc.get(), canClose);
-    QVERIFY(canClose);
-    auto reread = newDocument();
-    QCOMPARE(reread->LoadFromFile(second).status, tLoadResult::Loaded);
-    QVERIFY(reread->AsRelayOutput()->ActiveInMPCall()->AsBoolean());
-    QCOMPARE(reread->LoadFromFile(first).status, tLoadResult::Loaded);
-    QVERIFY(!reread->AsRelayOutput()->ActiveInCall()->AsBoolean()); // the first file is untouched
-
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(false);
-    dialog.SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::Cancel; });
-    QVERIFY(!doc->NewDocument());
-    QCOMPARE(doc->GetDeviceType(), uint8_t(dt_Relay_Output));
-}
-
-void TestDocument::captionFollowsFileAndEdits() {
-    QTemporaryDir dir;
-    FakeForm form; // outlives the document, which hands its close check back when destroyed
-    auto doc = newDocument(dt_Relay_Output);
-    doc->SetMainForm(&form);
-    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
-    QString error;
-    QVERIFY(doc->SaveToFile(tempPath(dir, "site.zcf"), error));
-    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - site.zcf"));
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - site.zcf *"));
-    QVERIFY(doc->NewDocument()); // no dialog: nothing to ask
-    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
-}
-
+// Comments keep every character, and so does a file written on a Windows desktop, in its code page
+// without a byte-order mark.
 void TestDocument::commentsKeepEveryCharacter() {
     QTemporaryDir dir;
     auto doc = newDocument(dt_Relay_Output);
     const QStringList comment = {QString::fromUtf8("Bay 3 – Ωmega wing ✓"), QString::fromUtf8("Café")};
     doc->Comments()->SetLinesFrom(comment);
     QString error;
-    QVERIFY(doc->SaveToFile(tempPath(dir, "u.zcf"), error));
-    auto reread = newDocument();
-    QCOMPARE(reread->LoadFromFile(tempPath(dir, "u.zcf")).status, tLoadResult::Loaded);
-    QCOMPARE(reread->Comments()->Lines(), comment);
-
-    // A file written on a Windows desktop, in its code page without a byte-order mark.
-    QFile windows(tempPath(dir, "w.zcf"));
+    QVERIFY(doc->SaveToFile(dir.filePath("u.zcf"), error));
+    QFile windows(dir.filePath("w.zcf"));
     QVERIFY(windows.open(QIODevice::WriteOnly));
     windows.write(
         "File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Memo Comments\r\n    // Caf\xE9 \x80\r\n"
         "  End Memo\r\nEnd File\r\n");
     windows.close();
-    QCOMPARE(reread->LoadFromFile(tempPath(dir, "w.zcf")).status, tLoadResult::Loaded);
-    QCOMPARE(reread->Comments()->Lines(), QStringList{QString::fromUtf8("Café €")});
+    for (const auto& [name, lines] :
+         {std::pair{"u.zcf", comment}, {"w.zcf", {QString::fromUtf8("Café €")}}}) {
+        auto reread = newDocument();
+        QCOMPARE(reread->LoadFromFile(dir.filePath(name)).status, tLoadResult::Loaded);
+        QCOMPARE(reread->Comments()->Lines(), lines);
+    }
+}
+
+// A file of another class replaces the device whole; staff and pendant transmitters share one device,
+// while a trip through another class starts afresh.
+void TestDocument::changingTheTypeKeepsOrReplacesTheDevice() {
+    auto zone = newDocument(dt_Zone_Indicator);
+    zone->AsZonalIndicator()->ModeData(3)->Tone()->SetAsInteger(zt_Red_Alert);
+    zone->AsZonalIndicator()->HTM2015Enabled()->SetAsBoolean(true);
+    auto doc = newDocument(dt_Staff_Transmitter);
+    doc->AsIRRFDevice()->UserRecord()->ID()->SetAsInteger(77);
+    tIRRFDevice* transmitter = doc->AsIRRFDevice();
+    doc->SetDeviceType(dt_Pendant_Transmitter);
+    QCOMPARE(doc->AsIRRFDevice(), transmitter);
+    QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 77);
+    QCOMPARE(doc->LoadFromLines(zone->ToLines()).status, tLoadResult::Loaded);
+    QCOMPARE(doc->AsZonalIndicator()->ModeData(3)->Tone()->AsInteger(), int(zt_Red_Alert));
+    QVERIFY(doc->AsZonalIndicator()->HTM2015Enabled()->AsBoolean());
+    QCOMPARE(doc->Children().Count(), 3);
+    doc->SetDeviceType(dt_Staff_Transmitter);
+    QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 0);
+}
+
+// A file that cannot be read, or a place that cannot be written: an error names the file, and the
+// document keeps its name, its edits and the file it came from.
+void TestDocument::failedOpenOrSaveLosesNothing_data() {
+    QTest::addColumn<QByteArray>("content"); // of other.zcf; empty name: no file at all
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("save"); // into other.zcf/other.zcf
+    QTest::newRow("missing") << QByteArray() << QString() << false;
+    QTest::newRow("empty") << QByteArray("") << QStringLiteral("Empty File") << false;
+    QTest::newRow("not a configuration")
+        << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file") << false;
+    QTest::newRow("binary") << QByteArray("\x00\x01(\xff\x04", 5) << QStringLiteral("Error - wrong file")
+                            << false;
+    QTest::newRow("save into a file's place") << QByteArray("") << QString() << true;
+}
+
+void TestDocument::failedOpenOrSaveLosesNothing() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QFETCH(bool, save);
+    QTemporaryDir dir;
+    const QString mine = dir.filePath("mine.zcf");
+    const QString other = dir.filePath("other.zcf");
+    auto doc = newDocument(dt_Relay_Output);
+    QString error;
+    QVERIFY(doc->SaveToFile(mine, error));
+    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
+    if (!content.isNull()) {
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    Messages messages;
+    bool ok = true;
+    save ? doc->SaveFile(doc.get(), ok, other + "/other.zcf") : doc->LoadFile(doc.get(), ok, other);
+    QVERIFY(!ok);
+    QCOMPARE(messages.errors.size(), 1);
+    QVERIFY2(messages.errors.first().contains(QStringLiteral("other.zcf")),
+             qPrintable(messages.errors.first()));
+    if (!reason.isEmpty()) QVERIFY(messages.errors.first().endsWith(reason));
+    QCOMPARE(doc->FileName(), mine);
+    QVERIFY(doc->Modified());
+    QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());
+    auto saved = reread(mine);
+    QVERIFY(saved && !saved->AsRelayOutput()->ActiveInCall()->AsBoolean());
+}
+
+void TestDocument::problemsAreShownInOneWarning() {
+    Editor editor(dt_Staff_Transmitter);
+    QStringList lines = newDocument(dt_Relay_Output)->ToLines();
+    for (int i = 0; i < 12; ++i)
+        lines.insert(2, QStringLiteral("  Stray%1 = %1").arg(i));
+    lines.removeLast(); // no end line
+    QString error;
+    QVERIFY(WriteTextFile(editor.path("bad.zcf"), lines, error));
+    Messages messages;
+    QVERIFY(!editor.doc->Open(editor.path("bad.zcf")));
+    QCOMPARE(messages.warnings.size(), 1);
+    const QStringList shown = messages.warnings.first().split(QLatin1Char('\n'));
+    QCOMPARE(shown.size(), 12); // heading, ten problems, "... and 3 more"
+    QCOMPARE(shown[1], QStringLiteral("Line 3: Unexpected \"Stray11\""));
+    QCOMPARE(shown.last(), QStringLiteral("... and 3 more"));
+    QCOMPARE(editor.registry.GetHistory(0), QString()); // not added to the history
+    QCOMPARE(editor.doc->GetDeviceType(), uint8_t(dt_Relay_Output));
+    QCOMPARE(editor.doc->FileName(), editor.path("bad.zcf"));
+}
+
+// The prompt's Yes saves where the user last saved, and the recent files follow every open and save.
+void TestDocument::promptSavesWhereTheUserLastSaved() {
+    Editor editor;
+    tZCfgFile& doc = *editor.doc;
+    const auto recent = [&] {
+        QStringList texts;
+        for (int i = 0; i < 10; ++i)
+            if (editor.menus.HistoryItem(i)->isVisible()) texts << editor.menus.HistoryItem(i)->text();
+        return texts;
+    };
+    const QString first = editor.path("first.zcf"), second = editor.path("second.zcf");
+    editor.dialog.SetAskSaveFileName([&](const QString&) { return std::optional<QString>(second); });
+    QString error;
+    QVERIFY(newDocument(dt_Zone_Indicator)->SaveToFile(first, error));
+    QVERIFY(doc.Open(first));
+    QCOMPARE(recent(), QStringList{"&0: first.zcf"});
+    doc.AsZonalIndicator()->HTM2015Enabled()->SetAsBoolean(true);
+    QVERIFY(doc.SaveAs(QString()));
+    QCOMPARE(doc.FileName(), second);
+    QCOMPARE(recent(), (QStringList{"&0: second.zcf", "&1: first.zcf"}));
+    doc.AsZonalIndicator()->ModeData(3)->Tone()->SetAsInteger(zt_Red_Alert);
+    editor.dialog.SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::Yes; });
+    bool canClose = true;
+    doc.CloseQuery(&doc, canClose);
+    QVERIFY(canClose);
+    QCOMPARE(recent(), (QStringList{"&0: second.zcf", "&1: first.zcf"}));
+    auto saved = reread(second), untouched = reread(first);
+    QVERIFY(saved && untouched);
+    QCOMPARE(saved->AsZonalIndicator()->ModeData(3)->Tone()->AsInteger(), int(zt_Red_Alert));
+    QVERIFY(!untouched->AsZonalIndicator()->HTM2015Enabled()->AsBoolean());
+
+    doc.AsZonalIndicator()->HTM2015Enabled()->SetAsBoolean(false);
+    editor.dialog.SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::Cancel; });
+    QVERIFY(!doc.NewDocument());
+    QCOMPARE(doc.GetDeviceType(), uint8_t(dt_Zone_Indicator));
 }
 
 void TestDocument::undoRedoThroughRealChanges() {
@@ -399,17 +402,27 @@ void TestDocument::oneUndoRestoresAReplacedDevice() {
     QCOMPARE(pageSwitches, 1);
 }
 
-void TestDocument::loadingAndNewForgetTheHistory() {
+// Loading and New forget the undo history; the caption names the file and marks an edit.
+void TestDocument::loadingAndNewForgetTheHistoryAndTheName() {
+    QTemporaryDir dir;
+    FakeForm form; // outlives the document, which hands its close check back when destroyed
     auto doc = newDocument(dt_Relay_Output);
+    doc->SetMainForm(&form);
+    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
     UndoWiring wiring(*doc);
+    QString error;
+    QVERIFY(doc->SaveToFile(dir.filePath("site.zcf"), error));
+    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - site.zcf"));
     const QStringList file = doc->ToLines();
     doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
+    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - site.zcf *"));
     QVERIFY(wiring.undo.CanUndo());
     QCOMPARE(doc->LoadFromLines(file).status, tLoadResult::Loaded);
     QVERIFY(!wiring.undo.CanUndo() && !wiring.undo.CanRedo());
     doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    QVERIFY(doc->NewDocument());
+    QVERIFY(doc->NewDocument()); // no dialog: nothing to ask
     QVERIFY(!wiring.undo.CanUndo() && !wiring.undo.CanRedo());
+    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
 }
 
 void TestDocument::comboModes() {
@@ -418,7 +431,6 @@ void TestDocument::comboModes() {
     QList<int> modes;
     doc->SetOnComboModeChanged([&](uint8_t mode) { modes << mode; });
     doc->SetDeviceCombo(&combo);
-    QCOMPARE(combo.items.size(), 8);
     QCOMPARE(combo.items.first(), QStringLiteral("ZX140 Staff Transmitter"));
     QCOMPARE(combo.items.last(), QStringLiteral("ZX250/9 or ZX270RX Call Point"));
     combo.choose(3); // the fourth type listed: the MPD monitor point
@@ -453,20 +465,16 @@ void TestDocument::zoneAddressDisplays_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("mpd call point letter") << int(dt_MPD_Call_Point) << "2"
-                                           << "C";
-    QTest::newRow("mpd monitor point number") << int(dt_MPD_Monitor_Point) << "2"
-                                              << "2";
-    QTest::newRow("relay zone 1") << int(dt_Relay_Output) << "1"
-                                  << "Unassigned";
-    QTest::newRow("relay zone 12") << int(dt_Relay_Output) << "12"
-                                   << "12";
-    QTest::newRow("zone indicator empty") << int(dt_Zone_Indicator) << ""
-                                          << "Unassigned";
-    QTest::newRow("zx250 letter") << int(dt_ZX250_Call_Point) << "0"
-                                  << "A";
-    QTest::newRow("zx250 empty") << int(dt_ZX250_Call_Point) << ""
-                                 << "Unassigned";
+    const auto row = [](const char* tag, int type, const char* value, const char* shown) {
+        QTest::newRow(tag) << type << QString(value) << QString(shown);
+    };
+    row("mpd call point letter", dt_MPD_Call_Point, "2", "C");
+    row("mpd monitor point number", dt_MPD_Monitor_Point, "2", "2");
+    row("relay zone 1", dt_Relay_Output, "1", "Unassigned");
+    row("relay zone 12", dt_Relay_Output, "12", "12");
+    row("zone indicator empty", dt_Zone_Indicator, "", "Unassigned");
+    row("zx250 letter", dt_ZX250_Call_Point, "0", "A");
+    row("zx250 empty", dt_ZX250_Call_Point, "", "Unassigned");
 }
 
 void TestDocument::zoneAddressDisplays() {
@@ -500,80 +508,40 @@ void TestDocument::anUnnamedDocumentAsksForANameBeforeSaving_data() {
 
 void TestDocument::anUnnamedDocumentAsksForANameBeforeSaving() {
     QFETCH(QString, command);
-    QTemporaryDir dir;
-    const QString old = tempPath(dir, "old.zcf");
-    FakeForm form;
-    TPelRegistry registry(tempPath(dir, "settings.ini"));
-    TPelSaveDialog dialog;
-    dialog.SetPelRegistry(&registry);
-    auto doc = newDocument(dt_Relay_Output);
-    doc->SetSaveDialog(&dialog);
-    doc->SetMainForm(&form);
-    QMainWindow window;
-    TPelFileMenus menus(*doc, window.menuBar(), &window);
+    Editor editor;
+    tZCfgFile& doc = *editor.doc;
+    const QString old = editor.path("old.zcf");
     QString error;
-    QVERIFY(doc->SaveToFile(old, error));
-    QVERIFY(doc->Open(old));
-    QFile file(old);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray before = file.readAll();
-    file.close();
+    QVERIFY(doc.SaveToFile(old, error));
+    QVERIFY(doc.Open(old));
+    const QByteArray before = readBytes(old);
 
-    QVERIFY(doc->NewDocument());
-    QCOMPARE(form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
-    doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
+    QVERIFY(doc.NewDocument());
+    QCOMPARE(editor.form.caption, QStringLiteral("Zentara Configurator - <No Name>"));
+    doc.AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
     QList<TPelSaveDialog::NotSavedAnswer> answers{TPelSaveDialog::NotSavedAnswer::Yes,
                                                   TPelSaveDialog::NotSavedAnswer::No};
-    dialog.SetAskNotSaved([&] { return answers.takeFirst(); });
+    editor.dialog.SetAskNotSaved([&] { return answers.takeFirst(); });
     QStringList asked; // where each save-as dialog started; the user cancels it
-    dialog.SetAskSaveFileName([&](const QString& start) {
+    editor.dialog.SetAskSaveFileName([&](const QString& start) {
         asked << start;
         return std::optional<QString>();
     });
-    dialog.SetAskOpenFileName([](const QString&) { return std::optional<QString>(); });
-
-    if (command == "close") {
-        bool canClose = true;
-        doc->CloseQuery(doc.get(), canClose);
-        QVERIFY(canClose);
-    } else if (command == "load") {
-        QVERIFY(!doc->Open(QString()));
-    } else if (command == "recent file") {
-        menus.HistoryItem(0)->trigger();
-    } else {
-        QVERIFY(doc->NewDocument());
-    }
+    editor.dialog.SetAskOpenFileName([](const QString&) { return std::optional<QString>(); });
+    bool canClose = true;
+    if (command == "close")
+        doc.CloseQuery(&doc, canClose);
+    else if (command == "load")
+        QVERIFY(!doc.Open(QString()));
+    else if (command == "recent file")
+        editor.menus.HistoryItem(0)->trigger();
+    else
+        QVERIFY(doc.NewDocument());
+    QVERIFY(canClose);
     QVERIFY(answers.isEmpty()); // Yes, the save was cancelled, so the prompt asked again: No
     QCOMPARE(asked.size(), 1);
     QCOMPARE(QFileInfo(asked.first()).fileName(), QString()); // no old name offered to save over
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), before);
-}
-
-void TestDocument::recentFilesFollowEverySaveAndOpen() {
-    QTemporaryDir dir;
-    TPelRegistry registry(tempPath(dir, "settings.ini"));
-    TPelSaveDialog dialog;
-    dialog.SetPelRegistry(&registry);
-    auto doc = newDocument(dt_Relay_Output);
-    doc->SetSaveDialog(&dialog);
-    QMainWindow window;
-    TPelFileMenus menus(*doc, window.menuBar(), &window);
-    const auto shown = [&] {
-        QStringList texts;
-        for (int i = 0; i < 10; ++i)
-            if (menus.HistoryItem(i)->isVisible()) texts << menus.HistoryItem(i)->text();
-        return texts;
-    };
-    dialog.SetAskSaveFileName([&](const QString&) { return std::optional<QString>(tempPath(dir, "a.zcf")); });
-    QVERIFY(doc->SaveAs(QString()));
-    QCOMPARE(shown(), QStringList{"&0: a.zcf"});
-    QString error;
-    QVERIFY(newDocument(dt_Zone_Indicator)->SaveToFile(tempPath(dir, "b.zcf"), error));
-    QVERIFY(doc->Open(tempPath(dir, "b.zcf")));
-    QCOMPARE(shown(), (QStringList{"&0: b.zcf", "&1: a.zcf"}));
-    QVERIFY(doc->Save());
-    QCOMPARE(shown(), (QStringList{"&0: b.zcf", "&1: a.zcf"}));
+    QCOMPARE(readBytes(old), before);
 }
 
 // A device may send a value holding "//": the document keeps it whole, and saving says that the file
@@ -586,7 +554,7 @@ void TestDocument::aValueTheFileCannotHoldIsKeptAndWarnedAbout() {
     QCOMPARE(doc->UnstorableValues(), QStringList{"Device/Factory String = AB//CD"});
     Messages messages;
     bool ok = true;
-    doc->SaveFile(doc.get(), ok, tempPath(dir, "device.zcf"));
+    doc->SaveFile(doc.get(), ok, dir.filePath("device.zcf"));
     QVERIFY(ok);
     QVERIFY(messages.errors.isEmpty());
     QCOMPARE(messages.warnings.size(), 1);
@@ -594,33 +562,8 @@ void TestDocument::aValueTheFileCannotHoldIsKeptAndWarnedAbout() {
     QCOMPARE(doc->Device()->Child(QStringLiteral("Factory String"))->Value(), QStringLiteral("AB//CD"));
 
     doc->Device()->Child(QStringLiteral("Factory String"))->SetValueText(QStringLiteral("AB/CD"));
-    doc->SaveFile(doc.get(), ok, tempPath(dir, "device.zcf"));
+    doc->SaveFile(doc.get(), ok, dir.filePath("device.zcf"));
     QCOMPARE(messages.warnings.size(), 1); // nothing more to say
-}
-
-void TestDocument::newKeepsTheDeviceTypeWithItsDefaults_data() {
-    QTest::addColumn<int>("type");
-    for (const tDeviceTypeInfo& info : DeviceTypes())
-        QTest::newRow(info.Keyword) << int(info.Type);
-}
-
-void TestDocument::newKeepsTheDeviceTypeWithItsDefaults() {
-    QFETCH(int, type);
-    const QStringList fresh = newDocument(uint8_t(type))->ToLines();
-    FakeCombo combo;
-    auto doc = newDocument(uint8_t(type));
-    doc->SetDeviceCombo(&combo);
-    QList<int> shownTypes;
-    doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
-    doc->Comments()->SetValueText(QStringLiteral("edited"));
-    doc->Device()->Children().Items(doc->Device()->ChildCount() - 1)->Clear(); // any edit of the device
-    QVERIFY(doc->NewDocument());
-    QCOMPARE(int(doc->GetDeviceType()), type);
-    QCOMPARE(doc->ToLines(), fresh);
-    QCOMPARE(shownTypes.last(), type); // the page shown last is the type's
-    QCOMPARE(combo.items.size(), 8);   // "None" is never listed
-    QCOMPARE(combo.index, type - 1);
-    QVERIFY(!doc->Modified());
 }
 
 // A file loads and keeps its text, and whatever would stop a frame or a program is reported at its
@@ -630,21 +573,17 @@ void TestDocument::valuesNoRecordCanCarryAreReportedAtTheirLine_data() {
     QTest::addColumn<QString>("line");  // the start of the line to replace (its value follows "= ")
     QTest::addColumn<QString>("value"); // the new value; "-" removes the line
     QTest::addColumn<QString>("problem");
-    QTest::newRow("unknown device type") << int(dt_Relay_Output) << "Device Type"
-                                         << "dt_Future_Device"
-                                         << "Invalid value \"dt_Future_Device\"";
-    QTest::newRow("unknown value name") << int(dt_Staff_Transmitter) << "Transmit Mode"
-                                        << "99999"
-                                        << "Invalid value \"99999\" for Transmit Mode";
-    QTest::newRow("integer that is none") << int(dt_ZX250_Call_Point) << "Zone/Group Address"
-                                          << "abc"
-                                          << "'abc' is not a valid integer value";
-    QTest::newRow("zonal rows resized") << int(dt_Zone_Indicator) << "Max"
-                                        << "7"
-                                        << "Invalid array size \"7\"";
-    QTest::newRow("no device type") << int(dt_Relay_Output) << "Device Type"
-                                    << "-"
-                                    << "names no device type";
+    const auto row = [](const char* tag, int type, const char* line, const char* value, const char* problem) {
+        QTest::newRow(tag) << type << QString(line) << QString(value) << QString(problem);
+    };
+    row("unknown device type", dt_Relay_Output, "Device Type", "dt_Future_Device",
+        "Invalid value \"dt_Future_Device\"");
+    row("unknown value name", dt_Staff_Transmitter, "Transmit Mode", "99999",
+        "Invalid value \"99999\" for Transmit Mode");
+    row("integer that is none", dt_ZX250_Call_Point, "Zone/Group Address", "abc",
+        "'abc' is not a valid integer value");
+    row("zonal rows resized", dt_Zone_Indicator, "Max", "7", "Invalid array size \"7\"");
+    row("no device type", dt_Relay_Output, "Device Type", "-", "names no device type");
 }
 
 void TestDocument::valuesNoRecordCanCarryAreReportedAtTheirLine() {
