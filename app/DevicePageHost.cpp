@@ -43,6 +43,14 @@ TDevicePage* TDevicePageHost::Page(int sheetIndex) {
     return page;
 }
 
+QSize TDevicePageHost::WholePageSize(int sheetIndex) const {
+    const TDevicePage* page = CreatedPage(sheetIndex);
+    if (!page) return {};
+    const QLayout* layout = pageControl_.widget(sheetIndex)->layout();
+    const QMargins margins = layout ? layout->contentsMargins() : QMargins();
+    return page->sizeHint().grownBy(margins);
+}
+
 bool TDevicePageHost::IsBound(int sheetIndex) const {
     return validSheet(sheetIndex) && bound_[std::size_t(sheetIndex)];
 }

@@ -36,6 +36,8 @@ public:
     TDevicePage* Page(int sheetIndex);
     // The page of that sheet if it has been created; never creates one.
     TDevicePage* CreatedPage(int sheetIndex) const;
+    // The room the sheet needs to show its page without scrolling; empty while the page is not made.
+    QSize WholePageSize(int sheetIndex) const;
     bool IsBound(int sheetIndex) const;
 
 private:

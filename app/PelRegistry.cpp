@@ -112,17 +112,21 @@ void TPelRegistry::SaveMainWindowPlacement() {
     WriteInteger(kHeight, window->height());
 }
 
-void TPelRegistry::RestoreMainWindowPlacement() {
+bool TPelRegistry::RestoreMainWindowPlacement() {
     openKey();
     QWidget* window = mainWindow_;
-    if (!window) return;
+    if (!window) return false;
     const QString state = ReadString(kState);
     if (state == QLatin1String("Maximized")) {
         window->setWindowState(Qt::WindowMaximized);
-    } else if (state == QLatin1String("Normal")) {
+        return true;
+    }
+    if (state == QLatin1String("Normal")) {
         window->setWindowState(Qt::WindowNoState);
         restorePlacementValues(*window);
+        return true;
     }
+    return false;
 }
 
 // Applies top, left, width and height in this order; a missing value stops, keeping what was applied.

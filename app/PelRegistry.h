@@ -46,7 +46,8 @@ public:
     void SetMainWindow(QWidget* window) { mainWindow_ = window; }
     QWidget* MainWindow() const { return mainWindow_; }
     void SaveMainWindowPlacement();
-    void RestoreMainWindowPlacement();
+    // True when a stored placement (normal or maximized) was found and applied.
+    bool RestoreMainWindowPlacement();
 
 private:
     QSettings& openKey();

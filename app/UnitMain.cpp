@@ -34,6 +34,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 const QString kLastDeviceType = QStringLiteral("Last Device Type");
@@ -190,6 +191,7 @@ void TFormMain::createProgrammerTools() {
 // The buttons of the factory pages and of the zone indicator page, wired when the page is created:
 // the self-test toggle, Factory Program and the self-test result displays, and the tone test.
 void TFormMain::wirePage(int sheetIndex, TDevicePage& page) {
+    pageMade_ = true;
     const auto resultDisplay = [&page, this](const char* picture, const char* text) {
         auto* image = page.findChild<TPelImage*>(QLatin1String(picture));
         if (image) image->SetImageList(images_->ImageListAutoTest);
@@ -293,10 +295,37 @@ void TFormMain::FormShow() {
         aboutBox_->SetOnIconGesture([this](TAboutBox*) { ToggleProgramMode(); });
     }
     // 20. Placement of the last run, kept on a present screen.
-    pelRegistry_->RestoreMainWindowPlacement();
+    const bool placed = pelRegistry_->RestoreMainWindowPlacement();
     moveOntoScreen();
     // 21.
     SetProgramMode(pelRegistry_->ReadIntegerDefault(kProgramMode, 0));
+    // Without a stored placement the window makes room for the pages it shows; from now on each page
+    // made later does the same.
+    if (!placed) showPagesWhole();
+    pageMade_ = false;
+    growForNewPages_ = true;
+}
+
+// Grows the window, as far as its screen allows, so the pages whose tabs are shown fit without
+// scrolling. It never shrinks the window and leaves a maximized one alone.
+void TFormMain::showPagesWhole() {
+    if (isMaximized() || isFullScreen()) return;
+    // Size hints settle only once the pending layout requests are handled: a page filled by its
+    // binding reports its new size to its parents through them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QTabWidget* pages = ui_->PageControlEdit;
+    const QSize room = pages->currentWidget()->parentWidget()->size(); // every sheet fills the stack
+    QSize lack(0, 0);
+    for (int sheet = 0; sheet < TDevicePageHost::PageCount; ++sheet)
+        if (pages->isTabVisible(sheet)) lack = lack.expandedTo(pages_->WholePageSize(sheet) - room);
+    if (lack == QSize(0, 0)) return;
+    resize(size() + lack);
+    FitOntoScreen(*this);
+}
+
+// After a page switch: a page made just now gets the room it needs.
+void TFormMain::growForNewPage() {
+    if (std::exchange(pageMade_, false) && growForNewPages_) showPagesWhole();
 }
 
 void TFormMain::moveOntoScreen() {
@@ -363,6 +392,7 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
         pages->setCurrentWidget(rememberedPage_);
     switchingPages_ = wasSwitching;
     pages_->PageShown(pages->currentIndex());
+    growForNewPage();
 }
 
 void TFormMain::PageControlEditChange() {
@@ -402,6 +432,7 @@ void TFormMain::SetProgramMode(int mode) {
     ui_->PageControlEdit->setTabVisible(mpIRFactoryConfig, show);
     ui_->PageControlEdit->setTabVisible(mpConfiguratorProgramming, show);
     switchingPages_ = wasSwitching;
+    growForNewPage();
 }
 
 void TFormMain::ToggleProgramMode() {

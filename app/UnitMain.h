@@ -120,6 +120,8 @@ private:
     void setActivePageIndex(int index);
     void SetTonePlaying(bool playing);
     void moveOntoScreen();
+    void showPagesWhole();
+    void growForNewPage();
     void createProgrammerTools();
     void wirePage(int sheetIndex, TDevicePage& page);
 
@@ -149,4 +151,6 @@ private:
     bool trackPageChanges_ = false;
     bool switchingPages_ = false; // the window itself is changing the active page
     bool formShown_ = false;
+    bool pageMade_ = false;        // a device page was made since the last page switch
+    bool growForNewPages_ = false; // set once the window is shown
 };

@@ -10,6 +10,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
+#include "app/pages/DevicePage.h"
 #include "device/UnitZCfgFile.h"
 #include "property/PelError.h"
 #include "property/controls/PelControls.h"
@@ -85,6 +86,14 @@ class TestWindow : public QObject {
     QAction* action(const char* name) { return window().findChild<QAction*>(QLatin1String(name)); }
     QToolButton* button(const char* name) { return window().findChild<QToolButton*>(QLatin1String(name)); }
     void undo() { QTest::mouseClick(button("SpeedButtonUndo"), Qt::LeftButton); }
+    // Brings the sheet to front and says whether its page is shown whole, without scrolling.
+    bool shownWhole(int sheet) {
+        pages()->setCurrentIndex(sheet);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QWidget* page = window().Pages().CreatedPage(sheet);
+        const QSize whole = page ? page->sizeHint() : QSize();
+        return page && page->width() >= whole.width() && page->height() >= whole.height();
+    }
     Tabs visibleTabs() {
         Tabs result;
         for (int i = 0; i < pages()->count(); ++i)
@@ -118,6 +127,8 @@ private Q_SLOTS:
         // Only the page shown is made at start.
         for (int sheet = 0; sheet < TDevicePageHost::PageCount; ++sheet)
             QCOMPARE(window().Pages().CreatedPage(sheet) != nullptr, sheet == mpIRRFStaff);
+        // The staff page is shown whole on the 1280 x 800 screen the test runs on.
+        QVERIFY(shownWhole(mpIRRFStaff));
         // Fits a 1280 x 800 screen with room for a panel and a title bar.
         QVERIFY(window().minimumSizeHint().width() <= 1280 && window().minimumSizeHint().height() <= 720);
         // The sheets in their order: the eight device pages, then the others.
@@ -185,6 +196,12 @@ private Q_SLOTS:
         QCOMPARE(document().GetDeviceType(), uint8_t(type));
         QCOMPARE(visibleTabs(), tabs);
         QCOMPARE(pages()->currentIndex(), tabs.first());
+        // The window has grown to show each page whole, and still fits the 1280 x 800 screen.
+        for (const int sheet : tabs)
+            if (sheet != mpComments)
+                QVERIFY2(shownWhole(sheet), qPrintable(pages()->widget(sheet)->objectName()));
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(window().frameGeometry()));
+        pages()->setCurrentIndex(tabs.first());
         auto* image = window().findChild<TPelImage*>(QStringLiteral("PelImageDevices"));
         QVERIFY(image->ImageIndex() == picture && image->Transparent());
         QCOMPARE(document().HelpContext(), helpContext);
@@ -244,7 +261,9 @@ private Q_SLOTS:
         QCOMPARE(window().frameGeometry(), frame);
         QVERIFY(!button("SpeedButtonUndo")->isEnabled()); // the restored type cannot be undone
         QVERIFY(!document().Modified());
+        // A page made after start-up grows the restored window to show the page whole.
         chooseDeviceType(3);
+        QVERIFY(window().width() > 640 && shownWhole(mpCallPoint));
         document().SetModified(false);
         QVERIFY(window().OpenFile(file));
         QCOMPARE(pages()->currentIndex(), int(mpIRRFPendant));
@@ -260,12 +279,12 @@ private Q_SLOTS:
         // A placement off every screen comes back wholly onto the primary one, shrunk only as far as needed.
         settings().setValue(key("Main Window Top"), 30000);
         settings().setValue(key("Main Window Left"), -30000);
-        settings().setValue(key("Main Window Width"), 900);
+        settings().setValue(key("Main Window Width"), 1400);
         settings().setValue(key("Main Window Height"), 600);
         start();
         QVERIFY(available.contains(window().frameGeometry()));
         QCOMPARE(window().height(), 600);
-        QVERIFY(window().width() <= 900 && window().width() >= available.width() - 16);
+        QVERIFY(window().width() <= 1400 && window().width() >= available.width() - 16);
     }
 
     void undoBringsChangedPageToFront() {

@@ -51,7 +51,6 @@ int main(int argc, char** argv) {
     forms.FormOK->SetRunModal([](TFormOK&) { return int(QDialog::Accepted); });
     TFormMain& window = *forms.FormMain;
     window.PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
-    window.resize(1280, 760);
     window.show();
     tZCfgFile& document = window.Document();
     auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlEdit"));
