@@ -4,6 +4,10 @@
 #include "device/UnitZCfgFile.h"
 #include "property/controls/ControlSupport.h"
 
+#include <QPlainTextEdit>
+#include <algorithm>
+#include <cmath>
+
 namespace {
 // The factory part and the summary, on the "Factory Config" page of the same window.
 void bindFactoryPage(const QWidget* page, tIRRFDevice* device, const char* mask, int type) {
@@ -41,8 +45,14 @@ void TStaffPage::Bind(tZCfgFile& document) {
 }
 
 TPendantPage::TPendantPage(QWidget* parent) : tUiPage(parent) {
-    // The instruction is part of the page, not a field.
+    // The instruction is part of the page, not a field; each of its lines is shown unbroken.
     ApplyParentColour(ui.MemoPendantNotes, true);
+    QPlainTextEdit* notes = ui.MemoPendantNotes;
+    int widest = 0;
+    for (const QString& line : notes->toPlainText().split(QLatin1Char('\n')))
+        widest = std::max(widest, notes->fontMetrics().horizontalAdvance(line));
+    const int margins = 2 * (int(std::ceil(notes->document()->documentMargin())) + notes->frameWidth());
+    notes->setMinimumWidth(widest + margins + notes->cursorWidth());
 }
 
 void TPendantPage::Bind(tZCfgFile& document) {

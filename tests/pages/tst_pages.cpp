@@ -11,10 +11,13 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <algorithm>
 #include <vector>
 
@@ -425,6 +428,10 @@ void tst_pages::keyboardAccess() {
     }
     for (QGroupBox* group : sheet->findChildren<QGroupBox*>())
         claim(group->title(), group->objectName());
+    for (QPlainTextEdit* note : sheet->findChildren<QPlainTextEdit*>())
+        for (QTextBlock line = note->document()->begin(); note->isReadOnly() && line.isValid();
+             line = line.next())
+            if (line.layout()->lineCount() > 1) faults << note->objectName() + " breaks a line";
     for (QWidget* w : sheet->findChildren<QWidget*>()) {
         const bool input = qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
                            qobject_cast<QAbstractSpinBox*>(w) ||
