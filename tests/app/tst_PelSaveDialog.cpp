@@ -60,7 +60,10 @@ private:
 };
 
 void TestSaveDialog::init() {
-    dialog_.reset(); // before the store it writes to
+    // The dialog before the store it writes to, and the store before its folder goes: a store
+    // destroyed later would write its file into a folder made anew and left behind.
+    dialog_.reset();
+    registry_.reset();
     dir_ = std::make_unique<QTemporaryDir>();
     registry_ = std::make_unique<TPelRegistry>(settingsFile());
     dialog_ = std::make_unique<TPelSaveDialog>();
