@@ -2,6 +2,7 @@
 
 #include "app/AppResources.h"
 #include "app/ApplicationForms.h"
+#include "app/FontWarmUp.h"
 #include "app/MessageBoxPresenter.h"
 #include "device/SimulatedAdapter.h"
 #include "property/PelError.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScopeGuard>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -60,7 +62,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    TFontWarmUp fonts; // while the display connection is made
     QApplication application(argc, argv);
+    const auto fontsLoaded = qScopeGuard([&fonts] { fonts.Finish(); }); // before the application goes
     QCommandLineParser parser;
     describeProgram(parser);
     parser.process(application);

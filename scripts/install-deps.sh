@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
-          libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev)
+          libfontconfig-dev libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev)
 # Validators of the desktop entry, file type and metainfo, and the Debian package tools.
 packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev)
 case "${1:-}" in

@@ -9,6 +9,7 @@
 // "switch TYPE MICROSECONDS" line per device type.
 
 #include "app/ApplicationForms.h"
+#include "app/FontWarmUp.h"
 #include "device/UnitZCfgFile.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -84,7 +86,9 @@ int runMinimal(int argc, char* argv[], bool withText) {
 int runEditor(int argc, char* argv[], const QString& settingsFile) {
     QElapsedTimer phase;
     phase.start();
+    TFontWarmUp fonts; // as the program does
     QApplication application(argc, argv);
+    const auto fontsLoaded = qScopeGuard([&fonts] { fonts.Finish(); });
     const qint64 applicationNs = phase.nsecsElapsed();
     TApplicationForms forms = CreateApplicationForms(TFormMainOptions{settingsFile, false});
     const qint64 formsNs = phase.nsecsElapsed();
