@@ -1,6 +1,7 @@
 #include "app/ApplicationForms.h"
 
 #include "app/About.h"
+#include "app/ApplicationStyle.h"
 #include "app/UnitFormOK.h"
 
 #include <QGuiApplication>
@@ -9,6 +10,7 @@ const char* const kApplicationTitle = "Configuration Editor";
 
 TApplicationForms CreateApplicationForms(const TFormMainOptions& options) {
     QGuiApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
+    UseApplicationStyle();
     TApplicationForms forms;
     forms.FormMain = std::make_unique<TFormMain>(options);
     forms.AboutBox = std::make_unique<TAboutBox>(forms.FormMain.get());

@@ -34,6 +34,8 @@ tInk inkFor(tToolbarGlyph glyph, QIcon::Mode mode) {
     case tToolbarGlyph::Undo:
     case tToolbarGlyph::Redo:
         return {QColor(0x24, 0x4f, 0x7a), QColor(0x3b, 0x6f, 0xb6), line};
+    case tToolbarGlyph::More:
+        return {line, line, line};
     }
     return {line, Qt::white, line};
 }
@@ -110,6 +112,12 @@ void drawGlyph(QPainter& painter, tToolbarGlyph glyph, const tInk& ink) {
             painter.scale(-1, 1);
         }
         drawUndoArrow(painter, ink);
+        return;
+    case tToolbarGlyph::More: // two chevrons pointing right
+        painter.setPen(QPen(ink.line, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        for (const qreal x : {6.0, 12.0})
+            painter.drawPolyline(QPolygonF{QPointF(x, 7), QPointF(x + 5, 12), QPointF(x, 17)});
         return;
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 
-enum class tToolbarGlyph { New, Open, Save, Read, Program, Undo, Redo };
+// More: the chevron of a menu bar or tool bar too narrow for all its entries.
+enum class tToolbarGlyph { New, Open, Save, Read, Program, Undo, Redo, More };
 
 QIcon ToolbarIcon(tToolbarGlyph glyph);
