@@ -25,7 +25,7 @@ TPelRegistry::TPelRegistry(const QString& settingsFile) : settingsFile_(settings
 TPelRegistry::~TPelRegistry() {
     if (!settings_) return;
     for (int i = 0; i < HistorySize; ++i)
-        settings_->setValue(historyName(i), history_[size_t(i)]);
+        writeValue(historyName(i), history_[size_t(i)]);
     Close();
 }
 
@@ -70,7 +70,15 @@ void TPelRegistry::AddHistory(const QString& fileName) {
 }
 
 void TPelRegistry::WriteInteger(const QString& name, int value) {
-    openKey().setValue(name, value);
+    writeValue(name, value);
+}
+
+// A value stored as it stands is not written again: a run that changes nothing, such as a start that
+// writes back the program mode it read, leaves the file alone instead of rewriting and syncing it.
+void TPelRegistry::writeValue(const QString& name, const QVariant& value) {
+    QSettings& settings = openKey();
+    if (settings.contains(name) && settings.value(name).toString() == value.toString()) return;
+    settings.setValue(name, value);
 }
 
 int TPelRegistry::ReadInteger(const QString& name) {
@@ -90,7 +98,7 @@ int TPelRegistry::ReadIntegerDefault(const QString& name, int defaultValue) noex
 }
 
 void TPelRegistry::WriteString(const QString& name, const QString& value) {
-    openKey().setValue(name, value);
+    writeValue(name, value);
 }
 
 QString TPelRegistry::ReadString(const QString& name) {

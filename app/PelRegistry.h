@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 #include <array>
 #include <memory>
 
@@ -52,6 +53,7 @@ public:
 private:
     QSettings& openKey();
     void restorePlacementValues(QWidget& window);
+    void writeValue(const QString& name, const QVariant& value);
 
     QString key_ = QStringLiteral("Zentara Configurator");
     QString settingsFile_;

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <sys/stat.h>
 
 using Answer = TPelSaveDialog::NotSavedAnswer;
 
@@ -139,6 +140,22 @@ void TestSaveDialog::settingsStore() {
     QCOMPARE(registry_->ReadIntegerDefault("Last Device Type", -1), -1);
     registry_->SetKey("Zentara Configurator");
     QCOMPARE(registry_->ReadInteger("Last Device Type"), 5);
+
+    // Writing back what the file holds leaves the file alone (no rewrite, which would replace it);
+    // a changed value is written.
+    const auto fileId = [this] {
+        struct stat status {};
+        return ::stat(QFile::encodeName(settingsFile()).constData(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto before = fileId();
+    registry_->WriteInteger("Last Device Type", 5);
+    registry_->WriteString("Text", "Normal");
+    reopenStore();
+    QCOMPARE(fileId(), before);
+    registry_->WriteInteger("Last Device Type", 6);
+    reopenStore();
+    QVERIFY(fileId() != before);
+    QCOMPARE(registry_->ReadInteger("Last Device Type"), 6);
 }
 
 // One step of the window placement. The store's values are "Name=value" pairs of the "Main Window"
