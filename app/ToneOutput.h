@@ -8,6 +8,11 @@
 
 class IToneOutput {
 public:
+    // What an output reports when it cannot make a sound.
+    static QString NoSoundOutputText() {
+        return QStringLiteral("No sound output found: the tone test plays without sound");
+    }
+
     using tReport = std::function<void(const QString& text)>;
 
     virtual ~IToneOutput() = default;

@@ -29,9 +29,6 @@ QAudioFormat chooseFormat(const QAudioDevice& device) {
 }
 } // namespace
 
-const QString TToneOutputAudio::NoSoundOutputText =
-    QStringLiteral("No sound output found: the tone test plays without sound");
-
 // ---- TToneGenerator --------------------------------------------------------------------------------
 
 TToneGenerator::TToneGenerator(const QAudioFormat& format, QObject* parent)
@@ -118,7 +115,7 @@ void TToneOutputAudio::reportUnavailable() {
     dropSink();
     if (reported_) return;
     reported_ = true;
-    if (onUnavailable_) onUnavailable_(NoSoundOutputText);
+    if (onUnavailable_) onUnavailable_(NoSoundOutputText());
 }
 
 bool TToneOutputAudio::ensureStarted() {

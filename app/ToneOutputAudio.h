@@ -56,8 +56,6 @@ public:
     void Silence() override;
     void SetOnUnavailable(tReport report) override { onUnavailable_ = std::move(report); }
 
-    static const QString NoSoundOutputText;
-
 private:
     bool ensureStarted();
     void reportUnavailable();

@@ -11,7 +11,7 @@
 #include "app/PelSaveDialog.h"
 #include "app/ProgrammerWorkflows.h"
 #include "app/SerialMonitor.h"
-#include "app/ToneOutputAudio.h"
+#include "app/ToneOutputModule.h"
 #include "app/ToneTest.h"
 #include "app/ToolbarIcons.h"
 #include "app/UnitFileNotSaved.h"
@@ -177,7 +177,7 @@ void TFormMain::createProgrammerTools() {
 
     IToneOutput* output = options_.toneOutput;
     if (!output) {
-        auto audio = std::make_unique<TToneOutputAudio>();
+        auto audio = std::make_unique<TToneOutputModule>();
         output = audio.get();
         ownToneOutput_ = std::move(audio);
     }

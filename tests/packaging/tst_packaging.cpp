@@ -182,6 +182,9 @@ private slots:
         QVERIFY2(fields.contains("Version: " ZCFG_PROJECT_VERSION), qPrintable(fields));
         if (expectedFiles().join(' ').contains("bin/"))
             QVERIFY2(fields.contains("libqt6core6"), qPrintable(fields));
+        // The sound module, which no program links, still brings its sound libraries along.
+        if (expectedFiles().join(' ').contains("libzcfg-tone-audio"))
+            QVERIFY2(fields.contains("libqt6multimedia6"), qPrintable(fields));
 
         // No maintainer scripts of our own: the desktop, file type and icon databases follow by
         // triggers. The only thing allowed is the ldconfig call that the package generator adds for

@@ -2,6 +2,7 @@
 // tone's notes and start times over two periods, the buttons while playing, stopping and
 // restarting, and the stops that page switches and undo request.
 #include "app/ToneOutputAudio.h"
+#include "app/ToneOutputModule.h"
 #include "app/ToneOutputRecorder.h"
 #include "app/ToneTest.h"
 #include "device/Devices.h"
@@ -65,6 +66,7 @@ private slots:
     void synthesis_data();
     void synthesis();
     void audioOutputWithoutDevice();
+    void soundModuleLoadsWithTheFirstNote();
 
 private:
     QAbstractButton* button(int channel) const { return engine->Button(channel); }
@@ -325,7 +327,39 @@ void TestToneTest::audioOutputWithoutDevice() {
     audio.Beep(800, 100);
     audio.Silence();
     audio.Beep(2800, 100);
-    QCOMPARE(messages, QStringList{TToneOutputAudio::NoSoundOutputText});
+    QCOMPARE(messages, QStringList{TToneOutputAudio::NoSoundOutputText()});
+}
+
+// The application's output loads the sound module with the first note, not before; a module that
+// cannot be loaded counts as no sound output, reported once.
+void TestToneTest::soundModuleLoadsWithTheFirstNote() {
+    const auto moduleMapped = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libzcfg-tone-audio");
+    };
+    QStringList messages;
+    const auto tryOutput = [&messages](const QByteArray& modulePath) {
+        qputenv("ZCFG_TONE_AUDIO_LIBRARY", modulePath);
+        auto made = std::make_unique<TToneOutputModule>();
+        made->SetOnUnavailable([&messages](const QString& text) { messages << text; });
+        made->Silence();
+        return made;
+    };
+    const auto missing = tryOutput("/nonexistent/libzcfg-tone-audio.so");
+    missing->Beep(800, 5);
+    missing->Beep(800, 5);
+    QVERIFY(!missing->Loaded());
+    QCOMPARE(messages, QStringList{IToneOutput::NoSoundOutputText()});
+
+    messages.clear();
+    const auto present = tryOutput(ZCFG_TONE_AUDIO_MODULE);
+    QVERIFY(!present->Loaded() && !moduleMapped());
+    present->Beep(800, 5);
+    present->Silence();
+    QVERIFY(present->Loaded() && moduleMapped());
+    // Without a sound device the loaded output says so, as the missing module did.
+    QVERIFY(messages.isEmpty() || messages == QStringList{IToneOutput::NoSoundOutputText()});
+    qunsetenv("ZCFG_TONE_AUDIO_LIBRARY");
 }
 
 QTEST_MAIN(TestToneTest)

@@ -18,6 +18,7 @@
 #include "resources/version/Version.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -124,6 +125,9 @@ private Q_SLOTS:
         QCOMPARE(window().windowTitle(), QStringLiteral("Zentara Configurator - <No Name>")); // not modified
         QVERIFY(window().RememberedPage() == nullptr);
         QVERIFY(messages_.isEmpty());
+        // The sound output is not loaded until a tone plays.
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly) && !maps.readAll().contains("libQt6Multimedia"));
         // Only the page shown is made at start.
         for (int sheet = 0; sheet < TDevicePageHost::PageCount; ++sheet)
             QCOMPARE(window().Pages().CreatedPage(sheet) != nullptr, sheet == mpIRRFStaff);
