@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -75,8 +76,9 @@ int main(int argc, char** argv) {
     ok = save(window, dir, QStringLiteral("configurator-programming")) && ok;
     window.SetProgramMode(0);
 
-    document.Comments()->SetValueText(QStringLiteral("Ward 7, bed 12: call point by the door"));
-    pages->setCurrentIndex(mpComments);
+    pages->setCurrentIndex(mpComments); // typed as the user would: the memo tells the document
+    window.findChild<QPlainTextEdit*>(QStringLiteral("MemoComments"))
+        ->setPlainText(QStringLiteral("Ward 7, bed 12: call point by the door"));
     ok = save(window, dir, QStringLiteral("comments")) && ok;
 
     // A read through the simulated adapter, seen on the Development page.
