@@ -14,187 +14,168 @@
 #include <QTest>
 #include <memory>
 
-class TestWorkflows : public QObject {
-    Q_OBJECT
+using Handler = void (TProgrammerWorkflows::*)();
+Q_DECLARE_METATYPE(Handler)
 
-    std::unique_ptr<SimHarness> sim;
-    std::unique_ptr<TUSBPanel> link;
-    std::unique_ptr<tZCfgFile> doc;
+// The window's wiring: the workflows take the link's events before the document attaches it. The
+// members go in reverse: the document first, the simulated adapter last.
+struct Rig {
+    SimHarness sim{QStringLiteral(ZCFG_SIM_LIBRARY)};
+    TUSBPanel link{nullptr, false};
+    QPushButton connect{QStringLiteral("Connect")}, autoTest{QStringLiteral("Programmer")};
+    TImageList pictures{24, 24};
+    TPelImage picture[2]; // the self-test displays of the factory and programming pages:
+    QLineEdit text[2];    // picture 0 no result, 1 programmer found, 2 passed
     std::unique_ptr<TProgrammerWorkflows> flows;
-    std::unique_ptr<QPushButton> connectButton, autoTest;
-    std::unique_ptr<TImageList> pictures;
-    std::unique_ptr<TPelImage> factoryPicture, programmingPicture;
-    std::unique_ptr<QLineEdit> factoryText, programmingText;
-    QStringList errors;
-    QList<bool> results;
+    std::unique_ptr<tZCfgFile> doc{Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr)};
+    QStringList errors, sent; // sent and received: what the serial monitor is given
     QByteArray received;
-    QStringList sent;
+    QList<bool> results;
 
-    // The window's wiring: the workflows take the link's events before the document attaches it.
-    void wire(const char* keyword, uint8_t type = dt_Relay_Output) {
-        sim->reset();
-        sim->loadKeyword(keyword);
-        link = std::make_unique<TUSBPanel>(nullptr, false);
-        ConfigureProgrammerLink(*link);
-        connectButton = std::make_unique<QPushButton>(QStringLiteral("Connect"));
-        autoTest = std::make_unique<QPushButton>(QStringLiteral("Programmer"));
-        autoTest->setCheckable(true);
-        pictures = std::make_unique<TImageList>(24, 24);
+    explicit Rig(const char* keyword, uint8_t type = dt_Relay_Output) {
+        sim.reset();
+        sim.loadKeyword(keyword);
+        SetMessagePresenter([this](MessageKind, const QString& message) { errors.append(message); });
+        ConfigureProgrammerLink(link);
+        autoTest.setCheckable(true);
         for (int i = 0; i < 3; ++i)
-            pictures->Add(QPixmap(24, 24));
-        factoryPicture = std::make_unique<TPelImage>();
-        programmingPicture = std::make_unique<TPelImage>();
-        factoryPicture->SetImageList(pictures.get());
-        programmingPicture->SetImageList(pictures.get());
-        factoryText = std::make_unique<QLineEdit>(QStringLiteral("Test Not Started"));
-        programmingText = std::make_unique<QLineEdit>(QStringLiteral("Test Not Started"));
+            pictures.Add(QPixmap(24, 24));
+        for (TPelImage& image : picture)
+            image.SetImageList(&pictures);
         flows = std::make_unique<TProgrammerWorkflows>(
-            *link, *doc,
-            TProgrammerWorkflows::Controls{connectButton.get(),
-                                           autoTest.get(),
-                                           {{factoryPicture.get(), factoryText.get()},
-                                            {programmingPicture.get(), programmingText.get()}}});
-        flows->SetMonitor([this](const QString& text) { sent.append(text); },
+            link, *doc,
+            TProgrammerWorkflows::Controls{
+                &connect, &autoTest, {{&picture[0], &text[0]}, {&picture[1], &text[1]}}});
+        flows->SetMonitor([this](const QString& line) { sent.append(line); },
                           [this](uint8_t byte) { received.append(char(byte)); });
         doc->SetDeviceType(type);
-        doc->AttachLink(link.get());
+        doc->AttachLink(&link);
         doc->SetResultPresenter([this](const QString&, bool success) {
             flows->ResultShown(success);
             results.append(success);
             return true;
         });
     }
-
-    void runUntilIdle(int limit = 100) {
-        for (int n = 0; n < limit && doc->TransferState() != tZCfgFile::tsIdle; ++n)
-            Guarded([this] { link->Tick(); });
+    ~Rig() {
+        doc.reset();
+        SetMessagePresenter(nullptr);
     }
+
+    bool click(Handler handler) {
+        return Guarded([&] { (flows.get()->*handler)(); });
+    }
+    void runUntilIdle() {
+        for (int n = 0; n < 100 && doc->TransferState() != tZCfgFile::tsIdle; ++n)
+            Guarded([this] { link.Tick(); });
+    }
+};
+
+class TestWorkflows : public QObject {
+    Q_OBJECT
 
 private slots:
-    void init() {
+    void initTestCase() {
         qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
         qunsetenv("ZCFG_SIM");
-        sim = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
-        errors.clear();
-        results.clear();
-        received.clear();
-        sent.clear();
-        SetMessagePresenter([this](MessageKind, const QString& text) { errors.append(text); });
-        doc.reset(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
     }
 
-    void cleanup() {
-        doc.reset();
-        flows.reset();
-        link.reset();
-        SetMessagePresenter(nullptr);
-        sim.reset();
-    }
-
-    // Read and Program with no adapter: exactly the one message, nothing sent, nothing started.
+    // Read, Program and Connect with no adapter: exactly the one message, nothing sent, nothing started.
     void withoutAdapterNothingIsSent_data() {
-        QTest::addColumn<bool>("program");
-        QTest::newRow("read") << false;
-        QTest::newRow("program") << true;
+        QTest::addColumn<Handler>("handler");
+        QTest::newRow("read") << &TProgrammerWorkflows::SpeedButtonReadClick;
+        QTest::newRow("program") << &TProgrammerWorkflows::SpeedButtonProgramClick;
+        QTest::newRow("connect") << &TProgrammerWorkflows::SpeedButtonProgrammerConnectClick;
     }
     void withoutAdapterNothingIsSent() {
-        QFETCH(bool, program);
-        wire("absent");
-        Guarded([&] { program ? flows->SpeedButtonProgramClick() : flows->SpeedButtonReadClick(); });
-        QCOMPARE(errors, QStringList{TProgrammerWorkflows::UnableToConnect});
-        QCOMPARE(doc->TransferState(), uint8_t(tZCfgFile::tsIdle));
-        QVERIFY(sent.isEmpty());
-        QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
+        QFETCH(Handler, handler);
+        Rig r("absent");
+        r.click(handler);
+        QCOMPARE(r.errors, QStringList{TProgrammerWorkflows::UnableToConnect});
+        QCOMPARE(r.doc->TransferState(), uint8_t(tZCfgFile::tsIdle));
+        QVERIFY(r.sent.isEmpty());
+        QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
     }
 
     // A read through a closed link opens it once, reads the device, and passes every byte on to the
     // serial monitor after the document; a second read does not reopen the link.
     void readOpensTheLinkOnceAndMonitorsTraffic() {
-        wire("zone-indicator", dt_Relay_Output);
+        Rig r("zone-indicator", dt_Relay_Output);
         int opened = 0;
-        const tNotifyEvent onOpen = link->OnOpen();
-        link->SetOnOpen([&](tObject* s) {
+        const tNotifyEvent onOpen = r.link.OnOpen();
+        r.link.SetOnOpen([&](tObject* s) {
             ++opened;
             onOpen(s);
         });
-        QVERIFY(Guarded([&] { flows->SpeedButtonReadClick(); }));
-        runUntilIdle();
-        QCOMPARE(results, QList<bool>{true});
-        QCOMPARE(doc->GetDeviceType(), uint8_t(dt_Zone_Indicator));
-        QCOMPARE(connectButton->text(), QStringLiteral("Disconnect"));
-        QVERIFY(received.contains('\x01') && received.contains('\x04'));
-        QVERIFY(!sent.isEmpty());
-        QVERIFY(Guarded([&] { flows->SpeedButtonReadClick(); }));
-        runUntilIdle();
+        QVERIFY(r.click(&TProgrammerWorkflows::SpeedButtonReadClick));
+        r.runUntilIdle();
+        QCOMPARE(r.results, QList<bool>{true});
+        QCOMPARE(r.doc->GetDeviceType(), uint8_t(dt_Zone_Indicator));
+        QCOMPARE(r.connect.text(), QStringLiteral("Disconnect"));
+        QVERIFY(r.received.contains('\x01') && r.received.contains('\x04'));
+        QVERIFY(!r.sent.isEmpty());
+        QVERIFY(r.click(&TProgrammerWorkflows::SpeedButtonReadClick));
+        r.runUntilIdle();
         QCOMPARE(opened, 1);
-        QCOMPARE(results.size(), 2);
+        QCOMPARE(r.results.size(), 2);
     }
 
     void connectAndDisconnectFollowTheLink() {
-        wire("relay");
-        QVERIFY(Guarded([&] { flows->SpeedButtonProgrammerConnectClick(); }));
-        QVERIFY(link->Active());
-        QCOMPARE(connectButton->text(), QStringLiteral("Disconnect"));
-        for (QLineEdit* text : {factoryText.get(), programmingText.get()})
-            QCOMPARE(text->text(), TProgrammerWorkflows::ProgrammerFound);
-        QCOMPARE(factoryPicture->ImageIndex(), 1);
-        QVERIFY(Guarded([&] { flows->SpeedButtonProgrammerConnectClick(); }));
-        QVERIFY(!link->Active());
-        QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
-    }
-
-    void connectWithoutAdapterReportsOneMessage() {
-        wire("absent");
-        Guarded([&] { flows->SpeedButtonProgrammerConnectClick(); });
-        QCOMPARE(errors, QStringList{TProgrammerWorkflows::UnableToConnect});
-        QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
+        Rig r("relay");
+        QVERIFY(r.click(&TProgrammerWorkflows::SpeedButtonProgrammerConnectClick));
+        QVERIFY(r.link.Active());
+        QCOMPARE(r.connect.text(), QStringLiteral("Disconnect"));
+        for (int i = 0; i < 2; ++i) // picture 1: programmer found
+            QVERIFY(r.text[i].text() == TProgrammerWorkflows::ProgrammerFound &&
+                    r.picture[i].ImageIndex() == 1);
+        QVERIFY(r.click(&TProgrammerWorkflows::SpeedButtonProgrammerConnectClick));
+        QVERIFY(!r.link.Active());
+        QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
     }
 
     void factoryProgramDoesNotOpenTheLink() {
-        wire("staff", dt_Staff_Transmitter);
-        Guarded([&] { flows->SpeedButtonFactoryProgramClick(); });
-        QVERIFY(!link->Active());
-        QCOMPARE(connectButton->text(), QStringLiteral("Connect"));
+        Rig r("staff", dt_Staff_Transmitter);
+        r.click(&TProgrammerWorkflows::SpeedButtonFactoryProgramClick);
+        QVERIFY(!r.link.Active());
+        QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
     }
 
-    // The self-test: toggle down, adapter found, the attached device read, "Passed", toggle up.
-    void selfTestPassesOnASuccessfulRead() {
-        wire("relay");
-        autoTest->click();
-        QVERIFY(Guarded([&] { flows->SpeedButtonAutoTestProgrammerClick(); }));
-        QVERIFY(link->Active());
-        runUntilIdle();
-        QCOMPARE(results, QList<bool>{true});
-        for (QLineEdit* text : {factoryText.get(), programmingText.get()})
-            QCOMPARE(text->text(), TProgrammerWorkflows::Passed);
-        QCOMPARE(factoryPicture->ImageIndex(), 2);
-        QCOMPARE(programmingPicture->ImageIndex(), 2);
-        QVERIFY(!autoTest->isChecked());
-        QVERIFY(link->AutoProgram()); // released by the result, not by the user
+    // The self-test: toggle down, adapter found, the attached device read, then "Passed", or "Failed"
+    // when a failure is shown while the toggle is down; the toggle comes up either way.
+    void selfTestEndsWithTheResult_data() {
+        QTest::addColumn<bool>("success");
+        QTest::newRow("passed") << true;
+        QTest::newRow("failed") << false;
     }
-
-    // A failure shown while the toggle is down fails the self-test instead of passing it.
-    void selfTestFailsOnAFailedResult() {
-        wire("relay");
-        autoTest->click();
-        Guarded([&] { flows->SpeedButtonAutoTestProgrammerClick(); });
-        flows->ResultShown(false);
-        QCOMPARE(factoryText->text(), TProgrammerWorkflows::Failed);
-        QCOMPARE(programmingText->text(), TProgrammerWorkflows::Failed);
-        QCOMPARE(factoryPicture->ImageIndex(), 0);
-        QVERIFY(!autoTest->isChecked());
+    void selfTestEndsWithTheResult() {
+        QFETCH(bool, success);
+        Rig r("relay");
+        r.autoTest.click();
+        QVERIFY(r.click(&TProgrammerWorkflows::SpeedButtonAutoTestProgrammerClick));
+        QVERIFY(r.link.Active());
+        if (success) {
+            r.runUntilIdle();
+            QCOMPARE(r.results, QList<bool>{true});
+        } else {
+            r.flows->ResultShown(false);
+        }
+        for (int i = 0; i < 2; ++i) { // picture 2: passed, 0: no result
+            QCOMPARE(r.text[i].text(), success ? TProgrammerWorkflows::Passed : TProgrammerWorkflows::Failed);
+            QCOMPARE(r.picture[i].ImageIndex(), success ? 2 : 0);
+        }
+        QVERIFY(!r.autoTest.isChecked());
+        QVERIFY(r.link.AutoProgram()); // released by the result, not by the user
     }
 
     // Releasing the toggle switches automatic programming off and starts nothing.
     void releasingTheSelfTestStopsAutomaticProgramming() {
-        wire("absent");
-        autoTest->click();
-        Guarded([&] { flows->SpeedButtonAutoTestProgrammerClick(); });
-        QVERIFY(errors.isEmpty()); // a missing adapter is not reported by the self-test
-        autoTest->click();
-        Guarded([&] { flows->SpeedButtonAutoTestProgrammerClick(); });
-        QVERIFY(!link->AutoProgram());
-        QCOMPARE(doc->TransferState(), uint8_t(tZCfgFile::tsIdle));
+        Rig r("absent");
+        for (int press = 0; press < 2; ++press) {
+            r.autoTest.click();
+            r.click(&TProgrammerWorkflows::SpeedButtonAutoTestProgrammerClick);
+            QVERIFY(r.errors.isEmpty()); // a missing adapter is not reported by the self-test
+        }
+        QVERIFY(!r.link.AutoProgram());
+        QCOMPARE(r.doc->TransferState(), uint8_t(tZCfgFile::tsIdle));
     }
 };
 
