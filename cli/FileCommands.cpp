@@ -3,8 +3,8 @@
 #include "cli/CommandParser.h"
 #include "cli/Commands.h"
 #include "cli/FrameText.h"
-#include "cli/PropertyPaths.h"
 #include "property/PelError.h"
+#include "property/PropertyPaths.h"
 
 int CommandNew(const QStringList& arguments) {
     CommandParser command(QStringLiteral("new"),

@@ -6,9 +6,11 @@
 #include "device/DeviceEnums.h"
 #include "device/Devices.h"
 #include "device/Framing.h"
+#include "device/TransferTypes.h"
 #include "property/PelFile.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -31,6 +33,7 @@ extern const QString WrongTypeProgramming;
 extern const QString UnrecognisedDevice;
 extern const QString InvalidData;
 extern const QString CorruptData;
+extern const QString UnexpectedAnswer;
 } // namespace TransferText
 
 class tZCfgFile : public tPelFileProperty {
@@ -46,11 +49,17 @@ public:
         tsFactoryIdentify = 6,
         tsFactorySent = 7,
         tsFactorySecondAnswer = 8,
+        tsScratchRead = 9, // compare, identify: the device read into a scratch copy
     };
     using tDeviceTypeEvent = std::function<void(uint8_t type)>;
     using tComboModeEvent = std::function<void(uint8_t mode)>;
     // (text, success) → the result form's answer.
     using tResultPresenter = std::function<bool(const QString& text, bool success)>;
+    using tProgressEvent = std::function<void(const tTransferProgress& progress)>;
+    using tOutcomeEvent = std::function<void(const tTransferOutcome& outcome)>;
+    // Told what the device holds before a Program writes it (null: a transmitter whose user record
+    // cannot be read); false stops the Program with `refusal`, before anything is written.
+    using tIdentifiedEvent = std::function<bool(const tZCfgFile* device, QString& refusal)>;
 
     tZCfgFile(const QString& name, tPelCompoundProperty* owner);
     ~tZCfgFile() override;
@@ -88,6 +97,15 @@ public:
     void StartRead();
     void StartProgram();
     void StartFactoryProgram();
+    // Reads the device into a scratch copy of this document, leaving the document as it is; the
+    // outcome holds the copy and, for a compare, the values that differ.
+    void StartCompare();
+    void StartIdentify();
+    // Ends a running transfer at once: nothing more is sent or applied and no time-out follows.
+    // False when none was running.
+    bool CancelTransfer();
+    bool TransferRunning() const { return transferState_ != tsIdle; }
+    tTransferKind TransferKind() const { return transferKind_; }
     void SendReadRequest();
     void SendUserFrame();
     void SendFactoryFrame();
@@ -98,6 +116,18 @@ public:
     const QString& ReceivedFactoryText() const { return receivedFactoryText_; }
     const QString& ReceivedUserText() const { return receivedUserText_; }
     void SetResultPresenter(tResultPresenter presenter) { resultPresenter_ = std::move(presenter); }
+    void SetOnTransferProgress(tProgressEvent handler) { onTransferProgress_ = std::move(handler); }
+    void SetOnTransferEnded(tOutcomeEvent handler) { onTransferEnded_ = std::move(handler); }
+    void SetOnDeviceIdentified(tIdentifiedEvent handler) { onDeviceIdentified_ = std::move(handler); }
+    const tTransferOutcome& LastOutcome() const { return lastOutcome_; }
+
+    // A copy of this document, values and all, that belongs to no window and no link.
+    std::unique_ptr<tZCfgFile> ScratchCopy();
+    // Takes the device's records, as a read takes them, into this document: one undo step. Used to
+    // take what a compare read. Raises the record's fault; nothing is changed then.
+    void TakeDeviceConfiguration(tZCfgFile& device);
+    // The values the device would change: the device's type, or each value that differs.
+    QList<tValueDifference> DifferencesFrom(tZCfgFile& device);
 
     // Applies one received frame exactly as the current transfer state would.
     void ApplyFrame(const tReceivedFrame& frame);
@@ -126,19 +156,33 @@ private:
     void VariantComboChange(tObject* sender);
 
     // Transfers.
-    void startTransfer(uint8_t state);
-    bool ProcessRecord(const QString& payload);
-    bool processWiredRecord(QString rest);
-    bool ApplyTransmitterRecords();
+    // The records of one answer: a wired device's "PI" record, or a transmitter's "FD" and "UD".
+    struct tDeviceRecords {
+        QString Wired, Factory, User;
+        bool IsTransmitter() const { return Wired.isEmpty(); }
+    };
+    enum class tCollected : uint8_t { Incomplete, Complete, Unrecognised, TooShort };
+    void startTransfer(uint8_t state, tTransferKind kind);
+    void applyQueuedFrames();
+    tCollected collect(const QString& payload);
+    tDeviceRecords collectedRecords() const;
+    void ProcessRecord(const tDeviceRecords& records);
+    void applyRecords(const tDeviceRecords& records);
+    std::unique_ptr<tZCfgFile> readIntoScratch(const tDeviceRecords& records, QString& fault, bool& warning);
+    void readDevice();
+    void readScratch();
+    void identifyDevice();
+    bool checkIdentity(const tDeviceRecords& records, const QString& wrongType);
     bool CheckTransmitterFunctions();
     bool CheckButtonFunction(int n);
-    bool processInMode(tReferenceMode mode, const QString& payload);
+    void verify();
+    void takeOverFactoryRecord();
     void sendOrFail(const std::function<void()>& send);
-    void afterIdentification(const QString& payload, const QString& wrongType, uint8_t sentState,
-                             const std::function<void()>& send);
-    void fail(const QString& message);
-    void showResult(const QString& text, bool success);
-    void finishVerification(bool processed);
+    void enterState(uint8_t state, tTransferProgress::Step step);
+    void reportProgress(tTransferProgress::Step step);
+    void countReceivedByte();
+    void fail(const QString& message, bool warning = false);
+    void finish(tTransferOutcome::Status status, const QString& message);
 
     tPelEnum<tDevType>* deviceType_ = nullptr;
     tMemoProperty* comments_ = nullptr;
@@ -159,9 +203,24 @@ private:
     TUSBPanel* link_ = nullptr;
     std::function<void(tObject*, uint8_t)> savedOnChar_;
     uint8_t transferState_ = tsIdle;
+    tTransferKind transferKind_ = tTransferKind::None;
     tFrameReceiver receiver_;
+    QString receivedWiredText_; // body of the last "PI" payload
     QString receivedFactoryText_;
     QString receivedUserText_;
     bool pending_ = false;
+    bool deviceWritten_ = false;    // a programming frame went out in this transfer
+    bool takeOverFactory_ = false;  // a Program takes the transmitter's factory record once verified
+    QString identifiedFactoryText_; // the transmitter's records as it identified itself
+    QString identifiedUserText_;
+    tDeviceRecords appliedRecords_; // the device records this document last took
+    // Frames that complete while one is being applied (a message box is open) wait their turn.
+    std::deque<tReceivedFrame> queuedFrames_;
+    bool applyingFrame_ = false;
+    tTransferProgress progress_;
     tResultPresenter resultPresenter_;
+    tProgressEvent onTransferProgress_;
+    tOutcomeEvent onTransferEnded_;
+    tIdentifiedEvent onDeviceIdentified_;
+    tTransferOutcome lastOutcome_;
 };

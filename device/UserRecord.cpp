@@ -87,7 +87,11 @@ tIRRFUserRecord::tIRRFUserRecord(const QString& name, tPelCompoundProperty* owne
     groupAddress_ = Create<tPelIntegerProperty>(QStringLiteral("Group Address"), this);
     groupAddress_->SetMin(0);
     groupAddress_->SetMax(15);
-    buttons_[1]->SetOnChange([this](tPelBaseProperty*) { Button2Changed(); });
+    // Undo and redo bring button 1 back by steps of their own, recorded with the change of button 2;
+    // copying again while they play would record new steps in the middle of the playback.
+    buttons_[1]->SetOnChange([this](tPelBaseProperty* sender) {
+        if (!sender || !sender->Undoing()) Button2Changed();
+    });
 }
 
 void tIRRFUserRecord::Clear() {

@@ -562,7 +562,15 @@ bool TUSBPanel::ProgramEEPROM() {
 
 // ---- Sending ---------------------------------------------------------------------------------
 
+void TUSBPanel::DiscardPendingText() {
+    transmit_.clear();
+    sendDelay_ = 0;
+}
+
+// Text for a closed link is dropped, never held: it would otherwise go out, out of its context, the
+// next time the link opens.
 void TUSBPanel::WriteText(const QString& text) {
+    if (!active_) return;
     if (onSetText_) onSetText_(this, text);
     if (ft_.FT_Write) {
         // The buffer grows to hold the whole text, so nothing is ever dropped; it is written out

@@ -161,6 +161,10 @@ public:
     void SetTimeOut(int ticks);
     // Starts the time-out's count again, as a byte written or received would.
     void RestartTimeOut() { timeOutCountdown_ = timeOut_; }
+    // Stops the time-out's count: nothing is awaited any more.
+    void StopTimeOut() { timeOutCountdown_ = 0; }
+    // Drops text not yet sent (held by the send delay): a transfer that ended sends nothing more.
+    void DiscardPendingText();
     int TickInterval() const { return tickInterval_; }
     void SetTickInterval(int milliseconds);
     TUSB_OpenMethod OpenMethod() const { return openMethod_; }

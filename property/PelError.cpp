@@ -95,3 +95,10 @@ void ShowError(const QString& text) {
 bool MessageShowing() noexcept {
     return showingDepth > 0;
 }
+
+tMessageCapture::tMessageCapture()
+    : previous_(SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; })) {}
+
+tMessageCapture::~tMessageCapture() {
+    SetMessagePresenter(std::move(previous_));
+}

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -48,6 +49,21 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter);
 void ShowWarning(const QString& text);
 void ShowError(const QString& text);
 bool MessageShowing() noexcept;
+
+// While it lives, messages are kept in it instead of being shown: for work on scratch copies, whose
+// warnings the real work shows again.
+class tMessageCapture {
+public:
+    tMessageCapture();
+    ~tMessageCapture();
+    tMessageCapture(const tMessageCapture&) = delete;
+    tMessageCapture& operator=(const tMessageCapture&) = delete;
+    const QStringList& Messages() const { return messages_; }
+
+private:
+    MessagePresenter previous_;
+    QStringList messages_;
+};
 
 // Runs f, catching any error and showing it in the application's error box. Every slot, timer
 // handler and event handler that may raise goes through this, so no error reaches Qt's event loop.

@@ -2,10 +2,10 @@
 // entries, 1,000 to 100,000 lines, and unrecognised entries with a quarter of them distinct names
 // (each repeated name must reach the child its first line made). Prints the times and the growth
 // ratio between sizes.
-#include "cli/PropertyPaths.h"
 #include "device/UnitZCfgFile.h"
 #include "property/PelFile.h"
 #include "property/PelScalar.h"
+#include "property/PropertyPaths.h"
 #include "property/TextFile.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // Paths, shown texts and frame texts of the command-line tool.
 #include "cli/CliSupport.h"
 #include "cli/FrameText.h"
-#include "cli/PropertyPaths.h"
 #include "programmer/Common.h"
+#include "property/PropertyPaths.h"
 
 #include <QtTest>
 

@@ -178,8 +178,8 @@ private slots:
         ticks(20);
         QVERIFY(!l.Active());
         QCOMPARE(l.DeviceCount() + l.PendingSendBytes() + opens, 0); // no adapter, nothing held, no open
-        QCOMPARE(setText, QStringLiteral("B"));
-        QCOMPARE(send.index, 1);
+        QCOMPARE(setText, QString());                                // a closed link takes no text
+        QVERIFY(send.index != 1);
         QVERIFY(shown.isEmpty());
     }
 

@@ -86,6 +86,20 @@ public:
         }
     }
 
+    // The same document on a new link to the setup's device as it comes (the faults of the last one
+    // gone), as a person reconnects after an unplug.
+    void reconnect(const char* keyword) {
+        if (doc) doc->AttachLink(nullptr);
+        link.reset();
+        sim->reset();
+        sim->loadKeyword(keyword);
+        link = std::make_unique<TUSBPanel>(nullptr, false);
+        ConfigureProgrammerLink(*link);
+        link->SetOnChar([this](tObject*, uint8_t byte) { monitor(byte); });
+        Guarded([this] { link->Open(); });
+        if (doc) doc->AttachLink(link.get());
+    }
+
     // A new document of the type, wired to the undo manager and the link like the main window's.
     tZCfgFile& makeDocument(uint8_t type) {
         doc.reset();

@@ -1,4 +1,4 @@
-#include "cli/PropertyPaths.h"
+#include "property/PropertyPaths.h"
 
 #include "property/PelEnum.h"
 #include "property/PelError.h"
