@@ -65,6 +65,7 @@ TMainImageLists::TMainImageLists(QObject* parent)
     ImageListAutoTest->AddDeferred(light("light_off"));   // no result (or failed)
     ImageListAutoTest->AddDeferred(light("light_amber")); // programmer found
     ImageListAutoTest->AddDeferred(light("light_green")); // passed
+    ImageListAutoTest->AddDeferred(light("light_red"));   // failed
     ImageListOpen->AddDeferred(light("light_off"));
     ImageListOpen->AddDeferred(light("light_green"));
     ImageListTx->AddDeferred(light("light_off"));

@@ -50,6 +50,7 @@ bool TPelSaveDialog::Save(const QString& fileName) {
     if (onSave_) onSave_(this, ok, fileName);
     if (ok) {
         fullFileName_ = fileName;
+        askForName_ = false;
         addToHistory(fileName);
     }
     return ok;

@@ -45,7 +45,9 @@ public:
     QString History(int index) const override;
     void SaveMainWindowPlacement() override;
 
-    bool SaveCurrent() { return Save(fullFileName_); }
+    bool SaveCurrent() { return askForName_ ? SaveAs(fullFileName_) : Save(fullFileName_); }
+    void SetAskForName(bool ask) override { askForName_ = ask; }
+    bool AskForName() const { return askForName_; }
 
     TPelRegistry* PelRegistry() const { return pelRegistry_; }
     void SetPelRegistry(TPelRegistry* registry) { pelRegistry_ = registry; }
@@ -102,6 +104,7 @@ private:
     tNotifyEvent onHistoryChange_;
     bool modified_ = false;
     QString fullFileName_;
+    bool askForName_ = false;
     QString notSavedCaption_;
     QString notSavedLabel_;
     QString yesText_;

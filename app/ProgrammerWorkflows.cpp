@@ -1,6 +1,7 @@
 #include "app/ProgrammerWorkflows.h"
 
 #include "app/PelImage.h"
+#include "device/TransferTypes.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/D2XX.h"
 #include "programmer/USBPanel.h"
@@ -14,12 +15,14 @@ const QString TProgrammerWorkflows::UnableToConnect =
 const QString TProgrammerWorkflows::ProgrammerFound = QStringLiteral("Programmer Found");
 const QString TProgrammerWorkflows::Passed = QStringLiteral("Passed");
 const QString TProgrammerWorkflows::Failed = QStringLiteral("Failed");
+const QString TProgrammerWorkflows::NotStarted = QStringLiteral("Test Not Started");
 
 namespace {
 // Pictures of the self-test result displays.
 constexpr int NoResultPicture = 0;
 constexpr int FoundPicture = 1;
 constexpr int PassedPicture = 2;
+constexpr int FailedPicture = 3;
 } // namespace
 
 TProgrammerWorkflows::TProgrammerWorkflows(TUSBPanel& link, tZCfgFile& document, Controls controls)
@@ -66,12 +69,16 @@ void TProgrammerWorkflows::SpeedButtonProgramClick() {
     document_.StartProgram();
 }
 
-// Uses the link opened earlier by "Connect" or the self-test; a closed link is not opened here.
+// The link is opened first, as for Read and Program: a factory record written to a closed link
+// would only fail with a driver error and a time-out.
 void TProgrammerWorkflows::SpeedButtonFactoryProgramClick() {
+    openLink();
     document_.StartFactoryProgram();
 }
 
+// Disconnect during a transfer stops the transfer first: it ends as cancelled, not with a time-out.
 void TProgrammerWorkflows::SpeedButtonProgrammerConnectClick() {
+    if (link_.Active() && cancelTransfer_) cancelTransfer_();
     try {
         link_.SetActive(!link_.Active());
     } catch (...) {
@@ -121,9 +128,22 @@ void TProgrammerWorkflows::ProgrammerLinkSetText(const QString& text) {
 // released without running its click handler, so automatic programming stays on until the user
 // switches it off.
 void TProgrammerWorkflows::ResultShown(bool success) {
+    releaseAutoTest(success ? PassedPicture : FailedPicture, success ? Passed : Failed);
+}
+
+// A self-test whose read failed (no device, a bad record) or was cancelled ends there, with its
+// light red or back to not started.
+void TProgrammerWorkflows::TransferEnded(const tTransferOutcome& outcome) {
+    if (outcome.Result == tTransferOutcome::Cancelled)
+        releaseAutoTest(NoResultPicture, NotStarted);
+    else if (!outcome.Ok())
+        releaseAutoTest(FailedPicture, Failed);
+}
+
+void TProgrammerWorkflows::releaseAutoTest(int picture, const QString& text) {
     QAbstractButton* toggle = controls_.autoTestToggle;
     if (!toggle || !toggle->isChecked()) return;
-    showResult(success ? PassedPicture : NoResultPicture, success ? Passed : Failed);
+    showResult(picture, text);
     const QSignalBlocker blocker(toggle);
     toggle->setChecked(false);
 }

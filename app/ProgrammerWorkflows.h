@@ -2,7 +2,7 @@
 // The window's side of reading, programming and factory programming: it makes sure the programmer
 // link is open, starts the document's transfer, and keeps the "Connect" caption and the self-test
 // result displays current. The transfers themselves, their checks and their messages belong to the
-// document; the window keeps no transfer state.
+// document; what the window does while one runs is TTransferCoordinator's.
 
 #include <QString>
 #include <cstdint>
@@ -14,6 +14,7 @@ class QLineEdit;
 class TPelImage;
 class TUSBPanel;
 class tZCfgFile;
+struct tTransferOutcome;
 
 class TProgrammerWorkflows {
 public:
@@ -34,6 +35,7 @@ public:
     static const QString ProgrammerFound;
     static const QString Passed;
     static const QString Failed;
+    static const QString NotStarted;
 
     // Installs the link's open, close, character and sent-text handlers. Call it before the document
     // attaches the link, so that the document sees every received byte first and then hands it on.
@@ -57,6 +59,10 @@ public:
 
     // Runs first whenever the result form is about to show a result.
     void ResultShown(bool success);
+    // Every transfer's end: a self-test that ends any other way than with a result is over too.
+    void TransferEnded(const tTransferOutcome& outcome);
+    // How a running transfer is stopped (Disconnect stops it before closing the link).
+    void SetOnCancelTransfer(std::function<bool()> cancel) { cancelTransfer_ = std::move(cancel); }
 
     // Controls on pages created after the workflows. A result display shows the latest result at once.
     void SetAutoTestToggle(QAbstractButton* toggle) { controls_.autoTestToggle = toggle; }
@@ -71,6 +77,7 @@ private:
     void openLink();
     [[noreturn]] void unableToConnect();
     void showResult(int picture, const QString& text);
+    void releaseAutoTest(int picture, const QString& text);
     static void show(const ResultDisplay& display, int picture, const QString& text);
 
     TUSBPanel& link_;
@@ -79,6 +86,7 @@ private:
     tTextEvent monitorTransmit_;
     tByteEvent monitorReceive_;
     tTextEvent onAccessHint_;
+    std::function<bool()> cancelTransfer_;
     bool accessHintShown_ = false;
     int resultPicture_ = -1; // none shown yet
     QString resultText_;

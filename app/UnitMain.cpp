@@ -19,7 +19,10 @@
 #include "app/UnitUndoList.h"
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
+#include "app/transfer/TransferCoordinator.h"
+#include "app/transfer/TransferPanel.h"
 #include "device/DeviceTypeTable.h"
+#include "device/SimulatedAdapter.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -28,7 +31,9 @@
 #include "ui_UnitMain.h"
 
 #include <QActionGroup>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QShowEvent>
@@ -186,6 +191,41 @@ void TFormMain::createProgrammerTools() {
     toneTest_->SetDocument(document_.get());
     toneTest_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
     pages_->SetOnPageCreated([this](int sheetIndex, TDevicePage& page) { wirePage(sheetIndex, page); });
+    createTransferPanel();
+}
+
+// The progress, Cancel and last result of the transfers, in the "Programmer" group where the
+// spacer stood, and the mode the window is in while one runs.
+void TFormMain::createTransferPanel() {
+    transferPanel_ = new TTransferPanel(ui_->GroupBoxProgrammer);
+    QLayout* layout = ui_->GroupBoxProgrammer->layout();
+    auto* row = static_cast<QHBoxLayout*>(layout);
+    row->insertWidget(row->count() - 1, transferPanel_, 1);
+    transferPanel_->SetSimulated(SimulatedAdapterDescription());
+    transferCoordinator_ = new TTransferCoordinator(*document_, *transferPanel_, *this);
+    transferCoordinator_->SetOnBusyChanged([this](bool) { updateUndoRedo(); });
+    workflows_->SetOnCancelTransfer([this] { return transferCoordinator_->Cancel(); });
+    transferCoordinator_->AddOutcomeListener(
+        [this](const tTransferOutcome& outcome) { workflows_->TransferEnded(outcome); });
+}
+
+// While a transfer runs, nothing may change or replace the document it belongs to.
+void TFormMain::setBusyControls() {
+    QList<QWidget*> widgets{ui_->SpeedButtonNew, ui_->SpeedButtonOpen, ui_->SpeedButtonRead,
+                            ui_->SpeedButtonProgram, ui_->ComboBoxDeviceType};
+    for (int sheet = 0; sheet < TDevicePageHost::PageCount; ++sheet)
+        widgets << ui_->PageControlEdit->widget(sheet);
+    transferCoordinator_->SetBusyControls(widgets, [this] {
+        QList<QAction*> actions{ui_->ReadDeviceType, ui_->ReadDeviceConfig, ui_->WriteDeviceConfiguration1,
+                                ui_->EditMode1, ui_->ConfigurationMode1};
+        if (fileMenus_ && fileMenus_->FileMenu()) {
+            const QList<QAction*> file = fileMenus_->FileMenu()->actions();
+            actions << file.value(0) << file.value(1); // New, Load
+            for (int i = 0; i < 10; ++i)
+                actions << fileMenus_->HistoryItem(i);
+        }
+        return actions;
+    });
 }
 
 // The buttons of the factory pages and of the zone indicator page, wired when the page is created:
@@ -260,6 +300,7 @@ void TFormMain::FormShow() {
     fileMenus_->SetOnHelpTopic([this](int topic) { HelpWindow().ShowHelpTopic(topic); });
     AddStandardKeys(*fileMenus_);
     new TUndoKeyRouter(*this);
+    setBusyControls();
     // 9. The hidden F1 entry.
     document.SetHelpCaption(QStringLiteral("Current Device"));
     // 10-11. The device type of the last run, which cannot be undone.
@@ -269,6 +310,9 @@ void TFormMain::FormShow() {
     undo_->Clear();
     // 12. Running title and close check (which also saves the placement, see below).
     mainFormAdapter_ = new TPelMainFormAdapter(this);
+    // A running transfer is stopped, or the window stays, before the document is asked.
+    mainFormAdapter_->SetOnCloseQuery(
+        [this](tObject*, bool& canClose) { canClose = transferCoordinator_->MayClose(); });
     document.SetMainForm(mainFormAdapter_);
     document.SetSavePlacementOnClose(true);
     // 13. Combo mode; reports at once.
@@ -283,7 +327,10 @@ void TFormMain::FormShow() {
     trackPageChanges_ = true;
     // 18. Result form.
     if (formOK_) {
-        document.SetResultPresenter(MakeResultPresenter(*formOK_));
+        QPointer<TFormOK> form = formOK_;
+        document.SetResultPresenter([this, form](const QString& text, bool success) {
+            return !form || form->ShowResult(transferCoordinator_->ResultText(text), success);
+        });
         formOK_->SetOnResult([this](TFormOK*, bool success) { ResultShown(success); });
     }
     // 19. About box and its concealed gesture.
@@ -462,25 +509,34 @@ void TFormMain::RecordPropertyUndo(tPelBaseProperty* property, tChangeKind kind,
 
 void TFormMain::UndoAvailableChanged(bool available) {
     SetTonePlaying(false);
-    ui_->SpeedButtonUndo->setEnabled(available);
-    document_->SetUndoEnabled(available);
+    undoAvailable_ = available;
+    updateUndoRedo();
 }
 
 void TFormMain::RedoAvailableChanged(bool available) {
     SetTonePlaying(false);
-    ui_->SpeedButtonRedo->setEnabled(available);
-    document_->SetRedoEnabled(available);
+    redoAvailable_ = available;
+    updateUndoRedo();
+}
+
+// Undo and Redo follow their history, and are off while a transfer runs.
+void TFormMain::updateUndoRedo() {
+    const bool busy = transferCoordinator_ && transferCoordinator_->Busy();
+    ui_->SpeedButtonUndo->setEnabled(undoAvailable_ && !busy);
+    ui_->SpeedButtonRedo->setEnabled(redoAvailable_ && !busy);
+    document_->SetUndoEnabled(undoAvailable_ && !busy);
+    document_->SetRedoEnabled(redoAvailable_ && !busy);
 }
 
 // The page the change was made on comes to front, unless it is no longer shown.
 void TFormMain::SpeedButtonUndoClick() {
-    if (!undo_) return;
+    if (!undo_ || transferCoordinator_->Busy()) return;
     const int page = undo_->Undo();
     if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
 }
 
 void TFormMain::SpeedButtonRedoClick() {
-    if (!undo_) return;
+    if (!undo_ || transferCoordinator_->Busy()) return;
     const int page = undo_->Redo();
     if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
 }

@@ -29,6 +29,8 @@ class TPelSaveDialog;
 class TProgrammerWorkflows;
 class TSerialMonitor;
 class TToneTest;
+class TTransferCoordinator;
+class TTransferPanel;
 class TUSBPanel;
 class tPelBaseProperty;
 class tUndoRedo;
@@ -106,6 +108,8 @@ public:
     TProgrammerWorkflows& Workflows() const { return *workflows_; }
     TSerialMonitor& SerialMonitor() const { return *serialMonitor_; }
     TToneTest& ToneTest() const { return *toneTest_; }
+    TTransferCoordinator& Transfers() const { return *transferCoordinator_; }
+    TTransferPanel& TransferPanel() const { return *transferPanel_; }
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -124,6 +128,9 @@ private:
     void growForNewPage();
     void createProgrammerTools();
     void wirePage(int sheetIndex, TDevicePage& page);
+    void createTransferPanel();
+    void setBusyControls();
+    void updateUndoRedo();
 
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainOptions options_;
@@ -141,6 +148,10 @@ private:
     std::unique_ptr<TProgrammerWorkflows> workflows_;
     std::unique_ptr<IToneOutput> ownToneOutput_;
     std::unique_ptr<TToneTest> toneTest_;
+    TTransferPanel* transferPanel_ = nullptr;
+    TTransferCoordinator* transferCoordinator_ = nullptr;
+    bool undoAvailable_ = false;
+    bool redoAvailable_ = false;
     QActionGroup* modeGroup_ = nullptr;
     QShortcut* developmentShortcut_ = nullptr;
     QPointer<TAboutBox> aboutBox_;

@@ -4,6 +4,7 @@
 #include "programmer/D2XX.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 QStringList SimulatedDeviceKeywords() {
     QStringList keywords;
@@ -24,4 +25,16 @@ bool UseSimulatedAdapter(const QString& keyword) {
     qputenv("ZCFG_D2XX_LIBRARY", QFile::encodeName(SimulatorLibrary()));
     qputenv("ZCFG_SIM", keyword.toUtf8());
     return true;
+}
+
+QString SimulatedAdapterDescription() {
+    const QString library = QFileInfo(D2XX::LibraryName()).fileName();
+    if (!library.startsWith(QLatin1String("libzcfg-sim"))) return QString();
+    const QString setup = qEnvironmentVariable("ZCFG_SIM");
+    if (setup.isEmpty()) return QLatin1String(DeviceTypeInfo(dt_Staff_Transmitter).ModelName);
+    if (setup == QLatin1String("none")) return QStringLiteral("no device");
+    if (setup == QLatin1String("absent")) return QStringLiteral("no adapter");
+    const tDevType type = DeviceTypeFromKeyword(setup);
+    return type == dt_None ? QStringLiteral("scenario ") + QFileInfo(setup).fileName()
+                           : QLatin1String(DeviceTypeInfo(type).ModelName);
 }

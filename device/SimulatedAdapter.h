@@ -15,3 +15,8 @@ QString SimulatorLibrary();
 // Makes the driver binding load the simulator with a virtual device of the keyword; false, changing
 // nothing, for a keyword that is not one of SimulatedDeviceKeywords(). Call it before any link binds.
 bool UseSimulatedAdapter(const QString& keyword);
+
+// What the window marks when the driver library in use is the simulated adapter: the simulated
+// device's model name ("ZX320 Relay Output"), "no device", "a scenario" or "no adapter"; empty for a
+// real driver library.
+QString SimulatedAdapterDescription();

@@ -96,7 +96,7 @@ QString tTransferProgress::Text() const {
     QString step;
     switch (CurrentStep) {
     case Waking:
-        step = QStringLiteral("Waking the device");
+        step = QStringLiteral("Waiting for the device");
         break;
     case Identifying:
         step = QStringLiteral("Identifying the device");
@@ -133,8 +133,8 @@ void tZCfgFile::AttachLink(TUSBPanel* link) {
 }
 
 void tZCfgFile::startTransfer(uint8_t state, tTransferKind kind) {
-    // A transfer started while another runs replaces it; the one replaced ends as cancelled.
-    if (transferState_ != tsIdle) CancelTransfer();
+    // A transfer started while another runs restarts it: what the first still held to send goes.
+    if (transferState_ != tsIdle && link_) link_->DiscardPendingText();
     // Whatever a transfer that ended part-way left in the receiver (an unplug inside a frame) is
     // not the start of this one's answer.
     receiver_.Reset();
@@ -452,11 +452,11 @@ void tZCfgFile::applyRecords(const tDeviceRecords& records) {
             tMPD* mpd = AsMPD();
             mpd->ParseDeviceData(rest);
             SetDeviceType(DeviceTypeFromModeCode(mpd->GetModeCode()));
-            SetComboMode(ConfigurationMode);
+            enterConfigurationMode();
             return;
         }
         SetDeviceType(coded);
-        SetComboMode(ConfigurationMode);
+        enterConfigurationMode();
         AsOtherDevice()->ParseDeviceData(rest);
         return;
     }
@@ -464,7 +464,7 @@ void tZCfgFile::applyRecords(const tDeviceRecords& records) {
     tIRRFDevice* transmitter = AsIRRFDevice();
     transmitter->FactoryRecord()->SetRecordText(records.Factory);
     SetDeviceType(uint8_t(transmitter->TransmitterKind()));
-    SetComboMode(ConfigurationMode);
+    enterConfigurationMode();
     try {
         transmitter->UserRecord()->SetRecordText(records.User);
     } catch (const EZcfgError&) {
@@ -512,6 +512,7 @@ void tZCfgFile::TakeDeviceConfiguration(tZCfgFile& device) {
     bool warning = false;
     if (!readIntoScratch(device.appliedRecords_, fault, warning)) throw EZcfgError(fault);
     ProcessRecord(device.appliedRecords_);
+    SetSaveAsksForName(true);
 }
 
 QList<tValueDifference> tZCfgFile::DifferencesFrom(tZCfgFile& device) {
@@ -542,6 +543,8 @@ void tZCfgFile::readDevice() {
         return;
     }
     lastOutcome_.DeviceConfiguration = std::move(read);
+    // The document now holds the device's configuration, not its file's: Save asks for a name.
+    SetSaveAsksForName(true);
     const QString shown = Translate(DataTransferred);
     finish(tTransferOutcome::Succeeded, shown);
     if (resultPresenter_) resultPresenter_(shown, true);

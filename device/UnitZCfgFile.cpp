@@ -175,6 +175,7 @@ void tZCfgFile::DeviceTypeChanged() {
         // switch waits for it.
         if (!deviceFits(type)) return;
         applyTypeDisplay(type);
+        refreshVariantCombo();
         if (onDeviceTypeChanged_) onDeviceTypeChanged_(type);
         return;
     }
@@ -247,6 +248,7 @@ void tZCfgFile::swapRetiredDevice(const QString& id, bool undoing) {
     const uint8_t type = GetDeviceType();
     if (deviceFits(type)) {
         applyTypeDisplay(type); // the object comes back with its own values
+        refreshVariantCombo();
         if (onDeviceTypeChanged_) onDeviceTypeChanged_(type);
     }
 }
@@ -259,10 +261,30 @@ void tZCfgFile::RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QSt
 
 void tZCfgFile::Undo(tChangeKind kind, const QString& text) {
     if (kind == ckDeviceReplaced) swapRetiredDevice(text, true);
+    if (kind == ckComboMode) {
+        RecordRedo(this, ckComboMode, QString::number(comboMode_));
+        SetComboMode(uint8_t(text.toInt()));
+    }
 }
 
 void tZCfgFile::Redo(tChangeKind kind, const QString& text) {
     if (kind == ckDeviceReplaced) swapRetiredDevice(text, false);
+    if (kind == ckComboMode) {
+        RecordUndo(this, ckComboMode, QString::number(comboMode_));
+        SetComboMode(uint8_t(text.toInt()));
+    }
+}
+
+// A device read lists only the variants of the type read; the step is undone with the read.
+void tZCfgFile::enterConfigurationMode() {
+    if (comboMode_ != ConfigurationMode) RecordUndo(this, ckComboMode, QString::number(comboMode_));
+    SetComboMode(ConfigurationMode);
+}
+
+// In configuration mode the list shows the variants of the type in hand: it follows the type when
+// undo or redo brings another back.
+void tZCfgFile::refreshVariantCombo() {
+    if (comboMode_ == ConfigurationMode) FillVariantCombo();
 }
 
 // ---- Device-type combo box ----------------------------------------------------------------

@@ -20,6 +20,9 @@ class TUSBPanel;
 // Recorded when the device object is replaced by one of another class; the text names the retired
 // object, kept so that one undo brings the device back with all its values.
 constexpr tChangeKind ckDeviceReplaced = tChangeKind(8);
+// Recorded when a device read switches the device-type list to configuration mode; the text is the
+// mode before, so that undoing the read brings the list back as it was.
+constexpr tChangeKind ckComboMode = tChangeKind(9);
 
 // The texts the document shows at the end of a transfer and when the device does not answer.
 namespace TransferText {
@@ -154,6 +157,8 @@ private:
     void applyTypeDisplay(uint8_t type);
     void swapRetiredDevice(const QString& id, bool undoing);
     void VariantComboChange(tObject* sender);
+    void enterConfigurationMode();
+    void refreshVariantCombo();
 
     // Transfers.
     // The records of one answer: a wired device's "PI" record, or a transmitter's "FD" and "UD".

@@ -135,6 +135,7 @@ bool tPelFileProperty::NewDocument() {
     if (!ok) return false;
     Clear();
     fileName_.clear();
+    SetSaveAsksForName(false);
     // The prompt's Yes must ask for a name now, never save over the file that was open before.
     if (ISaveDialog* current = SaveDialog()) current->SetFullFileName(fileName_);
     SetModified(false);
@@ -152,7 +153,13 @@ bool tPelFileProperty::Open(const QString& fileName) {
     return ok;
 }
 
+void tPelFileProperty::SetSaveAsksForName(bool ask) {
+    saveAsksForName_ = ask;
+    if (ISaveDialog* dialog = SaveDialog()) dialog->SetAskForName(ask);
+}
+
 bool tPelFileProperty::Save(bool shortFormat) {
+    if (saveAsksForName_) return SaveAs(QString(), shortFormat);
     shortFormat_ = shortFormat;
     if (ISaveDialog* dialog = SaveDialog()) return dialog->Save(fileName_);
     bool ok = true;
@@ -193,6 +200,7 @@ void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileNa
         ShowError(QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
         return;
     }
+    SetSaveAsksForName(false);
     if (onAfterLoad_) onAfterLoad_(sender, ok, fileName_);
     if (!result.errors.isEmpty()) ShowWarning(ProblemsText(shownName, result.errors));
 }
@@ -261,6 +269,7 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
     }
     fileName_ = fileName;
     if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
+    SetSaveAsksForName(false);
     SetModified(false);
     return true;
 }

@@ -77,6 +77,11 @@ public:
     void SetAboutBox(std::function<void()> showAbout);
     void ShowAbout() const;
     void SetMenus(IFileMenus* menus) { menus_ = menus; }
+    // While set, Save asks for a name first (starting from the current one): the document holds a
+    // configuration that is not the file's (one read from a device). Saving or opening a file, and
+    // New, clear it.
+    bool SaveAsksForName() const { return saveAsksForName_; }
+    void SetSaveAsksForName(bool ask);
     IFileMenus* Menus() const { return menus_.get(); }
 
     // ---- Events ----
@@ -126,6 +131,7 @@ public:
 
 private:
     QString fileName_;
+    bool saveAsksForName_ = false;
     tFileEvent chainedSave_;
     tFileEvent onAfterLoad_;
     ISaveDialog* saveDialog_ = nullptr;

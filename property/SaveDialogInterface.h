@@ -38,6 +38,9 @@ public:
     // The file the prompt's Yes saves into; the document keeps it in step with its own file name
     // (empty for an unnamed document, so that Yes asks for a name).
     virtual void SetFullFileName(const QString& fileName) = 0;
+    // While set, saving the current file asks for a name first (starting from the current one), as
+    // the document no longer holds that file's configuration; a save or an open clears it.
+    virtual void SetAskForName(bool ask) { (void)ask; }
 
     // Told after a file was added to the recent-file history, so that its menu can be rebuilt.
     virtual tNotifyEvent OnHistoryChange() const { return {}; }

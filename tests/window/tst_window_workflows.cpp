@@ -11,11 +11,17 @@
 #include "app/ToneOutputRecorder.h"
 #include "app/ToneTest.h"
 #include "app/UnitFileNotSaved.h"
+#include "app/transfer/TransferCoordinator.h"
+#include "app/transfer/TransferPanel.h"
+#include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -135,6 +141,143 @@ private Q_SLOTS:
             window().Document().Device()->Child(QStringLiteral("Factory String"))->Value();
         QVERIFY(!factory.isEmpty());
         QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("EditZoneFactoryData"))->text(), factory);
+    }
+
+    // A transfer belongs to the document it started on. While it runs, what would change or replace
+    // the document does nothing (its controls are off, closing asks first); Escape, Cancel and
+    // Disconnect end it at once, with no time-out message after, and a cancelled Read leaves the
+    // document exactly as it was. The progress shows while it runs; the result stays afterwards.
+    void actionsDuringATransfer_data() {
+        QTest::addColumn<bool>("program");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("ticks");     // ticks of the transfer before the action; 0: until it verifies
+        QTest::addColumn<QString>("ended"); // the result the panel shows afterwards
+        const QString cancelledRead = QStringLiteral("Reading was cancelled. The document is unchanged.");
+        const QString cancelledEarly =
+            QStringLiteral("Programming was cancelled. Nothing was written to the device.");
+        for (bool program : {false, true}) {
+            const QString done =
+                program ? TransferText::TransferredAndVerified : TransferText::DataTransferred;
+            const char* kind = program ? "program" : "read";
+            for (const char* action :
+                 {"SpeedButtonNew", "SpeedButtonOpen", "SpeedButtonRead", "SpeedButtonProgram", "Ctrl+Z",
+                  "Alt+F2", "ComboBoxDeviceType", "page", "close"})
+                QTest::addRow("%s, %s is refused", kind, action) << program << action << 1 << done;
+            for (const char* action : {"Escape", "ButtonCancelTransfer", "SpeedButtonProgrammerConnect"})
+                QTest::addRow("%s, %s cancels", kind, action)
+                    << program << action << 1 << (program ? cancelledEarly : cancelledRead);
+        }
+        QTest::newRow("program, cancelled after the frame went out")
+            << true << "Escape" << 0
+            << QStringLiteral(
+                   "Programming was cancelled after the configuration was sent. The device may hold "
+                   "part of it: program it again.");
+    }
+    void actionsDuringATransfer() {
+        QFETCH(bool, program);
+        QFETCH(QString, action);
+        QFETCH(int, ticks);
+        QFETCH(QString, ended);
+        start("relay");
+        sim_->setFault(0, "reply-delay", 4);
+        tZCfgFile& doc = window().Document();
+        doc.SetDeviceType(dt_Relay_Output);
+        doc.AsRelayOutput()->ActiveInCall()->SetAsBoolean(true); // something to undo, a modified document
+        const tLines before = doc.ToLines();
+        const bool modified = doc.Modified();
+        QString asked;
+        window().Transfers().SetAsk([&asked](const QString& question) {
+            asked = question;
+            return false; // the window stays, the transfer goes on
+        });
+        trigger(program ? QStringLiteral("SpeedButtonProgram") : QStringLiteral("SpeedButtonRead"));
+        for (int n = 0; ticks > 0 ? n < ticks : doc.TransferState() != tZCfgFile::tsWiredVerify && n < 50;
+             ++n)
+            Guarded([this] { window().ProgrammerLink().Tick(); });
+        QVERIFY(doc.TransferRunning());
+        TTransferPanel& panel = window().TransferPanel();
+        QVERIFY(panel.ProgressBar()->isVisible() && !panel.StepText()->text().isEmpty());
+        QCOMPARE(panel.ProgressBar()->accessibleName(), QStringLiteral("Transfer progress"));
+
+        if (action == QLatin1String("Escape")) {
+            QTest::keyClick(&window(), Qt::Key_Escape);
+        } else if (action.contains(QLatin1Char('+'))) {
+            QTest::keySequence(&window(), QKeySequence(action));
+        } else if (action == QLatin1String("ComboBoxDeviceType")) {
+            auto* combo = window().findChild<QComboBox*>(action);
+            QTest::keyClick(combo, Qt::Key_Down);
+            QVERIFY(!combo->isEnabled());
+        } else if (action == QLatin1String("page")) { // a value on the device's page
+            auto* page = pages()->currentWidget();
+            QVERIFY(!page->isEnabled());
+        } else if (action == QLatin1String("close")) {
+            QVERIFY(!window().close());
+            QCOMPARE(asked, TTransferCoordinator::StopAndCloseQuestion);
+        } else {
+            auto* button = window().findChild<QAbstractButton*>(action);
+            QVERIFY(button);
+            button->click();
+        }
+        runUntilIdle();
+        for (int n = 0; n < 15; ++n) // whatever comes late changes nothing
+            Guarded([this] { window().ProgrammerLink().Tick(); });
+
+        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+        QVERIFY(!panel.ProgressBar()->isVisible() && !panel.CancelButton()->isVisible());
+        QVERIFY2(panel.LastResult()->text().endsWith(ended), qPrintable(panel.LastResult()->text()));
+        QVERIFY(panel.LastResult()->text().contains(QLatin1String("ZX320 Relay Output")));
+        const bool cancelled = !ended.startsWith(QLatin1String("Data"));
+        QCOMPARE(results_.size(), cancelled ? 0 : 1);
+        QVERIFY(window().isVisible());
+        if (cancelled && !program) {
+            QCOMPARE(doc.Modified(), modified);
+            QCOMPARE(doc.ToLines(), before);
+        }
+        // Everything is on again.
+        for (const char* name :
+             {"SpeedButtonNew", "SpeedButtonRead", "SpeedButtonUndo", "ComboBoxDeviceType"})
+            QVERIFY2(window().findChild<QWidget*>(QLatin1String(name))->isEnabled(), name);
+        QVERIFY(pages()->currentWidget()->isEnabled());
+    }
+
+    // Undo of a read brings back the device type with its list as it was; redo brings the read back.
+    // After a read the document holds the device's configuration: Save asks for a name, proposing the
+    // file that was open, and never writes over it unasked.
+    void undoOfAReadAndSaveAfterIt() {
+        start("relay");
+        const QString ward = dir_->filePath(QStringLiteral("ward7.zcf"));
+        tZCfgFile& doc = window().Document();
+        doc.SetDeviceType(dt_Staff_Transmitter);
+        QString error;
+        QVERIFY(doc.SaveToFile(ward, error));
+        QVERIFY(window().OpenFile(ward));
+        const QByteArray saved = [&] {
+            QFile file(ward);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        auto* combo = window().findChild<QComboBox*>(QStringLiteral("ComboBoxDeviceType"));
+        const QString staff = combo->currentText();
+
+        trigger(QStringLiteral("SpeedButtonRead"));
+        runUntilIdle();
+        QCOMPARE(combo->currentText(), QLatin1String(DeviceTypeInfo(dt_Relay_Output).ModelName));
+        window().SpeedButtonUndoClick();
+        QCOMPARE(doc.GetDeviceType(), uint8_t(dt_Staff_Transmitter));
+        QCOMPARE(combo->currentText(), staff);
+        QCOMPARE(pages()->currentIndex(), int(mpIRRFStaff));
+        window().SpeedButtonRedoClick();
+        QCOMPARE(combo->currentText(), QLatin1String(DeviceTypeInfo(dt_Relay_Output).ModelName));
+
+        QString proposed;
+        window().PelSaveDialog().SetAskSaveFileName([&proposed](const QString& start) {
+            proposed = start;
+            return std::optional<QString>(); // the user cancels
+        });
+        QTest::keySequence(&window(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QVERIFY2(proposed.endsWith(QLatin1String("ward7.zcf")), qPrintable(proposed));
+        QFile file(ward);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), saved);
     }
 
     // A tone playing on the zone indicator page stops when anything else happens: a change of device

@@ -132,11 +132,13 @@ private slots:
         QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
     }
 
-    void factoryProgramDoesNotOpenTheLink() {
+    // Factory Program opens the link first, as Read and Program do, so its frames never go to a
+    // closed link.
+    void factoryProgramOpensTheLink() {
         Rig r("staff", dt_Staff_Transmitter);
         r.click(&TProgrammerWorkflows::SpeedButtonFactoryProgramClick);
-        QVERIFY(!r.link.Active());
-        QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
+        QVERIFY(r.link.Active());
+        QCOMPARE(r.connect.text(), QStringLiteral("Disconnect"));
     }
 
     // The self-test: toggle down, adapter found, the attached device read, then "Passed", or "Failed"
@@ -158,9 +160,9 @@ private slots:
         } else {
             r.flows->ResultShown(false);
         }
-        for (int i = 0; i < 2; ++i) { // picture 2: passed, 0: no result
+        for (int i = 0; i < 2; ++i) { // picture 2: passed (green), 3: failed (red)
             QCOMPARE(r.text[i].text(), success ? TProgrammerWorkflows::Passed : TProgrammerWorkflows::Failed);
-            QCOMPARE(r.picture[i].ImageIndex(), success ? 2 : 0);
+            QCOMPARE(r.picture[i].ImageIndex(), success ? 2 : 3);
         }
         QVERIFY(!r.autoTest.isChecked());
         QVERIFY(r.link.AutoProgram()); // released by the result, not by the user

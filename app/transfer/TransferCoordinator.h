@@ -1,0 +1,74 @@
+#pragma once
+// A transfer with the device is a mode of the window. While one runs, what would change or replace
+// the document (New, Open, the recent files, the device type, undo and redo, the pages' values, the
+// transfers themselves) is disabled, Escape and the Cancel button end it, and closing the window
+// first asks whether to stop it. The coordinator takes the document's progress and outcome events,
+// shows them in the transfer panel and passes every outcome on to whoever listens (the log, the
+// compare window, programming many).
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QShortcut;
+class QWidget;
+class TTransferPanel;
+class tZCfgFile;
+struct tTransferOutcome;
+struct tTransferProgress;
+
+class TTransferCoordinator : public QObject {
+    Q_OBJECT
+public:
+    using tOutcomeListener = std::function<void(const tTransferOutcome& outcome)>;
+    // Asks a yes/no question; true for yes.
+    using tAskHook = std::function<bool(const QString& question)>;
+    // The caption a value has on its page ("Group: Caption"); empty when the value has no control.
+    using tCaptionLookup = std::function<QString(const QString& path)>;
+
+    static const QString StopAndCloseQuestion;
+    static constexpr int MaxListedDifferences = 10;
+
+    TTransferCoordinator(tZCfgFile& document, TTransferPanel& panel, QWidget& window);
+
+    // What is disabled while a transfer runs. `actions` is asked each time, since menus are built
+    // and rebuilt after the coordinator.
+    void SetBusyControls(QList<QWidget*> widgets, std::function<QList<QAction*>()> actions);
+    // Told after the busy state changed (the window then sets Undo and Redo again).
+    void SetOnBusyChanged(std::function<void(bool busy)> handler) { onBusyChanged_ = std::move(handler); }
+    void AddOutcomeListener(tOutcomeListener listener) { listeners_.push_back(std::move(listener)); }
+    void SetAsk(tAskHook ask) { ask_ = std::move(ask); }
+    void SetCaptionLookup(tCaptionLookup lookup) { captionOf_ = std::move(lookup); }
+
+    bool Busy() const { return busy_; }
+    // Ends the running transfer at once (Cancel button, Escape); false when none runs.
+    bool Cancel();
+    // The window's close check: true when no transfer runs, or the user chose to stop it.
+    bool MayClose();
+    // The text of a result as the result form shows it: the document's text and, for values that
+    // differ, the first ten of them ("Caption: in the window -> in the device") and how many more.
+    QString ResultText(const QString& text) const;
+    // The values that differ, one per line, captions as on the page.
+    QStringList DifferenceLines(const tTransferOutcome& outcome) const;
+
+private:
+    void progressed(const tTransferProgress& progress);
+    void ended(const tTransferOutcome& outcome);
+    void setBusy(bool busy);
+
+    tZCfgFile& document_;
+    TTransferPanel& panel_;
+    QPointer<QShortcut> escape_;
+    QList<QPointer<QWidget>> busyWidgets_;
+    std::function<QList<QAction*>()> busyActions_;
+    QList<QPointer<QAction>> disabledActions_;
+    QList<QPointer<QWidget>> disabledWidgets_;
+    std::function<void(bool)> onBusyChanged_;
+    std::vector<tOutcomeListener> listeners_;
+    tAskHook ask_;
+    tCaptionLookup captionOf_;
+    bool busy_ = false;
+};

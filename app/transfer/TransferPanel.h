@@ -1,0 +1,41 @@
+#pragma once
+// What the window shows of the transfers with the device, in its "Programmer" group: while one runs,
+// its step in words, a progress bar and a Cancel button; afterwards the last result (what, when,
+// which device, success or failure) until the next transfer starts; and, when the adapter is the
+// simulated one, a mark saying so, so that no screenshot or report passes a simulation for a device.
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+struct tTransferOutcome;
+struct tTransferProgress;
+
+class TTransferPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTransferPanel(QWidget* parent = nullptr);
+
+    void ShowProgress(const tTransferProgress& progress);
+    // The result of the transfer that ended, for the device named; `details` (the values that differ)
+    // go into the result's tooltip.
+    void ShowOutcome(const tTransferOutcome& outcome, const QString& deviceName, const QString& details);
+    // Names the simulated device; empty: a real adapter, no mark.
+    void SetSimulated(const QString& deviceName);
+
+    QProgressBar* ProgressBar() const { return progress_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QLabel* StepText() const { return step_; }
+    QLabel* LastResult() const { return result_; }
+    QLabel* SimulatedMark() const { return simulated_; }
+
+private:
+    void setRunning(bool running);
+
+    QProgressBar* progress_;
+    QLabel* step_;
+    QPushButton* cancel_;
+    QLabel* result_;
+    QLabel* simulated_;
+};
