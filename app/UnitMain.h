@@ -131,6 +131,7 @@ private:
     void createTransferPanel();
     void setBusyControls();
     void updateUndoRedo();
+    void afterUndoOrRedo(int page);
 
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainOptions options_;
