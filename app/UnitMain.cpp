@@ -136,6 +136,8 @@ void TFormMain::buildToolsMenu() {
             guarded(&TFormMain::SpeedButtonReadClick, this));
     connect(ui_->WriteDeviceConfiguration1, &QAction::triggered, this,
             guarded(&TFormMain::SpeedButtonProgramClick, this));
+    connect(ui_->ReadDeviceType, &QAction::triggered, this,
+            [this] { Guarded([this] { workflows_->ReadDeviceTypeClick(); }); });
     connect(ui_->EditMode1, &QAction::triggered, this, guarded(&TFormMain::EditMode1Click, this));
     connect(ui_->ConfigurationMode1, &QAction::triggered, this,
             guarded(&TFormMain::ConfigurationMode1Click, this));

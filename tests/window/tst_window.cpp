@@ -192,6 +192,10 @@ private Q_SLOTS:
         QFETCH(int, picture);
         QFETCH(int, helpContext);
         settings().setValue(key("Program Mode"), 1);
+        // A first start: no placement of an earlier row's window, which would stand as it was.
+        for (const char* value : {"Main Window State", "Main Window Top", "Main Window Left",
+                                  "Main Window Width", "Main Window Height"})
+            settings().remove(key(value));
         start();
         // Start from a type of the other kind, so that every row really switches.
         const int previous = type <= 2 ? 8 : 2;

@@ -19,6 +19,7 @@
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -280,6 +281,24 @@ private Q_SLOTS:
         QFile file(ward);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), saved);
+    }
+
+    // Tools "Read Device Type" shows what the attached device is, and changes nothing of the document.
+    void readDeviceTypeShowsTheDeviceAndChangesNothing() {
+        start("zone-indicator");
+        tZCfgFile& doc = window().Document();
+        doc.SetDeviceType(dt_Relay_Output);
+        window().UndoManager()->Clear();
+        const tLines before = doc.ToLines();
+        QString shown;
+        window().Workflows().SetOnShowDeviceIdentity([&shown](const QString& text) { shown = text; });
+        window().findChild<QAction*>(QStringLiteral("ReadDeviceType"))->trigger();
+        runUntilIdle();
+        QVERIFY2(shown.startsWith(QLatin1String("Device Type: ZX330")), qPrintable(shown));
+        QVERIFY(shown.contains(QLatin1String("Factory String: ZENTARA-SIM-0001")));
+        QCOMPARE(doc.ToLines(), before);
+        QVERIFY(results_.isEmpty() && messages_.isEmpty());
+        QVERIFY(!window().UndoManager()->CanUndo());
     }
 
     // Typing into a field is one undo step. Undo back to the state last saved leaves the document
