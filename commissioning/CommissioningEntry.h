@@ -52,8 +52,8 @@ QString ConfigurationDigest(const QString& configuration);
 
 // Which entries a query selects. Every condition left at its default selects everything.
 struct tCommissioningFilter {
-    // Found anywhere, ignoring the case of A-Z, in the device type, the identity, the configuration
-    // file, the comments or the result.
+    // Found anywhere, in any case, in the device type, the identity, the configuration file, the
+    // comments or the result.
     QString Text;
     QString DeviceType; // exactly this device type name; empty: every type
     QDateTime Since;    // from this time on; invalid: from the first entry

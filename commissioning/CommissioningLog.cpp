@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QThread>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -90,8 +91,23 @@ const char* const csvHeader[] = {"Time (UTC)",
                                  "Comments"};
 static_assert(std::size(csvHeader) == ccConfiguration - ccTime, "one heading per column after the id");
 
-void appendCsvField(QByteArray& line, const QString& text) {
-    line += CsvField(text).toUtf8();
+// A field as RFC 4180 has it: as it is, or quoted with its quotes doubled when it holds a comma, a
+// quote or a line break.
+void appendCsvField(QString& line, QStringView text) {
+    const auto special = [](QChar c) {
+        const char16_t code = c.unicode();
+        return code == u',' || code == u'"' || code == u'\r' || code == u'\n';
+    };
+    if (std::none_of(text.begin(), text.end(), special)) {
+        line += text;
+        return;
+    }
+    line += QLatin1Char('"');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"')) line += c;
+        line += c;
+    }
+    line += QLatin1Char('"');
 }
 
 } // namespace
@@ -568,33 +584,34 @@ std::optional<tCommissioningEntry> tCommissioningLog::Entry(qint64 id, QString* 
 }
 
 bool tCommissioningLog::WriteCsv(const tCommissioningFilter& filter, QIODevice& output, QString* error) {
-    QList<QByteArray> headings;
+    QStringList headings;
     for (const char* heading : csvHeader)
-        headings << heading;
-    QByteArray buffer = headings.join(',') + "\r\n";
+        headings << QLatin1String(heading);
+    QString text = headings.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     // Written in blocks: the output sees few, large writes however long the log.
+    constexpr qsizetype blockSize = 1 << 16;
+    text.reserve(2 * blockSize);
     const auto put = [&](qsizetype atLeast, QString& problem) {
-        if (buffer.size() < atLeast) return true;
-        if (output.write(buffer) != buffer.size()) {
-            problem = output.errorString().isEmpty() ? QStringLiteral("the output cannot be written")
-                                                     : output.errorString();
-            return false;
-        }
-        buffer.clear();
-        return true;
+        if (text.size() < atLeast) return true;
+        const QByteArray bytes = text.toUtf8();
+        text.clear();
+        if (output.write(bytes) == bytes.size()) return true;
+        problem = output.errorString().isEmpty() ? QStringLiteral("the output cannot be written")
+                                                 : output.errorString();
+        return false;
     };
     QString problem;
     const bool read =
         readQuery(CommissioningListSql(filter, Dialect()), &problem, [&](QSqlQuery& query, QString& failure) {
             for (int column = ccTime; column < ccConfiguration; ++column) {
-                if (column > ccTime) buffer += ',';
+                if (column > ccTime) text += QLatin1Char(',');
                 if (column == ccSuccess)
-                    buffer += query.value(column).toInt() != 0 ? "yes" : "no";
+                    text += query.value(column).toInt() != 0 ? QLatin1String("yes") : QLatin1String("no");
                 else
-                    appendCsvField(buffer, query.value(column).toString());
+                    appendCsvField(text, query.value(column).toString());
             }
-            buffer += "\r\n";
-            return put(1 << 16, failure);
+            text += QLatin1String("\r\n");
+            return put(blockSize, failure);
         });
     if (read) put(1, problem);
     if (error) *error = problem;
@@ -602,15 +619,7 @@ bool tCommissioningLog::WriteCsv(const tCommissioningFilter& filter, QIODevice& 
 }
 
 QString CsvField(const QString& text) {
-    static const QString special = QStringLiteral(",\"\r\n");
-    bool quote = false;
-    for (const QChar character : text)
-        if (special.contains(character)) {
-            quote = true;
-            break;
-        }
-    if (!quote) return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    QString field;
+    appendCsvField(field, text);
+    return field;
 }

@@ -42,7 +42,8 @@ public:
 
     explicit tCommissioningLog(tCommissioningLogSettings settings = ReadCommissioningLogSettings());
     // Writes what waits, waiting longer for a lock; entries that still cannot be written are
-    // reported through OnProblem as lost.
+    // reported through OnProblem as lost. Closes the connections: a query from ListQuery must be
+    // gone (a model cleared) before.
     ~tCommissioningLog();
 
     tCommissioningLog(const tCommissioningLog&) = delete;

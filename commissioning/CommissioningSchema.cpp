@@ -33,29 +33,24 @@ QString selectColumns(bool withConfiguration) {
     return columns.join(QStringLiteral(", "));
 }
 
-// "%" and "_" in the user's text match themselves.
-QString likePattern(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
-        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
+// The text the history's filter searches: the searched fields in lower case, one a line.
+QString searchText(const tCommissioningEntry& entry) {
+    const tDeviceIdentity& identity = entry.Identity;
+    return QStringList{
+        entry.DeviceType,          identity.FactoryData,    identity.SerialNumber, identity.HardwareRevision,
+        identity.FirmwareRevision, entry.ConfigurationFile, entry.Comments,        entry.Result}
+        .join(QLatin1Char('\n'))
+        .toLower();
 }
 
 // The WHERE clause of a filter (empty when it selects everything), its values appended to values.
 QString whereClause(const tCommissioningFilter& filter, tSqlDialect dialect, QVariantList& values) {
     QStringList conditions;
     if (!filter.Text.isEmpty()) {
-        // SQLite's LIKE ignores the case of A-Z; PostgreSQL's needs ILIKE for the same.
-        const QString like = dialect == tSqlDialect::PostgreSQL ? QStringLiteral(" ILIKE ? ESCAPE '\\'")
-                                                                : QStringLiteral(" LIKE ? ESCAPE '\\'");
-        QStringList alternatives;
-        for (const char* column : {"device_type", "factory_data", "serial_number", "hardware_revision",
-                                   "firmware_revision", "configuration_file", "comments", "result"}) {
-            alternatives << QStringLiteral("e.") + QLatin1String(column) + like;
-            values << likePattern(filter.Text);
-        }
-        conditions << QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        // A plain search for the text as it stands, in any case: no character of it is a pattern.
+        conditions << (dialect == tSqlDialect::PostgreSQL ? QStringLiteral("strpos(e.search_text, ?) > 0")
+                                                          : QStringLiteral("instr(e.search_text, ?) > 0"));
+        values << filter.Text.toLower();
     }
     if (!filter.DeviceType.isEmpty()) {
         conditions << QStringLiteral("e.device_type = ?");
@@ -85,9 +80,10 @@ QString text(const QSqlQuery& query, int column) {
 
 } // namespace
 
-// Version 1 made the tables; version 2 the indexes the history's queries need (newest first, by
-// type, failures only), so that they stay fast over a long log. A configuration's text is kept once
-// however many entries programmed it: a factory programs the same file into many devices.
+// Version 1 made the tables; version 2 the index the history's queries need, so that they stay fast
+// over a long log. A configuration's text is kept once however many entries programmed it: a factory
+// programs the same file into many devices. search_text holds the fields the history's filter
+// searches, in lower case, one a line.
 QStringList CommissioningMigration(int from, tSqlDialect dialect) {
     const bool postgres = dialect == tSqlDialect::PostgreSQL;
     switch (from) {
@@ -111,7 +107,8 @@ QStringList CommissioningMigration(int from, tSqlDialect dialect) {
                            "configuration_file TEXT NOT NULL DEFAULT '', "
                            "configuration_sha256 TEXT NOT NULL DEFAULT '', "
                            "backup_file TEXT NOT NULL DEFAULT '', "
-                           "comments TEXT NOT NULL DEFAULT '')")
+                           "comments TEXT NOT NULL DEFAULT '', "
+                           "search_text TEXT NOT NULL DEFAULT '')")
                 // Times compare as text: byte order on PostgreSQL, whatever the database's collation.
                 .arg(postgres ? QStringLiteral("BIGSERIAL PRIMARY KEY")
                               : QStringLiteral("INTEGER PRIMARY KEY"),
@@ -120,13 +117,13 @@ QStringList CommissioningMigration(int from, tSqlDialect dialect) {
                            "sha256 TEXT PRIMARY KEY, configuration TEXT NOT NULL)"),
         };
     case 1:
-        return {
-            QStringLiteral("CREATE INDEX commissioning_entries_time ON commissioning_entries (time_utc, id)"),
-            QStringLiteral("CREATE INDEX commissioning_entries_type "
-                           "ON commissioning_entries (device_type, time_utc, id)"),
-            QStringLiteral("CREATE INDEX commissioning_entries_success "
-                           "ON commissioning_entries (success, time_utc, id)"),
-        };
+        // On SQLite every filter is decided on the index, which holds the searched text, so a search
+        // reads the table only for the entries it finds. A PostgreSQL index entry cannot hold long
+        // comments; the server scans the table instead, quickly enough.
+        return {postgres ? QStringLiteral("CREATE INDEX commissioning_entries_time ON commissioning_entries "
+                                          "(time_utc, id, success, device_type)")
+                         : QStringLiteral("CREATE INDEX commissioning_entries_time ON commissioning_entries "
+                                          "(time_utc, id, success, device_type, search_text)")};
     default:
         return {};
     }
@@ -182,6 +179,7 @@ tBoundSql CommissioningEntryInsert(const tCommissioningEntry& entry) {
     QStringList columns;
     for (size_t i = ccTime; i < std::size(entryColumns); ++i)
         columns << QLatin1String(entryColumns[i]);
+    columns << QStringLiteral("search_text");
     QStringList placeholders(columns.size(), QStringLiteral("?"));
     const tDeviceIdentity& identity = entry.Identity;
     return {QStringLiteral("INSERT INTO commissioning_entries (%1) VALUES (%2)")
@@ -191,7 +189,8 @@ tBoundSql CommissioningEntryInsert(const tCommissioningEntry& entry) {
              stored(identity.FactoryData), stored(identity.SerialNumber), stored(identity.HardwareRevision),
              stored(identity.FirmwareRevision), entry.Success ? 1 : 0, stored(entry.Result),
              stored(entry.Differences.join(QLatin1Char('\n'))), stored(entry.ConfigurationFile),
-             stored(entry.ConfigurationSha256), stored(entry.BackupFile), stored(entry.Comments)}};
+             stored(entry.ConfigurationSha256), stored(entry.BackupFile), stored(entry.Comments),
+             searchText(entry)}};
 }
 
 tCommissioningEntry CommissioningEntryFromQuery(const QSqlQuery& query, bool withConfiguration) {
