@@ -495,6 +495,16 @@ private slots:
         QCOMPARE(allComments(log), QStringList{"after"});
     }
 
+    // A log file moved away or deleted while the log is open is created again where it belongs.
+    void replacedFileIsFollowed() {
+        FRESH_LOG(settings, "SQLite");
+        tCommissioningLog log(settings);
+        log.Append(entry("first"));
+        QVERIFY(QFile::rename(settings.File, settings.File + ".old"));
+        log.Append(entry("second"));
+        QCOMPARE(allComments(log), QStringList{"second"});
+    }
+
     // A program killed in the middle of an append leaves every earlier entry intact and the log
     // writable; several programs appending at once lose nothing.
     void killedWriterLosesNothingBefore() {
