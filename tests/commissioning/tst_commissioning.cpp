@@ -415,9 +415,9 @@ private slots:
             QCOMPARE(postgres_.Control("stop"), QString());
         }
 
+        QStringList messages; // outlives the log, whose handler records into it
         tCommissioningLog log(settings);
         log.SetBusyTimeout(0);
-        QStringList messages;
         log.SetOnProblem([&](tCommissioningLog* sender, const QString& message) {
             QCOMPARE(sender, &log);
             messages << message;
@@ -475,8 +475,8 @@ private slots:
         const QByteArray damaged = file.readAll();
         file.close();
 
-        tCommissioningLog log(settings);
         QStringList messages;
+        tCommissioningLog log(settings);
         log.SetOnProblem([&](tCommissioningLog*, const QString& message) { messages << message; });
         log.Append(entry("after"));
         QCOMPARE(log.PendingCount(), 0);
@@ -646,13 +646,12 @@ private slots:
         settings.sync();
         read = ReadCommissioningLogSettings(file);
         QVERIFY(read.Error.contains("\"54a\""));
-        tCommissioningLog log(read);
         QStringList messages;
+        tCommissioningLog log(read);
         log.SetOnProblem([&](tCommissioningLog*, const QString& message) { messages << message; });
         log.Append(entry("kept"));
         QCOMPARE(log.PendingCount(), 1);
         QVERIFY(messages.size() == 1 && messages[0].contains(read.Error));
-        log.SetOnProblem({});
         QCOMPARE(ReadCommissioningLogSettings(folder_.filePath("none.ini")).UsesServer(), false);
     }
 
