@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSqlError>
 #include <QTemporaryDir>
@@ -415,6 +416,21 @@ private slots:
             QCOMPARE(postgres_.Control("stop"), QString());
         }
 
+        // The fault ends here, or when the test ends, whatever the outcome: the server runs again.
+        bool mended = false;
+        const auto mend = [&] {
+            if (std::exchange(mended, true)) return true;
+            if (fault == "read-only")
+                return mount ? mount->Remount("rw")
+                             : QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner |
+                                                                 QFile::ExeOwner) &&
+                                   QFile::setPermissions(settings.File, QFile::ReadOwner | QFile::WriteOwner);
+            if (fault == "locked") return other->Exec("ROLLBACK");
+            if (fault == "full") return filler.remove();
+            return postgres_.Control("start").isEmpty();
+        };
+        const auto mendAtEnd = qScopeGuard([&] { mend(); });
+
         QStringList messages; // outlives the log, whose handler records into it
         tCommissioningLog log(settings);
         log.SetBusyTimeout(0);
@@ -432,18 +448,7 @@ private slots:
         QVERIFY2(messages[0].contains(log.Location()) && log.Problem() == messages[0],
                  qPrintable(messages[0]));
 
-        if (fault == "read-only") {
-            QVERIFY(mount ? mount->Remount("rw")
-                          : QFile::setPermissions(folder,
-                                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
-                                QFile::setPermissions(settings.File, QFile::ReadOwner | QFile::WriteOwner));
-        } else if (fault == "locked") {
-            QVERIFY(other->Exec("ROLLBACK"));
-        } else if (fault == "full") {
-            QVERIFY(filler.remove());
-        } else {
-            QCOMPARE(postgres_.Control("start"), QString());
-        }
+        QVERIFY(mend());
         QVERIFY(log.Flush());
         QCOMPARE(log.PendingCount(), 0);
         QCOMPARE(log.Problem(), QString());
