@@ -496,10 +496,14 @@ bool tCommissioningLog::isDamage(const QSqlError& error) const {
     return isNumber && (code == 11 || code == 26);
 }
 
+// What the database said, on one line: a server's message may span several.
 QString tCommissioningLog::describe(const QSqlError& error) const {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty()) text = error.driverText().trimmed();
-    if (text.isEmpty()) text = QStringLiteral("unknown error");
+    QStringList lines;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (const QString simplified = line.simplified(); !simplified.isEmpty()) lines << simplified;
+    text = lines.isEmpty() ? QStringLiteral("unknown error") : lines.join(QStringLiteral("; "));
     while (text.endsWith(QLatin1Char('.')))
         text.chop(1);
     return text;

@@ -317,7 +317,7 @@ private slots:
         f.OldestFirst = true;
         add("oldest first", f, {"A", "B", "C", "D", "E", "F"});
         f = {};
-        f.Text = "sn-0042";
+        f.Text = "Sn-0042";
         add("serial number, any case", f, {"B"});
         f.Text = "100%";
         add("percent sign as itself", f, {"C"});
@@ -347,7 +347,7 @@ private slots:
         QFETCH(QStringList, expected);
         FRESH_LOG(settings, backend);
         tCommissioningLog log(settings);
-        const char* texts[][3] = {{"A", "SN-0001", "/x/ward1.zcf"},       {"B", "sn-0042", "/x/ward2.zcf"},
+        const char* texts[][3] = {{"A", "SN-0001", "/x/ward1.zcf"},       {"B", "SN-0042", "/x/ward2.zcf"},
                                   {"C", "SN-0003", "/x/100% tested.zcf"}, {"D", "SN-0004", "/x/ward_7.zcf"},
                                   {"E", "SN-0005", "/x/wardx7.zcf"},      {"F", "SN-0006", "/x/zone.zcf"}};
         for (int i = 0; i < 6; ++i) {
@@ -395,7 +395,23 @@ private slots:
         } else if (fault == "full") {
             QSKIP("a full disk needs a small tmpfs, which only root can mount");
         }
-        tCommissioningLog(settings).Append(entry("before"));
+        // The fault strikes a log in use, its connections open; but a file turns read-only only for
+        // those who open it afterwards (and a remount to read-only needs every file closed).
+        QStringList messages; // outlives the log, whose handler records into it
+        std::optional<tCommissioningLog> log;
+        const auto openLog = [&] {
+            log.emplace(settings);
+            log->SetBusyTimeout(0);
+            log->SetOnProblem([&](tCommissioningLog* sender, const QString& message) {
+                QCOMPARE(sender, &*log);
+                messages << message;
+            });
+        };
+        if (fault != "read-only") openLog();
+        if (log)
+            log->Append(entry("before"));
+        else
+            tCommissioningLog(settings).Append(entry("before"));
 
         std::optional<RawConnection> other;
         QFile filler(settings.File + ".filler");
@@ -431,29 +447,22 @@ private slots:
         };
         const auto mendAtEnd = qScopeGuard([&] { mend(); });
 
-        QStringList messages; // outlives the log, whose handler records into it
-        tCommissioningLog log(settings);
-        log.SetBusyTimeout(0);
-        log.SetOnProblem([&](tCommissioningLog* sender, const QString& message) {
-            QCOMPARE(sender, &log);
-            messages << message;
-        });
+        if (!log) openLog();
         tCommissioningEntry large = entry("during 1");
         large.Configuration = QString(200000, QLatin1Char('x'));
-        log.Append(large);
-        log.Append(entry("during 2"));
-        QVERIFY(!log.Flush());
-        QCOMPARE(log.PendingCount(), 2);
+        log->Append(large);
+        log->Append(entry("during 2"));
+        QVERIFY(!log->Flush());
+        QCOMPARE(log->PendingCount(), 2);
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].contains(log.Location()) && log.Problem() == messages[0],
-                 qPrintable(messages[0]));
+        QVERIFY2(messages[0].contains(log->Location()) && !log->Problem().isEmpty(), qPrintable(messages[0]));
 
         QVERIFY(mend());
-        QVERIFY(log.Flush());
-        QCOMPARE(log.PendingCount(), 0);
-        QCOMPARE(log.Problem(), QString());
+        QVERIFY(log->Flush());
+        QCOMPARE(log->PendingCount(), 0);
+        QCOMPARE(log->Problem(), QString());
         QCOMPARE(messages.size(), 1);
-        QCOMPARE(allComments(log), QStringList({"before", "during 1", "during 2"}));
+        QCOMPARE(allComments(*log), QStringList({"before", "during 1", "during 2"}));
     }
 
     // A damaged file is moved aside unchanged under a time-stamped name, the message names both files,
