@@ -141,10 +141,8 @@ tCommissioningLog::~tCommissioningLog() {
                                          ? QStringLiteral("One entry was")
                                          : QStringLiteral("%1 entries were").arg(pending_.size()));
         }
-        for (const QString& name : std::as_const(connections_)) {
-            QSqlDatabase::database(name, false).close();
+        for (const QString& name : std::as_const(connections_))
             QSqlDatabase::removeDatabase(name);
-        }
     }
     deliver(messages);
 }
@@ -620,10 +618,4 @@ bool tCommissioningLog::WriteCsv(const tCommissioningFilter& filter, QIODevice& 
     if (read) put(1, problem);
     if (error) *error = problem;
     return problem.isEmpty();
-}
-
-QString CsvField(const QString& text) {
-    QString field;
-    appendCsvField(field, text);
-    return field;
 }

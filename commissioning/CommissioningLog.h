@@ -81,7 +81,8 @@ public:
 
     // The list query over the filter, executed, for a QSqlQueryModel (columns tCommissioningColumn,
     // without the configuration's text). Not active when there is no log yet or it cannot be read
-    // (lastError() then says why).
+    // (lastError() then says why). SQLite hands the rows over as the model fetches them; PostgreSQL's
+    // driver fetches every row at once, so give the filter a Limit there.
     QSqlQuery ListQuery(const tCommissioningFilter& filter);
     // How many entries the filter selects; -1 when the log cannot be read.
     qint64 Count(const tCommissioningFilter& filter, QString* error = nullptr);
@@ -109,9 +110,7 @@ private:
     tOutcome writeEntry(const tCommissioningEntry& entry, QString& error);
     bool moveDamagedFile(QStringList& messages);
     tOpened open(tUse use, bool create);
-    bool prepareForWriting(QSqlDatabase& db, QString& error, bool& damaged);
     bool migrate(QSqlDatabase& db, QSqlError& failure);
-    void closeThisThread();
     QString connectionName(tUse use) const;
     bool isDamage(const QSqlError& error) const;
     QString describe(const QSqlError& error) const;
@@ -131,7 +130,3 @@ private:
     tProblemEvent onProblem_;
     std::function<void()> beforeCommit_;
 };
-
-// The CSV text of one field: as it is, or quoted with its quotes doubled when it holds a comma, a
-// quote or a line break.
-QString CsvField(const QString& text);
