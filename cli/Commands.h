@@ -13,3 +13,4 @@ int CommandProgram(const QStringList& arguments);
 int CommandFactory(const QStringList& arguments);
 int CommandApply(const QStringList& arguments);
 int CommandAdapters(const QStringList& arguments);
+int CommandLog(const QStringList& arguments);
