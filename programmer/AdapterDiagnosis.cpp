@@ -1,5 +1,7 @@
 #include "programmer/AdapterDiagnosis.h"
 
+#include "programmer/USBPanel.h"
+
 #include <algorithm>
 
 namespace {
@@ -17,25 +19,6 @@ bool adapterIds(uint16_t vendorId, uint16_t productId) {
            (productId == kAdapterProductId || productId == kBlankAdapterProductId);
 }
 
-// A descriptor record with its own string buffers.
-struct DescriptorRecord {
-    char manufacturer[kManufacturerCapacity] = {};
-    char manufacturerId[kManufacturerIdCapacity] = {};
-    char description[kDescriptionCapacity] = {};
-    char serialNumber[kSerialNumberCapacity] = {};
-    FT_DESCRIPTOR descriptor{};
-    DescriptorRecord() {
-        descriptor.Manufacturer = manufacturer;
-        descriptor.ManufacturerId = manufacturerId;
-        descriptor.Description = description;
-        descriptor.SerialNumber = serialNumber;
-    }
-};
-
-QString text(const char* buffer, int capacity) {
-    return QString::fromLatin1(buffer, int(qstrnlen(buffer, uint(capacity))));
-}
-
 // Opens the adapter just long enough to read its identity.
 void readIdentity(const D2XXEntryPoints& driver, tListedAdapter& adapter) {
     if (driver.FT_Open == nullptr) return;
@@ -47,9 +30,9 @@ void readIdentity(const D2XXEntryPoints& driver, tListedAdapter& adapter) {
         adapter.status = opened;
         return;
     }
-    DescriptorRecord record;
-    const FT_STATUS read =
-        driver.FT_EE_Read != nullptr ? driver.FT_EE_Read(handle, &record.descriptor) : FT_OK;
+    TUSBDescriptor record;
+    const FT_STATUS read = driver.FT_EE_Read != nullptr ? driver.FT_EE_Read(handle, &record.Record()) : FT_OK;
+    record.Repair();
     if (driver.FT_Close != nullptr) driver.FT_Close(handle);
     adapter.status = read;
     if (read == FT_EEPROM_NOT_PROGRAMMED) {
@@ -60,17 +43,18 @@ void readIdentity(const D2XXEntryPoints& driver, tListedAdapter& adapter) {
         adapter.state = tListedAdapter::UnreadableEEPROM;
         return;
     }
-    adapter.manufacturer = text(record.manufacturer, kManufacturerCapacity);
-    adapter.description = text(record.description, kDescriptionCapacity);
-    adapter.serialNumber = text(record.serialNumber, kSerialNumberCapacity);
+    const FT_DESCRIPTOR& identity = record.Record();
+    adapter.manufacturer = TUSBDescriptor::ReadString(identity.Manufacturer, kManufacturerCapacity);
+    adapter.description = TUSBDescriptor::ReadString(identity.Description, kDescriptionCapacity);
+    adapter.serialNumber = TUSBDescriptor::ReadString(identity.SerialNumber, kSerialNumberCapacity);
     if (adapter.vendorId == 0 && adapter.productId == 0) {
-        adapter.vendorId = record.descriptor.VendorId;
-        adapter.productId = record.descriptor.ProductId;
+        adapter.vendorId = identity.VendorId;
+        adapter.productId = identity.ProductId;
     }
     // Only an EEPROM holding the adapter's identity makes a programming adapter; any other FT232 is
     // someone's serial cable.
     const bool holdsAdapterIds =
-        record.descriptor.VendorId == kFtdiVendorId && record.descriptor.ProductId == kAdapterProductId;
+        identity.VendorId == kFtdiVendorId && identity.ProductId == kAdapterProductId;
     adapter.state =
         driver.FT_EE_Read == nullptr || holdsAdapterIds ? tListedAdapter::Ready : tListedAdapter::OtherDevice;
 }

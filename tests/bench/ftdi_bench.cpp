@@ -21,6 +21,7 @@
 #include "../ftdi/EmulatedFtdiChip.h"
 #include "ftdi/FtdiHandle.h"
 #include "programmer/D2XX.h"
+#include "programmer/USBPanel.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -119,17 +120,6 @@ private:
     bool interrupted_ = false;
 };
 
-struct tRecord {
-    char strings[4][65] = {};
-    FT_DESCRIPTOR d{};
-    tRecord() {
-        d.Manufacturer = strings[0];
-        d.ManufacturerId = strings[1];
-        d.Description = strings[2];
-        d.SerialNumber = strings[3];
-    }
-};
-
 // Ticks the way the link does, every 100 ms, for `seconds`: the EEPROM check and the queue status.
 template <class Tick> void tickFor(int seconds, Tick tick) {
     const auto start = steady_clock::now();
@@ -152,12 +142,12 @@ void readerOnMockedChip(int seconds) {
         ftdi::tFtdiHandle handle(std::make_unique<tMockedChip>(state));
         handle.LoadEeprom();
         handle.SetBaudRate(9600);
-        tRecord record;
+        TUSBDescriptor record;
         const double cpu0 = processCpuSeconds();
         const auto wall0 = steady_clock::now();
         tickFor(seconds, [&] {
             uint32_t waiting = 0;
-            handle.ReadDescriptor(&record.d);
+            handle.ReadDescriptor(&record.Record());
             handle.QueueStatus(&waiting);
         });
         const double cpu = processCpuSeconds() - cpu0;
@@ -169,27 +159,29 @@ void readerOnMockedChip(int seconds) {
     }
 }
 
-void layerOnEmulatedChip(const char* library, int seconds) {
-    std::printf("2. the layer over an FTDI chip emulated at the usbfs level\n");
+// A mocked USB bus with its root hub, and the layer to load; null outside umockdev-run.
+UMockdevTestbed* mockedBus(const char* library) {
     if (!umockdev_in_mock_environment()) {
         std::printf("   not measured: run under umockdev-run\n");
-        return;
+        return nullptr;
     }
     qputenv("ZCFG_D2XX_LIBRARY", library);
     UMockdevTestbed* testbed = umockdev_testbed_new();
     tEmulatedFtdiChip::AddRootHub(testbed, 1);
+    return testbed;
+}
+
+void layerOnEmulatedChip(const char* library, int seconds) {
+    std::printf("2. the layer over an FTDI chip emulated at the usbfs level\n");
+    UMockdevTestbed* testbed = mockedBus(library);
+    if (testbed == nullptr) return;
     std::vector<uint8_t> bm, r;
     ftdi::BuildImage(adapterIdentity(), ftdi::tChipType::BM, 0x80, bm);
     ftdi::BuildImage(adapterIdentity(), ftdi::tChipType::R, 0x80, r);
-    const auto words = [](const std::vector<uint8_t>& image) {
-        std::vector<uint16_t> w(image.size() / 2);
-        for (size_t i = 0; i < w.size(); ++i)
-            w[i] = uint16_t(image[2 * i] | image[2 * i + 1] << 8);
-        return w;
-    };
     {
-        tEmulatedFtdiChip bmChip(testbed, {"1-2", 1, 2, 0x0403, 0xDBC0, 0x0400, words(bm)});
-        tEmulatedFtdiChip rChip(testbed, {"1-3", 1, 3, 0x0403, 0xDBC0, 0x0600, words(r)});
+        tEmulatedFtdiChip bmChip(testbed,
+                                 {"1-2", 1, 2, 0x0403, 0xDBC0, 0x0400, tEmulatedFtdiChip::Words(bm)});
+        tEmulatedFtdiChip rChip(testbed, {"1-3", 1, 3, 0x0403, 0xDBC0, 0x0600, tEmulatedFtdiChip::Words(r)});
         const D2XXEntryPoints& driver = D2XX::AcquireLibrary();
         for (int index : {0, 1}) { // the first open of a node sets up its emulation
             FT_HANDLE handle = nullptr;
@@ -235,10 +227,10 @@ void layerOnEmulatedChip(const char* library, int seconds) {
             const int reads0 = rChip.State().bulkInSubmits;
             const double cpu0 = processCpuSeconds();
             const auto wall0 = steady_clock::now();
-            tRecord record;
+            TUSBDescriptor record;
             tickFor(seconds, [&] {
                 uint32_t waiting = 0;
-                driver.FT_EE_Read(handle, &record.d);
+                driver.FT_EE_Read(handle, &record.Record());
                 driver.FT_GetQueueStatus(handle, &waiting);
             });
             const double cpu = processCpuSeconds() - cpu0;
@@ -258,13 +250,8 @@ void layerOnEmulatedChip(const char* library, int seconds) {
 
 void listing(const char* library) {
     std::printf("3. listing\n");
-    if (!umockdev_in_mock_environment()) {
-        std::printf("   not measured: run under umockdev-run\n");
-        return;
-    }
-    qputenv("ZCFG_D2XX_LIBRARY", library);
-    UMockdevTestbed* testbed = umockdev_testbed_new();
-    tEmulatedFtdiChip::AddRootHub(testbed, 1);
+    UMockdevTestbed* testbed = mockedBus(library);
+    if (testbed == nullptr) return;
     std::vector<std::unique_ptr<tEmulatedFtdiChip>> chips;
     for (int wanted : {0, 1, 4}) {
         while (int(chips.size()) < wanted) {

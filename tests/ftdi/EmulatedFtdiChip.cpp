@@ -63,6 +63,13 @@ void tEmulatedFtdiChip::AddRootHub(UMockdevTestbed* testbed, int bus) {
                                        "DEVTYPE", "usb_device", nullptr));
 }
 
+std::vector<uint16_t> tEmulatedFtdiChip::Words(const std::vector<uint8_t>& image) {
+    std::vector<uint16_t> eeprom(image.size() / 2);
+    for (size_t i = 0; i < eeprom.size(); ++i)
+        eeprom[i] = uint16_t(image[2 * i] | image[2 * i + 1] << 8);
+    return eeprom;
+}
+
 tEmulatedFtdiChip::tEmulatedFtdiChip(UMockdevTestbed* testbed, const tSetup& setup)
     : testbed_(testbed), setup_(setup), handler_(umockdev_ioctl_base_new()),
       link_(std::make_shared<tLink>()) {

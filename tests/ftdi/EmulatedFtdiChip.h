@@ -55,6 +55,8 @@ public:
 
     // Adds the root hub of a bus; call once per bus before its chips.
     static void AddRootHub(UMockdevTestbed* testbed, int bus);
+    // An EEPROM image as the chip's words.
+    static std::vector<uint16_t> Words(const std::vector<uint8_t>& image);
 
     void Send(const std::string& bytes); // bytes the chip receives on its serial line
     void HaltIn(int times);              // the next `times` bulk reads halt the endpoint

@@ -9,6 +9,7 @@
 #include "ftdi/FtdiHandle.h"
 #include "ftdi/FtdiSystem.h"
 #include "programmer/AdapterDiagnosis.h"
+#include "programmer/USBPanel.h"
 
 #include <QtTest>
 #include <future>
@@ -21,13 +22,6 @@ using tChip = tEmulatedFtdiChip;
 
 namespace {
 
-std::vector<uint16_t> words(const std::vector<uint8_t>& image) {
-    std::vector<uint16_t> eeprom(image.size() / 2);
-    for (size_t i = 0; i < eeprom.size(); ++i)
-        eeprom[i] = uint16_t(image[2 * i] | image[2 * i + 1] << 8);
-    return eeprom;
-}
-
 // An EEPROM holding an identity, as a chip of that family keeps it.
 std::vector<uint16_t> programmed(uint16_t productId, const std::string& serial, ftdi::tChipType chip) {
     ftdi::tAdapterIdentity identity{.vendorId = 0x0403,
@@ -38,7 +32,7 @@ std::vector<uint16_t> programmed(uint16_t productId, const std::string& serial, 
                                     .maxPower = 44};
     std::vector<uint8_t> image;
     ftdi::BuildImage(identity, chip, 0x80, image);
-    return words(image);
+    return tChip::Words(image);
 }
 
 // Waits for what another thread does within microseconds of an event the chip saw.
@@ -51,17 +45,6 @@ template <class F> bool eventually(F condition) {
             std::this_thread::yield();
     return true;
 }
-
-struct tRecord {
-    char strings[4][65] = {};
-    FT_DESCRIPTOR d{};
-    tRecord() {
-        d.Manufacturer = strings[0];
-        d.ManufacturerId = strings[1];
-        d.Description = strings[2];
-        d.SerialNumber = strings[3];
-    }
-};
 
 using tFault = void (*)(tChip&);
 
@@ -190,21 +173,19 @@ private Q_SLOTS:
         load();
         FT_HANDLE handle = open();
         QVERIFY(handle);
-        tRecord record;
-        QCOMPARE(driver_->FT_EE_Read(handle, &record.d), readStatus);
+        TUSBDescriptor record;
+        QCOMPARE(driver_->FT_EE_Read(handle, &record.Record()), readStatus);
         const std::vector<uint16_t> before = chip.Eeprom();
-        tRecord adapter;
-        adapter.d.VendorId = 0x0403;
-        adapter.d.ProductId = 0xDBC0;
-        adapter.d.MaxPower = 44;
-        std::strcpy(adapter.strings[0], "Arvel");
-        std::strcpy(adapter.strings[3], "AV000001");
-        QCOMPARE(driver_->FT_EE_Program(handle, &adapter.d), programStatus);
+        TUSBDescriptor adapter; // FTDI's defaults with the adapter's ids and serial number
+        adapter.Record().ProductId = 0xDBC0;
+        TUSBDescriptor::WriteString(adapter.Record().SerialNumber, kSerialNumberCapacity,
+                                    QStringLiteral("AV000001"));
+        QCOMPARE(driver_->FT_EE_Program(handle, &adapter.Record()), programStatus);
         if (programStatus != FT_OK) QCOMPARE(chip.Eeprom(), before);
         QCOMPARE(chip.State().eepromWrites, programStatus == FT_OK ? 64 : 0);
         if (programStatus == FT_OK) {
-            QCOMPARE(driver_->FT_EE_Read(handle, &record.d), uint(FT_OK));
-            QCOMPARE(QByteArray(record.d.SerialNumber), QByteArray("AV000001"));
+            QCOMPARE(driver_->FT_EE_Read(handle, &record.Record()), uint(FT_OK));
+            QCOMPARE(QByteArray(record.Record().SerialNumber), QByteArray("AV000001"));
         }
         QCOMPARE(chip.State().driverDetaches, 0); // the serial driver kept the chip throughout
         QCOMPARE(driver_->FT_Close(handle), uint(FT_OK));
@@ -265,8 +246,8 @@ private Q_SLOTS:
         fault(chip);
         if (lost) {
             QVERIFY(eventually([&] { return queued(handle) == 1000 + FT_IO_ERROR; }));
-            tRecord record;
-            QCOMPARE(driver_->FT_EE_Read(handle, &record.d), uint(FT_IO_ERROR));
+            TUSBDescriptor record;
+            QCOMPARE(driver_->FT_EE_Read(handle, &record.Record()), uint(FT_IO_ERROR));
         } else {
             QVERIFY(receive(chip, "OK"));
             QCOMPARE(queued(handle), 2u);
@@ -356,8 +337,9 @@ private Q_SLOTS:
         QVERIFY(handle);
 
         chip.HoldEepromRead(0); // the check that an adapter nobody reads from is still there
-        tRecord record;
-        auto reading = std::async(std::launch::async, [&] { return driver_->FT_EE_Read(handle, &record.d); });
+        TUSBDescriptor record;
+        auto reading =
+            std::async(std::launch::async, [&] { return driver_->FT_EE_Read(handle, &record.Record()); });
         QVERIFY(chip.WaitForHeldRead());
         auto closing = std::async(std::launch::async, [&] { return driver_->FT_Close(handle); });
         const bool closeWaited =
@@ -365,9 +347,9 @@ private Q_SLOTS:
         chip.ReleaseEepromRead();
         QVERIFY(closeWaited);
         QCOMPARE(reading.get(), uint(FT_OK));
-        QCOMPARE(QByteArray(record.d.SerialNumber), QByteArray("AV000001"));
+        QCOMPARE(QByteArray(record.Record().SerialNumber), QByteArray("AV000001"));
         QCOMPARE(closing.get(), uint(FT_OK));
-        QCOMPARE(driver_->FT_EE_Read(handle, &record.d), uint(FT_INVALID_HANDLE));
+        QCOMPARE(driver_->FT_EE_Read(handle, &record.Record()), uint(FT_INVALID_HANDLE));
     }
 };
 
