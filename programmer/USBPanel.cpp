@@ -561,8 +561,9 @@ bool TUSBPanel::ReadEEPROM() {
     return CheckStatus(QStringLiteral("reading USB device EEPROM"), status);
 }
 
-// The user names the blank adapter to be programmed: a stranger's FTDI chip must never be made an
-// adapter behind their back. Asked once per handle; a question already open answers no.
+// The user is told which blank adapter would be programmed and decides: a stranger's FTDI chip must
+// never be made an adapter behind their back. Asked once per handle; a question already open answers
+// no.
 bool TUSBPanel::blankAdapterConfirmed() {
     if (handle_ != nullptr && answeredHandle_ == handle_) return blankAnswer_;
     if (!onConfirmBlankAdapter_ || confirming_) return false;
@@ -570,6 +571,8 @@ bool TUSBPanel::blankAdapterConfirmed() {
     const FT_HANDLE asked = handle_;
     const bool yes =
         onConfirmBlankAdapter_(this, DescribeAdapter(ft_, opening_ ? candidateIndex_ : deviceNo_));
+    // The question may run an event loop in which the link closed: that adapter is not written.
+    if (handle_ != asked) return false;
     answeredHandle_ = asked;
     blankAnswer_ = yes;
     return yes;
@@ -643,7 +646,8 @@ void TUSBPanel::Tick() {
 
 void TUSBPanel::PollReceive() {
     setImage(sendImage_, 2);
-    if (!ft_.FT_GetQueueStatus) return;
+    // While the user is asked about a blank adapter, ticks from the question's event loop wait.
+    if (!ft_.FT_GetQueueStatus || confirming_) return;
     // The adapter's identity is examined before every poll; a driver without the entry point has
     // no status to examine, and receiving goes on.
     if (ft_.FT_EE_Read) {

@@ -221,12 +221,13 @@ private slots:
     void blankAdapterEEPROM_data() {
         QTest::addColumn<int>("method");
         QTest::addColumn<bool>("autoProgram");
-        QTest::addColumn<int>("answer"); // -1: no handler, 0: no, 1: yes
+        QTest::addColumn<int>("answer"); // -1: no handler, 0: no, 1: yes, 2: yes after the link ticked
         QTest::addColumn<int>("events");
         QTest::addColumn<int>("writes");
         QTest::newRow("left blank") << int(omBySerialNo) << false << 1 << 0 << 0;
         QTest::newRow("programmed when opened") << int(omBySerialNo) << true << 1 << 0 << 1;
         QTest::newRow("programmed while polling") << int(omByDevice) << true << 1 << 1 << 2;
+        QTest::newRow("ticks while the user is asked") << int(omByDevice) << true << 2 << 1 << 2;
         QTest::newRow("refused when opened") << int(omBySerialNo) << true << 0 << 0 << 0;
         QTest::newRow("refused while polling") << int(omByDevice) << true << 0 << 0 << 0;
         QTest::newRow("nobody asked") << int(omBySerialNo) << true << -1 << 0 << 0;
@@ -246,9 +247,11 @@ private slots:
         l.SetOnBlankEEPROM([&](tObject*) { ++blanks; });
         l.SetOnProgram([&](tObject*) { ++programs; });
         if (answer >= 0)
-            l.SetOnConfirmBlankAdapter(
-                [&](tObject*, const QString& adapter) { return asked << adapter, answer == 1; });
-        const bool programmed = autoProgram && answer == 1;
+            l.SetOnConfirmBlankAdapter([&](tObject*, const QString& adapter) {
+                if (answer == 2) ticks(2); // as a message box's event loop does
+                return asked << adapter, answer > 0;
+            });
+        const bool programmed = autoProgram && answer > 0;
         if (autoProgram)
             l.SetAutoProgram(true); // opens at once
         else
