@@ -229,8 +229,6 @@ private Q_SLOTS:
             << tFault([](tChip& c) { c.FailIn(3); }) << 3 << false << false;
         QTest::newRow("endpoint halted for good")
             << tFault([](tChip& c) { c.HaltIn(1000); }) << retries << true << true;
-        QTest::newRow("transfers fail for good")
-            << tFault([](tChip& c) { c.FailIn(1000); }) << retries << false << true;
         QTest::newRow("unplugged") << tFault([](tChip& c) { c.Unplug(); }) << 0 << false << true;
     }
     void readerSurvivesTheLink() {
