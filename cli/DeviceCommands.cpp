@@ -6,6 +6,7 @@
 #include "cli/FrameText.h"
 #include "device/DeviceTypeTable.h"
 #include "device/SimulatedAdapter.h"
+#include "programmer/AdapterDiagnosis.h"
 #include "programmer/D2XX.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
@@ -78,7 +79,11 @@ public:
             link_.SetActive(true);
         } catch (const EZcfgError&) {
         }
-        if (!link_.Active()) PrintError(QStringLiteral("Error: ") + connectFailure);
+        if (!link_.Active()) {
+            PrintError(QStringLiteral("Error: ") + connectFailure);
+            // Why, in the words `zcfg adapters` and the window use.
+            if (const QString why = DiagnoseAdapters().Line(); !why.isEmpty()) PrintError(why);
+        }
         return link_.Active();
     }
 
