@@ -216,7 +216,7 @@ void tst_pages::devicePage() {
     if (c.type <= 2) {
         tIRRFFactoryRecord* record = source->AsIRRFDevice()->FactoryRecord();
         record->SW()->SetValueText(QStringLiteral("02A0"));
-        // A staff revision, which the pendant's hardware mask turns into a pendant one.
+        // A staff revision in a pendant file, shown as it is.
         record->HW()->SetValueText(QStringLiteral("01T2"));
     }
     changeEveryValue(source->Device());
