@@ -351,7 +351,7 @@ private Q_SLOTS:
             const QPoint at = box->rect().center();
             QWheelEvent wheel(at, box->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
                               Qt::NoScrollPhase, false);
-            QSpontaneKeyEvent::setSpontaneous(&wheel); // as from the mouse: handed on to the parents
+            QSpontaneKeyEvent::setSpontaneous(&wheel);     // as from the mouse: handed on to the parents
             QApplication::instance()->notify(box, &wheel); // sendEvent would make it the program's own
             QCOMPARE(property->Value() != before, taken);
             if (box->parentWidget() != control(QStringLiteral("GroupBoxDeviceType")))
