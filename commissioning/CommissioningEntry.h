@@ -59,7 +59,8 @@ struct tCommissioningFilter {
     QDateTime Since;    // from this time on; invalid: from the first entry
     QDateTime Until;    // before this time; invalid: up to the last entry
     bool FailuresOnly = false;
-    bool OldestFirst = false; // the history shows the newest first; reports read oldest first
-    int Limit = 0;            // at most this many entries; 0: no limit
-    int Offset = 0;           // skipping this many first
+    QString ConfigurationSha256; // only entries of this configuration; empty: every configuration
+    bool OldestFirst = false;    // the history shows the newest first; reports read oldest first
+    int Limit = 0;               // at most this many entries; 0: no limit
+    int Offset = 0;              // skipping this many first
 };

@@ -65,6 +65,10 @@ QString whereClause(const tCommissioningFilter& filter, tSqlDialect dialect, QVa
         values << CommissioningTimeText(filter.Until);
     }
     if (filter.FailuresOnly) conditions << QStringLiteral("e.success = 0");
+    if (!filter.ConfigurationSha256.isEmpty()) {
+        conditions << QStringLiteral("e.configuration_sha256 = ?");
+        values << filter.ConfigurationSha256;
+    }
     return conditions.isEmpty() ? QString()
                                 : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
 }
