@@ -4,6 +4,7 @@
 #include "cli/CommandParser.h"
 #include "cli/Commands.h"
 #include "cli/FrameText.h"
+#include "cli/TransferRecorder.h"
 #include "device/DeviceTypeTable.h"
 #include "device/SimulatedAdapter.h"
 #include "programmer/AdapterDiagnosis.h"
@@ -104,6 +105,8 @@ public:
         if (doc_.TransferState() != tZCfgFile::tsIdle) {
             outcome_.errors << QStringLiteral("The transfer did not end");
             PrintError(QStringLiteral("Error: the transfer did not end within a minute"));
+        } else {
+            recorder_.Record(doc_, link_);
         }
         return outcome_;
     }
@@ -113,6 +116,7 @@ private:
     TUSBPanel link_;
     MessagePresenter previousPresenter_;
     Outcome outcome_;
+    tTransferRecorder recorder_; // every transfer's entry in the commissioning log
 };
 
 void reportResult(const Outcome& outcome) {

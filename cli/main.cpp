@@ -29,6 +29,7 @@ const Command commands[] = {
     {"apply", CommandApply, "[FILE] FRAME... [-o OUT]", "apply received frames as a read would"},
     {"adapters", CommandAdapters, "", "list the USB programming adapters attached"},
     {"log", CommandLog, "[OPTIONS]", "the commissioning log (--since, --until, --type, --failed, --csv)"},
+    {"report", CommandReport, "FILE -o OUT.pdf", "the printed record of a configuration, as PDF"},
 };
 
 // The command list in two aligned columns: "name ARGUMENTS" and what the command does.
@@ -102,7 +103,7 @@ int run(const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = CreateApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zcfg"));
     QCoreApplication::setApplicationVersion(ProgramVersion());
     const int exitCode = run(QCoreApplication::arguments());
