@@ -54,6 +54,7 @@ void TProgrammerWorkflows::unableToConnect() {
 }
 
 void TProgrammerWorkflows::openLink() {
+    selfTestReading_ = false;
     try {
         link_.SetActive(true);
     } catch (...) {
@@ -104,7 +105,7 @@ void TProgrammerWorkflows::SpeedButtonAutoTestProgrammerClick() {
     }
     if (!down) return;
     if (link_.Active()) {
-        document_.StartRead();
+        startSelfTestRead();
         return;
     }
     try {
@@ -116,7 +117,12 @@ void TProgrammerWorkflows::SpeedButtonAutoTestProgrammerClick() {
 void TProgrammerWorkflows::ProgrammerLinkOpen() {
     if (controls_.connect) controls_.connect->setText(QStringLiteral("Disconnect"));
     showResult(FoundPicture, ProgrammerFound);
-    if (controls_.autoTestToggle && controls_.autoTestToggle->isChecked()) document_.StartRead();
+    if (controls_.autoTestToggle && controls_.autoTestToggle->isChecked()) startSelfTestRead();
+}
+
+void TProgrammerWorkflows::startSelfTestRead() {
+    selfTestReading_ = true;
+    document_.StartRead();
 }
 
 void TProgrammerWorkflows::ProgrammerLinkClose() {

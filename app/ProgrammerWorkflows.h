@@ -68,6 +68,9 @@ public:
     void SetOnShowDeviceIdentity(tTextEvent show) { showDeviceIdentity_ = std::move(show); }
     // The device's type, versions and factory data, one "Caption: value" a line.
     static QStringList DeviceIdentityLines(tZCfgFile& device);
+    // True from the start of the self-test's read until another transfer is started here: a Read
+    // that ends meanwhile is the self-test's (the commissioning log records it as such).
+    bool SelfTestReading() const { return selfTestReading_; }
     // How a running transfer is stopped (Disconnect stops it before closing the link).
     void SetOnCancelTransfer(std::function<bool()> cancel) { cancelTransfer_ = std::move(cancel); }
 
@@ -82,6 +85,7 @@ public:
 
 private:
     void openLink();
+    void startSelfTestRead();
     [[noreturn]] void unableToConnect();
     void showResult(int picture, const QString& text);
     void releaseAutoTest(int picture, const QString& text);
@@ -96,6 +100,7 @@ private:
     std::function<bool()> cancelTransfer_;
     tTextEvent showDeviceIdentity_;
     bool accessHintShown_ = false;
+    bool selfTestReading_ = false;
     int resultPicture_ = -1; // none shown yet
     QString resultText_;
 };

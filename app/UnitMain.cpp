@@ -17,8 +17,11 @@
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
+#include "app/history/CommissioningRecorder.h"
+#include "app/history/HistoryWindow.h"
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
+#include "app/report/ReportActions.h"
 #include "app/transfer/TransferCoordinator.h"
 #include "app/transfer/TransferPanel.h"
 #include "device/DeviceTypeTable.h"
@@ -30,6 +33,7 @@
 #include "property/PelError.h"
 #include "property/PelScalar.h"
 #include "property/controls/PelFileMenus.h"
+#include "report/PageCaptions.h"
 #include "ui_UnitMain.h"
 
 #include <QActionGroup>
@@ -368,6 +372,45 @@ void TFormMain::FormShow() {
     if (!placed) showPagesWhole();
     pageMade_ = false;
     growForNewPages_ = !placed;
+    createRecords();
+}
+
+// The commissioning log records every transfer's end; Tools "Commissioning Log..." shows it, and the
+// File menu exports and prints the configuration's report, after "Save As".
+void TFormMain::createRecords() {
+    recorder_ = new TCommissioningRecorder(*document_, *programmerLink_, options_.settingsFile, this);
+    recorder_->SetSelfTestQuery([this] { return workflows_->SelfTestReading(); });
+    recorder_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
+    transferCoordinator_->AddOutcomeListener(
+        [this](const tTransferOutcome& outcome) { recorder_->Record(outcome); });
+    // Differing values are named as their page shows them, in the result and in the log alike.
+    transferCoordinator_->SetCaptionLookup(
+        [this](const QString& path) { return ValueCaption(document_->GetDeviceType(), path); });
+    ui_->Tools1->addSeparator();
+    QAction* history = ui_->Tools1->addAction(QStringLiteral("Commissioning &Log…"));
+    history->setObjectName(QStringLiteral("ActionCommissioningLog"));
+    connect(history, &QAction::triggered, this, [this] {
+        Guarded([this] {
+            THistoryWindow& window = CommissioningHistory();
+            window.Refresh();
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
+    });
+    reportActions_ = new TReportActions(
+        *document_, [this] { return recorder_->Log(); }, *this);
+    reportActions_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
+    QMenu* file = fileMenus_->FileMenu();
+    const QList<QAction*> items = file->actions();
+    reportActions_->AddTo(*file, items.value(4)); // after New, Load, Save, Save As
+}
+
+THistoryWindow& TFormMain::CommissioningHistory() {
+    if (!historyWindow_)
+        historyWindow_ = new THistoryWindow(
+            {*document_, *programmerLink_, *workflows_, *transferCoordinator_, *recorder_}, this);
+    return *historyWindow_;
 }
 
 // Grows the window, as far as its screen allows, so the pages whose tabs are shown fit without

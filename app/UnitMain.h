@@ -16,6 +16,9 @@ class IToneOutput;
 class QActionGroup;
 class QShortcut;
 class TAboutBox;
+class TCommissioningRecorder;
+class THistoryWindow;
+class TReportActions;
 class TDevicePage;
 class TDevicePageHost;
 class TFormOK;
@@ -110,6 +113,12 @@ public:
     TToneTest& ToneTest() const { return *toneTest_; }
     TTransferCoordinator& Transfers() const { return *transferCoordinator_; }
     TTransferPanel& TransferPanel() const { return *transferPanel_; }
+    // The commissioning log's record of the transfers, its history window (made when first shown,
+    // Tools "Commissioning Log...") and the configuration's report (File "Export Report...", "Print...");
+    // they exist once the window has been shown.
+    TCommissioningRecorder* CommissioningRecorder() const { return recorder_; }
+    THistoryWindow& CommissioningHistory();
+    TReportActions* Reports() const { return reportActions_; }
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -130,6 +139,7 @@ private:
     void wirePage(int sheetIndex, TDevicePage& page);
     void createTransferPanel();
     void setBusyControls();
+    void createRecords();
     void updateUndoRedo();
     void afterUndoOrRedo(int page);
 
@@ -151,6 +161,9 @@ private:
     std::unique_ptr<TToneTest> toneTest_;
     TTransferPanel* transferPanel_ = nullptr;
     TTransferCoordinator* transferCoordinator_ = nullptr;
+    TCommissioningRecorder* recorder_ = nullptr;
+    THistoryWindow* historyWindow_ = nullptr;
+    TReportActions* reportActions_ = nullptr;
     bool undoAvailable_ = false;
     bool redoAvailable_ = false;
     QActionGroup* modeGroup_ = nullptr;

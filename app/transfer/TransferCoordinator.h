@@ -40,6 +40,10 @@ public:
     // Told after the busy state changed (the window then sets Undo and Redo again).
     void SetOnBusyChanged(std::function<void(bool busy)> handler) { onBusyChanged_ = std::move(handler); }
     void AddOutcomeListener(tOutcomeListener listener) { listeners_.push_back(std::move(listener)); }
+    // Told, after the window's own handler, whenever a transfer starts or ends (the history window).
+    void AddBusyListener(std::function<void(bool busy)> listener) {
+        busyListeners_.push_back(std::move(listener));
+    }
     void SetAsk(tAskHook ask) { ask_ = std::move(ask); }
     void SetCaptionLookup(tCaptionLookup lookup) { captionOf_ = std::move(lookup); }
 
@@ -68,6 +72,7 @@ private:
     QList<QPointer<QWidget>> disabledWidgets_;
     std::function<void(bool)> onBusyChanged_;
     std::vector<tOutcomeListener> listeners_;
+    std::vector<std::function<void(bool)>> busyListeners_;
     tAskHook ask_;
     tCaptionLookup captionOf_;
     bool busy_ = false;

@@ -1,0 +1,47 @@
+#include "app/history/CommissioningRecorder.h"
+
+#include "commissioning/CommissioningLog.h"
+#include "commissioning/TransferEntries.h"
+#include "device/UnitZCfgFile.h"
+#include "property/PelError.h"
+#include "report/PageCaptions.h"
+
+#include <QtGlobal>
+#include <utility>
+
+TCommissioningRecorder::TCommissioningRecorder(tZCfgFile& document, const TUSBPanel& link,
+                                               const QString& settingsFile, QObject* parent)
+    : QObject(parent), document_(document), link_(link), settingsFile_(settingsFile) {}
+
+// Closing the log writes what still waits; entries that cannot be written even then are lost, and
+// the window is going: that is said on standard error rather than in a box.
+TCommissioningRecorder::~TCommissioningRecorder() {
+    if (log_)
+        log_->SetOnProblem(
+            [](tCommissioningLog*, const QString& message) { qWarning("%s", qPrintable(message)); });
+}
+
+std::shared_ptr<tCommissioningLog> TCommissioningRecorder::Log() {
+    if (!log_) {
+        log_ = std::make_shared<tCommissioningLog>(ReadCommissioningLogSettings(settingsFile_));
+        log_->SetOnProblem([this](tCommissioningLog*, const QString& message) {
+            if (statusMessage_) statusMessage_(message);
+            ShowWarning(message);
+        });
+    }
+    return log_;
+}
+
+void TCommissioningRecorder::Record(const tTransferOutcome& outcome) {
+    tTransferContext context;
+    if (std::exchange(expectRestore_, false) && outcome.Kind == tTransferKind::Program)
+        context.Action = tCommissioningAction::Restore;
+    else if (outcome.Kind == tTransferKind::Read && selfTest_ && selfTest_())
+        context.Action = tCommissioningAction::SelfTest;
+    if (!context.Action && !CommissioningActionOf(outcome.Kind)) return;
+    context.AdapterSerial = TransferAdapterName(link_);
+    context.Differences = CaptionedDifferenceLines(outcome.Differences, document_.GetDeviceType());
+    Log()->Append(TransferEntry(outcome, document_, context));
+    for (const auto& handler : onRecorded_)
+        handler();
+}
