@@ -9,6 +9,8 @@ packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev)
 # The commissioning log: Qt SQL's SQLite driver, the PostgreSQL driver for a shared log, and a
 # PostgreSQL server for the test that runs a throwaway cluster of its own.
 packages+=(libqt6sql6-sqlite libqt6sql6-psql postgresql)
+# The reports: Qt Print Support comes with qt6-base-dev; the tests read the PDFs with pdftotext.
+packages+=(poppler-utils)
 case "${1:-}" in
     --with-display-tools) packages+=(xvfb xdotool imagemagick) ;;
     --with-ci-tools) packages+=(clang-format) ;;

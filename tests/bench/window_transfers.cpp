@@ -162,6 +162,9 @@ void progressCost(SimHarness& sim, int reads) {
 int main(int argc, char** argv) {
     qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
     qunsetenv("ZCFG_SIM");
+    // The window records every transfer in the commissioning log: this one's goes to a folder of its own.
+    const QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QApplication application(argc, argv);
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     const int reads = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;

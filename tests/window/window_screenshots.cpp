@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "Cannot create " << dir << "\n";
         return 1;
     }
+    // The read it shows is recorded in a commissioning log of its own.
+    qputenv("XDG_DATA_HOME", settings.filePath(QStringLiteral("data")).toLocal8Bit());
     SetMessagePresenter([](MessageKind, const QString& text) { QTextStream(stderr) << text << "\n"; });
     TApplicationForms forms =
         CreateApplicationForms(TFormMainOptions{settings.filePath(QStringLiteral("settings.ini")), false});
