@@ -50,12 +50,13 @@ QString orNone(const QString& text) {
 std::unique_ptr<QTextDocument> newDocument(const QString& title) {
     auto document = std::make_unique<QTextDocument>();
     // No ligatures: the text of the PDF stays searchable and copies as it was written ("fi", not "ﬁ").
-    QFont font(QStringLiteral("Sans Serif"), 10);
+    QFont font(QStringLiteral("Sans Serif"), 9);
     font.setStyleStrategy(QFont::PreferNoShaping);
     document->setDefaultFont(font);
     document->setMetaInformation(QTextDocument::DocumentTitle, title);
-    document->setDefaultStyleSheet(QStringLiteral("h1 { font-size: 16pt; } h2 { font-size: 12pt; } "
-                                                  "th { text-align: left; background-color: #e8e8e8; }"));
+    document->setDefaultStyleSheet(QStringLiteral(
+        "h1 { font-size: 16pt; } h2 { font-size: 11pt; margin-top: 10px; margin-bottom: 4px; } "
+        "th { text-align: left; background-color: #e8e8e8; }"));
     return document;
 }
 
@@ -79,6 +80,11 @@ QImage devicePicture(int type) {
     return image;
 }
 
+// A table of captions and values, across the page.
+QString valueTable() {
+    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">");
+}
+
 QString tableRow(const QString& caption, const QString& value) {
     return QStringLiteral("<tr><td width=\"45%\">%1</td><td>%2</td></tr>").arg(caption, value);
 }
@@ -86,7 +92,7 @@ QString tableRow(const QString& caption, const QString& value) {
 QString settingsTable(tZCfgFile& document) {
     const QList<tShownValue> values = ShownValues(document);
     if (values.isEmpty()) return QStringLiteral("<p>This program has no page for this device type.</p>");
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">");
+    QString html = valueTable();
     QString group;
     bool first = true;
     for (const tShownValue& value : values) {
@@ -104,8 +110,7 @@ QString settingsTable(tZCfgFile& document) {
 
 QString identityTable(tZCfgFile& document) {
     const tDeviceIdentity identity = ConfigurationIdentity(document);
-    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">") +
-           tableRow(QStringLiteral("Factory Data"), orNone(identity.FactoryData)) +
+    return valueTable() + tableRow(QStringLiteral("Factory Data"), orNone(identity.FactoryData)) +
            tableRow(QStringLiteral("Serial Number"), orNone(identity.SerialNumber)) +
            tableRow(QStringLiteral("Hardware Revision"), orNone(identity.HardwareRevision)) +
            tableRow(QStringLiteral("Firmware Revision"), orNone(identity.FirmwareRevision)) +
@@ -123,8 +128,7 @@ QString lastEntryText(const tLastEntry& last) {
     if (!last.Entry)
         return QStringLiteral("<p>The commissioning log holds no entry for this configuration.</p>");
     const tCommissioningEntry& entry = *last.Entry;
-    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">") +
-           tableRow(QStringLiteral("Time"), escaped(localTime(entry.Time))) +
+    return valueTable() + tableRow(QStringLiteral("Time"), escaped(localTime(entry.Time))) +
            tableRow(QStringLiteral("Operator"), escaped(entry.Operator + QLatin1Char('@') + entry.Host)) +
            tableRow(QStringLiteral("Action"), escaped(entry.Action)) +
            tableRow(QStringLiteral("Result"), lines(resultText(entry))) + QStringLiteral("</table>");
