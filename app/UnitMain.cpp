@@ -191,7 +191,6 @@ void TFormMain::createProgrammerTools() {
     TSerialMonitor* monitor = serialMonitor_;
     workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
                            [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
-    workflows_->SetOnAccessHint([this](const QString& hint) { statusBar()->showMessage(hint); });
 
     IToneOutput* output = options_.toneOutput;
     if (!output) {
