@@ -36,6 +36,7 @@ TToneGenerator::TToneGenerator(const QAudioFormat& format)
 
 void TToneGenerator::Play(const IToneOutput::tPattern& pattern) {
     Clear();
+    if (format_.sampleRate() <= 0) return;
     for (const IToneOutput::Span& span : pattern) {
         if (span.duration <= 0) continue;
         pattern_.push_back({std::max(span.frequency, 0), span.duration});
@@ -111,17 +112,18 @@ qint64 TToneGenerator::Read(char* data, qint64 maxSize) {
     }
     const bool isFloat = format_.sampleFormat() == QAudioFormat::Float;
     char* out = data;
-    for (qint64 f = 0; f < frames; ++f) {
+    for (qint64 f = 0; f < frames;) {
         while (frame_ >= spanEnd_)
             startSpan(span_ + 1);
-        if (pattern_[span_].frequency == 0) { // a rest: its samples at once
+        if (pattern_[span_].frequency == 0) { // a rest: all its samples at once
             const qint64 rest = std::min(frames - f, spanEnd_ - frame_);
             std::memset(out, 0, size_t(rest * frameBytes));
             out += rest * frameBytes;
             frame_ += rest;
-            f += rest - 1;
+            f += rest;
             continue;
         }
+        ++f;
         const float sample = nextSample();
         for (int c = 0; c < channels; ++c) {
             if (isFloat) {

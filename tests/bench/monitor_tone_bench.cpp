@@ -10,8 +10,8 @@
 // plays it (the tone test, the sound module loaded with the first note, Qt Multimedia) into the
 // sound server's default sink, that sink's monitor is recorded with parec, and the figures come
 // from the recorded samples: every period from one repetition's first sample to the next's, the
-// notes' lengths and pitch, holes and dips inside the sound, how long after the click the first
-// note sounds and how long after "Stop" the sound ends. It needs a PulseAudio server whose default
+// notes' lengths and pitch, holes and dips inside the sound, and by when after the click the first
+// note and after "Stop" the last sound is mixed into the sink. It needs a PulseAudio server whose default
 // sink is a null sink (so nothing is heard and nothing else mixes in) and parec; ctest never runs it.
 //   pulseaudio -D --exit-idle-time=-1        (as root: pulseaudio -D --system --disallow-exit, and
 //                                             PULSE_SERVER=unix:/var/run/pulse/native for the rest)
@@ -94,9 +94,9 @@ void synthesis() {
 
 // ---- The rhythm on the real sound path (--record) ---------------------------------------------------
 
-// parec on the default sink's monitor, read as it arrives. Each arrival dates the recording: the
-// least delay seen between a frame being recorded and reaching this program places every frame on
-// the bench's clock.
+// parec on the default sink's monitor, read as it arrives. Each arrival dates the recording: a frame
+// was mixed into the sink before it reached this program, so the least delay seen places every frame
+// on the bench's clock at the latest time it can have been mixed.
 class Capture {
 public:
     Capture(int rate, int channels, const QElapsedTimer& clock, const QString& keep)
@@ -121,7 +121,7 @@ public:
         parec_.waitForFinished(5000);
     }
     const std::vector<TToneSoundAnalyser::Heard>& Runs() const { return heard_.Notes(); }
-    // The bench-clock time, in ms, at which a recorded frame sounded, and the frame sounding at a time.
+    // The bench-clock time, in ms, by which a recorded frame was mixed, and the frame mixed by a time.
     double TimeOf(qint64 frame) const { return (offsetNs_ + double(frame) * 1e9 / rate_) / 1e6; }
     qint64 FrameAt(double ms) const { return qint64((ms * 1e6 - offsetNs_) * rate_ / 1e9); }
     double Ms(qint64 frames) const { return double(frames) * 1000.0 / rate_; }
@@ -324,7 +324,7 @@ void reportRecorded(const Played& played, const Capture& capture) {
         std::printf(" note length error max %4.2f ms, pitch error max %3.0f Hz;", worstLength, worstPitch);
     }
     std::printf(" holes %d (longest %.1f ms), dips %d, split repetitions %d; first note %.1f ms after the "
-                "click, sound ends %.1f ms after Stop\n",
+                "click, last sound %.1f ms after Stop\n",
                 holes, longestHole, dips, split, firstNote, soundEnd);
 }
 

@@ -1,8 +1,8 @@
 // The zone indicator's tone test. Every tone on every channel is played through the engine into the
-// real sound generator, on a virtual clock, for an hour of samples made as fast as they can be: each
-// note must start, last and sound as the table says, to the millisecond, for the whole hour, and
-// "Stop" must silence it at once. A recording output on a virtual clock covers the buttons, stopping
-// and restarting, and the stops that page switches and undo request.
+// real sound generator for an hour of stream on a virtual clock, its first and last cycles heard
+// sample by sample: each note must start, last and sound as the table says, to the millisecond, an
+// hour on as at the start, and "Stop" must silence it at once. A recording output on a virtual clock
+// covers stopping and restarting, and the stops that page switches and undo request.
 #include "app/ToneOutputAudio.h"
 #include "app/ToneOutputModule.h"
 #include "app/ToneOutputRecorder.h"
@@ -196,7 +196,8 @@ void TestToneTest::rhythm() {
     int steps = 1;
     qint64 nextStep = s.periods[0] + 1;
     const auto stepUntil = [&](qint64 frame) {
-        for (; frame * 1000 / rate >= nextStep; nextStep += engine->TimerInterval() + 1) {
+        for (; engine->TimerEnabled() && frame * 1000 / rate >= nextStep;
+             nextStep += engine->TimerInterval() + 1) {
             engine->TimerBeeperTimer();
             if (engine->TimerInterval() != s.periods[steps++ % 2]) return false;
         }
