@@ -13,8 +13,8 @@
 // notes' lengths and pitch, holes and dips inside the sound, and by when after the click the first
 // note and after "Stop" the last sound is mixed into the sink. It needs a PulseAudio server whose default
 // sink is a null sink (so nothing is heard and nothing else mixes in) and parec; ctest never runs it.
-//   pulseaudio -D --exit-idle-time=-1        (as root: pulseaudio -D --system --disallow-exit, and
-//                                             PULSE_SERVER=unix:/var/run/pulse/native for the rest)
+//   export XDG_RUNTIME_DIR=/tmp/tonebench    (the server's folder, for it and its clients alike)
+//   pulseaudio -D --exit-idle-time=-1        (as root it warns, and runs)
 //   pactl load-module module-null-sink sink_name=tonebench rate=48000 channels=2 format=s16le
 //   pactl set-default-sink tonebench
 //   monitor_tone_bench --record [seconds per pattern, default 60] [--only "Attack,500 Hz"]
