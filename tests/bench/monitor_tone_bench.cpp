@@ -95,8 +95,11 @@ void synthesis() {
 // ---- The rhythm on the real sound path (--record) ---------------------------------------------------
 
 // parec on the default sink's monitor, read as it arrives. Each arrival dates the recording: a frame
-// was mixed into the sink before it reached this program, so the least delay seen places every frame
-// on the bench's clock at the latest time it can have been mixed.
+// was mixed into the sink before it reached this program, so the least delay seen around a moment
+// places the frames of that moment on the bench's clock at the latest time they can have been mixed.
+// Where that delay grows, the recording lost frames (parec starved of processor time). parec asks
+// for 2 ms: the server mixes new sound into what it has mixed already no further back than that, so
+// the first note's time holds to a few milliseconds.
 class Capture {
 public:
     Capture(int rate, int channels, const QElapsedTimer& clock, const QString& keep)
@@ -122,9 +125,14 @@ public:
     }
     const std::vector<TToneSoundAnalyser::Heard>& Runs() const { return heard_.Notes(); }
     // The bench-clock time, in ms, by which a recorded frame was mixed, and the frame mixed by a time.
-    double TimeOf(qint64 frame) const { return (offsetNs_ + double(frame) * 1e9 / rate_) / 1e6; }
-    qint64 FrameAt(double ms) const { return qint64((ms * 1e6 - offsetNs_) * rate_ / 1e9); }
+    double TimeOf(qint64 frame, double around) const {
+        return (offsetNs(around) + double(frame) * 1e9 / rate_) / 1e6;
+    }
+    qint64 FrameAt(double ms) const { return qint64((ms * 1e6 - offsetNs(ms)) * rate_ / 1e9); }
+    // How much of the sound between two moments is missing from the recording.
+    double LostMs(double from, double to) const { return (offsetNs(to) - offsetNs(from)) / 1e6; }
     double Ms(qint64 frames) const { return double(frames) * 1000.0 / rate_; }
+    qint64 Frames(double ms) const { return qint64(ms * rate_ / 1000); }
 
 private:
     void read() {
@@ -140,8 +148,16 @@ private:
         }
         pending_.remove(0, frames * frameBytes);
         if (keep_.isOpen()) keep_.write(mono);
-        offsetNs_ =
-            std::min(offsetNs_, double(clock_.nsecsElapsed()) - double(heard_.Frames()) * 1e9 / rate_);
+        arrivals_.push_back({double(clock_.nsecsElapsed()), heard_.Frames()});
+    }
+    // The least delay (arrival time less the recorded frames' length) within five seconds of a moment.
+    double offsetNs(double ms) const {
+        double least = std::numeric_limits<double>::infinity();
+        const auto from = std::lower_bound(arrivals_.begin(), arrivals_.end(), (ms - 5000) * 1e6,
+                                           [](const auto& arrival, double ns) { return arrival.first < ns; });
+        for (auto at = from; at != arrivals_.end() && at->first <= (ms + 5000) * 1e6; ++at)
+            least = std::min(least, at->first - double(at->second) * 1e9 / rate_);
+        return least;
     }
 
     int rate_, channels_;
@@ -150,7 +166,7 @@ private:
     QByteArray pending_;
     TToneSoundAnalyser heard_;
     QFile keep_;
-    double offsetNs_ = std::numeric_limits<double>::infinity();
+    std::vector<std::pair<double, qint64>> arrivals_; // (ns on the bench's clock, frames recorded by then)
 };
 
 // The default sink's rate and channel count, from the sound server (asked through pactl, so that
@@ -266,7 +282,7 @@ void reportRecorded(const Played& played, const Capture& capture) {
     }
     // A repetition starts after a rest (every rest lasts 100 ms or more); shorter silences are the
     // joins of a chime's notes (two samples) or holes.
-    const qint64 restFrames = capture.FrameAt(50) - capture.FrameAt(0);
+    const qint64 restFrames = capture.Frames(50);
     std::vector<size_t> starts = {0};
     int holes = 0, dips = 0;
     double longestHole = 0, worstLength = 0, worstPitch = 0;
@@ -298,9 +314,10 @@ void reportRecorded(const Played& played, const Capture& capture) {
             worstPitch = std::max(worstPitch, std::abs(pitch - table.notes[n].frequency));
         }
     }
-    const double firstNote = capture.TimeOf(runs.front().start) - played.click;
+    const double firstNote = capture.TimeOf(runs.front().start, played.click) - played.click;
     const double soundEnd =
-        capture.TimeOf(runs.back().end >= 0 ? runs.back().end : runs.back().start) - played.stop;
+        capture.TimeOf(runs.back().end >= 0 ? runs.back().end : runs.back().start, played.stop) - played.stop;
+    const double lost = capture.LostMs(played.click, played.stop);
     if (starts.size() < 2) {
         std::printf(" one sound of %.1f s", capture.Ms(runs.back().end - runs.front().start) / 1000.0);
     } else {
@@ -326,6 +343,8 @@ void reportRecorded(const Played& played, const Capture& capture) {
     std::printf(" holes %d (longest %.1f ms), dips %d, split repetitions %d; first note %.1f ms after the "
                 "click, last sound %.1f ms after Stop\n",
                 holes, longestHole, dips, split, firstNote, soundEnd);
+    if (lost > 1)
+        std::printf("  %-14s (the recording lost %.0f ms of it: the figures do not hold)\n", "", lost);
 }
 
 int recordRhythm(int seconds, const QString& only, const QString& keep) {
