@@ -10,9 +10,13 @@
 namespace {
 constexpr float Amplitude = 0.25f;
 constexpr int FadeMs = 3;
-// Sound held in the output's buffer ahead of what is heard: enough to ride out a busy moment of
-// the window, which refills it every FeedMs. The pattern's timing does not depend on it.
-constexpr int BufferMs = 150;
+// Sound held ahead of what is heard, which the window refills every FeedMs; the server shares it
+// between the stream and the sink. It rides out a busy moment of the machine: on a loaded one (load
+// average 10 on two cores) 150 ms still ran dry about 20 times an hour, 300 ms about 4 times. The
+// server mixes a new stream into what the sink already holds and takes a stopped one out of it (on
+// sinks that can rewind, as the usual ones can), so neither the first note nor "Stop" waits for the
+// buffer, and the pattern's timing does not depend on it.
+constexpr int BufferMs = 300;
 constexpr int FeedMs = 10;
 
 QAudioFormat chooseFormat(const QAudioDevice& device) {
