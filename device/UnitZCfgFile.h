@@ -100,6 +100,10 @@ public:
     void StartRead();
     void StartProgram();
     void StartFactoryProgram();
+    // Programs another configuration (a copy of this document with a value stepped for the next unit,
+    // a backup) through this document's link, verified as any Program; the document stays as it is
+    // and the transmitter's factory record goes into `configuration`.
+    void StartProgramOf(std::shared_ptr<tZCfgFile> configuration);
     // Reads the device into a scratch copy of this document, leaving the document as it is; the
     // outcome holds the copy and, for a compare, the values that differ.
     void StartCompare();
@@ -174,7 +178,9 @@ private:
     tDeviceRecords collectedRecords() const;
     void ProcessRecord(const tDeviceRecords& records);
     void applyRecords(const tDeviceRecords& records);
-    std::unique_ptr<tZCfgFile> readIntoScratch(const tDeviceRecords& records, QString& fault, bool& warning);
+    static std::unique_ptr<tZCfgFile> readIntoScratch(tZCfgFile& base, const tDeviceRecords& records,
+                                                      QString& fault, bool& warning);
+    tZCfgFile& programmed(); // what a Program writes: this document, or the configuration given
     void readDevice();
     void readScratch();
     void identifyDevice();
@@ -219,7 +225,8 @@ private:
     bool takeOverFactory_ = false;  // a Program takes the transmitter's factory record once verified
     QString identifiedFactoryText_; // the transmitter's records as it identified itself
     QString identifiedUserText_;
-    tDeviceRecords appliedRecords_; // the device records this document last took
+    tDeviceRecords appliedRecords_;         // the device records this document last took
+    std::shared_ptr<tZCfgFile> programmed_; // programmed instead of this document, when given
     // Frames that complete while one is being applied (a message box is open) wait their turn.
     std::deque<tReceivedFrame> queuedFrames_;
     bool applyingFrame_ = false;
