@@ -43,6 +43,11 @@ void tPelFileProperty::SetModified(bool flag) {
     UpdateCaption();
 }
 
+bool tPelFileProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    const QScopedValueRollback<bool> reading(readingFile_, true);
+    return tPelCompoundProperty::ReadBody(source, lineIndex, errors);
+}
+
 void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
     saveDialog_ = dialog;
     // The dialog of the editor is a tObject; its destruction is noticed like a control's.
@@ -233,10 +238,12 @@ tLoadResult tPelFileProperty::LoadFromLines(const tLines& lines) {
         return result;
     }
     QString name, key, value, comment;
+    bool shortFormat = false;
     const bool parsed = ParseLine(lines[0], name, key, value, comment);
     if (parsed && localeAwareSame(name, TypeKeyword() + QLatin1Char(' ') + Name())) {
         // the long format
     } else if (parsed && localeAwareSame(name, Name())) {
+        shortFormat = true;
         AddError(&result.errors, 0, 0,
                  QStringLiteral("Warning - Short format. May not be backwards compatible"));
     } else {
@@ -245,6 +252,7 @@ tLoadResult tPelFileProperty::LoadFromLines(const tLines& lines) {
         return result;
     }
     int lineIndex = 1;
+    const QScopedValueRollback<bool> format(readingShortFormat_, shortFormat);
     const bool bodyOk = ReadBody(lines, lineIndex, &result.errors);
     if (errors_) *errors_ += result.errors;
     result.status = bodyOk && result.errors.isEmpty() ? tLoadResult::Loaded : tLoadResult::LoadedWithProblems;

@@ -118,7 +118,8 @@ private Q_SLOTS:
     void roundTripKeepsEveryKindAndUnknownBlocks();
     void readingReportsProblemsWithLines_data();
     void readingReportsProblemsWithLines();
-    void integerThatIsNotANumberStillSaves();
+    void valueThatIsNoneOfTheNodesIsReportedAndKept_data();
+    void valueThatIsNoneOfTheNodesIsReportedAndKept();
     void notificationsOfChangesUndoAndRedo();
     void modifiedClimbsAndClearsDown();
     void referenceModesAndComparison();
@@ -211,12 +212,37 @@ void TestPropertyTree::readingReportsProblemsWithLines() {
     QCOMPARE(doc->rows->MaxIndex(), 1); // a refused size changes nothing
 }
 
-void TestPropertyTree::integerThatIsNotANumberStillSaves() {
-    QStringList text = defaultText;
-    text[3] = "  ID = abc";
-    QCOMPARE(doc->LoadFromLines(text).status, tLoadResult::Loaded);
+// A text that is none of a node's values is reported at its line, and kept as read.
+void TestPropertyTree::valueThatIsNoneOfTheNodesIsReportedAndKept_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("integer") << 3 << "  ID = abc"
+                             << "'abc' is not a valid integer value for ID";
+    QTest::newRow("boolean") << 2 << "  Flag = MAYBE"
+                             << "Invalid value \"MAYBE\" for Flag (TRUE or FALSE)";
+    QTest::newRow("boolean in lower case") << 2 << "  Flag = true"
+                                           << "Invalid value \"true\" for Flag (TRUE or FALSE)";
+    QTest::newRow("value name") << 6 << "  Tone = tt_Loud"
+                                << "Invalid value \"tt_Loud\" for Tone";
+    QTest::newRow("in a row") << 12 << "      Tone = 7"
+                              << "Invalid value \"7\" for Tone";
+}
+
+void TestPropertyTree::valueThatIsNoneOfTheNodesIsReportedAndKept() {
+    QFETCH(int, line);
+    QFETCH(QString, text);
+    QStringList lines = defaultText;
+    lines[line] = text;
+    // The Boolean already holds the text: reported although reading changes nothing.
+    doc->flag->SetValueText(text.section(QLatin1Char('='), 1).trimmed());
+    const tLoadResult result = doc->LoadFromLines(lines);
+    QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
+    QCOMPARE(result.errors.size(), 1);
+    QCOMPARE(tPelFileProperty::ErrorLineNumber(result.errors.first()), line + 1);
+    QTEST(result.errors.first().Text, "problem");
     QCOMPARE(doc->id->GetComment(), QString());
-    QCOMPARE(doc->ToLines(), text);
+    QCOMPARE(doc->ToLines(), lines);
 }
 
 void TestPropertyTree::notificationsOfChangesUndoAndRedo() {
@@ -373,7 +399,10 @@ void TestPropertyTree::secondSaveEqualsTheFirst_data() {
     row("unknown object array",
         {"  ObjectArray Set", "    Max = 0", "    Object Item( 0 )", "      X = 1", "    End Object",
          "  End ObjectArray"},
-        false);
+        true);
+    row("unknown entries keep their comments", {"  Unknown = 1// set by hand", "  Other( 2 ) = x//  two"},
+        true);
+    row("name after a TAB", {"\tUnknown = 1", "\tFlag = TRUE"}, false);
     row("unknown array with items",
         {"  Array Levels", "    Max = 1", "    Item( 0 ) = 5", "    Item( 1 ) = 6", "  End Array"}, true);
     row("unknown array of objects",
