@@ -132,6 +132,8 @@ public:
     QStringList UnstorableValues() const;
     static QString UnstorableValuesText(const QString& fileName, const QStringList& values);
 
+    // A file as messages name it: its full path.
+    static QString ShownPath(const QString& fileName);
     // The warning shown for a file that loaded with problems: the first ten, then how many more.
     static QString ProblemsText(const QString& fileName, const tErrorList& errors);
     // The 1-based line an error refers to.

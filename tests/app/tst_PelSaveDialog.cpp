@@ -4,9 +4,12 @@
 #include "property/PelError.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +35,10 @@ private slots:
     void settingsStore();
     void windowPlacement_data();
     void windowPlacement();
+    void storedPlacementEndsOnScreen_data();
+    void storedPlacementEndsOnScreen();
+    void anUnusableSettingsFileIsLeftAlone_data();
+    void anUnusableSettingsFileIsLeftAlone();
 
     void querySave_data();
     void querySave();
@@ -223,6 +230,100 @@ void TestSaveDialog::windowPlacement() {
         QCOMPARE(QRect(widget.pos(), widget.size()), expectedWindow);
 }
 
+// Whatever the store holds, the restored window lies on a screen, no larger than it, and no arithmetic
+// on its geometry overflows (run under UndefinedBehaviorSanitizer to see the difference).
+void TestSaveDialog::storedPlacementEndsOnScreen_data() {
+    QTest::addColumn<QList<int>>("placement"); // top, left, width, height
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    QTest::newRow("largest values") << QList<int>{most, most, most, most};
+    QTest::newRow("smallest values") << QList<int>{least, least, least, least};
+    QTest::newRow("far below and right") << QList<int>{32767, 40000, 500, 300};
+    QTest::newRow("left of every screen") << QList<int>{20, -5000, 400, 300};
+    QTest::newRow("no size") << QList<int>{10, 10, 0, -3};
+}
+
+void TestSaveDialog::storedPlacementEndsOnScreen() {
+    QFETCH(QList<int>, placement);
+    registry_->WriteString("Main Window State", "Normal");
+    const char* names[] = {"Main Window Top", "Main Window Left", "Main Window Width", "Main Window Height"};
+    for (int i = 0; i < 4; ++i)
+        registry_->WriteInteger(QLatin1String(names[i]), placement[i]);
+    QWidget window;
+    window.setGeometry(10, 10, 200, 100);
+    registry_->SetMainWindow(&window);
+    QVERIFY(registry_->RestoreMainWindowPlacement());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect shown = screen.intersected(QRect(window.pos(), window.size()));
+    QVERIFY2(shown.width() >= 1 && shown.height() >= 1, qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(window.x())
+                                                                       .arg(window.y())
+                                                                       .arg(window.width())
+                                                                       .arg(window.height())));
+    QVERIFY(window.width() <= screen.width() && window.height() <= screen.height());
+    QVERIFY(window.x() <= screen.right() - MinimumVisibleExtent &&
+            window.y() <= screen.bottom() - MinimumVisibleExtent);
+}
+
+// A settings file that is a pipe, a device, a folder or far too large is never read: the program
+// starts, keeps the run's settings in memory, says so once, and leaves the file as it is.
+void TestSaveDialog::anUnusableSettingsFileIsLeftAlone_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("pipe") << "fifo"
+                          << "It is a pipe, not a file";
+    QTest::newRow("pipe in the user's settings folder") << "native fifo"
+                                                        << "It is a pipe, not a file";
+    QTest::newRow("endless device") << "/dev/zero"
+                                    << "It is a device, not a file";
+    QTest::newRow("folder") << "folder"
+                            << "It is a folder, not a file";
+    QTest::newRow("larger than any settings") << "huge"
+                                              << "It is larger than 64 MB";
+}
+
+void TestSaveDialog::anUnusableSettingsFileIsLeftAlone() {
+    QFETCH(QString, kind);
+    QFETCH(QString, problem);
+    registry_.reset();
+    QStandardPaths::setTestModeEnabled(true);
+    const auto testMode = qScopeGuard([] { QStandardPaths::setTestModeEnabled(false); });
+    QString file = kind.startsWith('/') ? kind : settingsFile();
+    if (kind == "native fifo") {
+        registry_ = std::make_unique<TPelRegistry>();
+        registry_->SetKey(QStringLiteral("Zentara Test %1").arg(QCoreApplication::applicationPid()));
+        file = registry_->StoreFile();
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    }
+    const auto removeNative = qScopeGuard([&] {
+        if (kind == "native fifo") QFile::remove(file);
+    });
+    if (kind.endsWith("fifo")) QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    if (kind == "folder") QVERIFY(QDir().mkpath(file));
+    if (kind == "huge") {
+        QFile big(file);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(64) * 1024 * 1024 + 1));
+    }
+    const QFileInfo before(file);
+    if (!registry_) registry_ = std::make_unique<TPelRegistry>(file);
+    QStringList warnings;
+    const MessagePresenter previous =
+        SetMessagePresenter([&](MessageKind, const QString& text) { warnings << text; });
+    const auto restore = qScopeGuard([&] { SetMessagePresenter(previous); });
+    QCOMPARE(registry_->GetHistory(0), QString());
+    registry_->AddHistory("/site/a.zcf");
+    registry_->WriteInteger("Program Mode", 1);
+    QCOMPARE(registry_->ReadInteger("Program Mode"), 1);
+    QCOMPARE(registry_->GetHistory(0), "/site/a.zcf");
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first().contains(QDir::toNativeSeparators(file)) && warnings.first().contains(problem),
+             qPrintable(warnings.first()));
+    registry_.reset(); // writes the history: into memory
+    const QFileInfo after(file);
+    QCOMPARE(after.isFile(), before.isFile());
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(after.lastModified(), before.lastModified());
+}
+
 // Prompt answers in order, save-as dialog answers in order ("" = cancelled).
 void TestSaveDialog::querySave_data() {
     QTest::addColumn<QString>("current");
@@ -380,16 +481,28 @@ void TestSaveDialog::promptButtons() {
 // Texts set before the prompt exists, and after; empty restores the built-in text.
 void TestSaveDialog::promptTexts() {
     TFormFileNotSaved defaults;
-    const QStringList builtIn{"File Not Saved", "The file has not been save. Save Now?", "&Yes", "&No",
+    const QStringList builtIn{"File Not Saved", "The file has not been saved. Save Now?", "&Yes", "&No",
                               "Cancel"};
     QCOMPARE(::promptTexts(defaults), builtIn);
+    QCOMPARE(defaults.LabelNotSavedFile()->text(), "<No Name>");
     dialog_->SetNotSavedCaption("Nicht gespeichert");
     dialog_->SetAskNotSaved({});
     dialog_->SetModified(true);
-    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    // The prompt names the file its Yes saves into, in full; a long path is shortened in the middle.
+    const QString site = QStringLiteral("/sites/%1/ward7.zcf").arg(QString(200, 'x'));
+    dialog_->Open(site);
+    QString shownFile;
+    QTimer::singleShot(0, [&shownFile] {
+        auto* prompt = qobject_cast<TFormFileNotSaved*>(QApplication::activeModalWidget());
+        shownFile = prompt->LabelNotSavedFile()->text();
+        prompt->close();
+    });
     QVERIFY(!dialog_->QuerySave());
     TFormFileNotSaved* form = dialog_->NotSavedForm();
     QVERIFY(form);
+    QVERIFY2(shownFile.startsWith("/sites/") && shownFile.endsWith("/ward7.zcf") && shownFile.size() < 100,
+             qPrintable(shownFile));
+    QCOMPARE(form->LabelNotSavedFile()->toolTip(), site);
     dialog_->SetNotSavedLabel("Jetzt speichern?");
     dialog_->SetYesText("&Ja");
     dialog_->SetNoText("&Nein");

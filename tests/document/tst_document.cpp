@@ -1,5 +1,6 @@
 // The configuration document as the editor uses it: files, device types, the combo box, the
 // caption, the save prompt and undo/redo wired the way the main window wires them.
+#include "app/HelpWindow.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
@@ -12,7 +13,9 @@
 
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QTextBrowser>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -106,6 +109,13 @@ struct Editor {
 std::unique_ptr<tZCfgFile> reread(const QString& path) {
     auto doc = newDocument();
     return doc->LoadFromFile(path).status == tLoadResult::Loaded ? std::move(doc) : nullptr;
+}
+
+// The troubleshooting help as a reader sees it.
+QString troubleshootingText() {
+    THelpWindow window;
+    window.FollowLink(QUrl(QStringLiteral("troubleshooting.html")));
+    return window.Browser()->document()->toPlainText().simplified();
 }
 
 QByteArray readBytes(const QString& path) {
@@ -238,45 +248,77 @@ void TestDocument::changingTheTypeKeepsOrReplacesTheDevice() {
     QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 0);
 }
 
-// A file that cannot be read, or a place that cannot be written: an error names the file, and the
-// document keeps its name, its edits and the file it came from.
+// A file that cannot be read, or a place that cannot be written: the error names the file's full path
+// and what is wrong, nothing waits on a pipe or a device, and the document keeps its name, its edits
+// and the file it came from.
 void TestDocument::failedOpenOrSaveLosesNothing_data() {
-    QTest::addColumn<QByteArray>("content"); // of other.zcf; empty name: no file at all
+    QTest::addColumn<QString>("kind"); // what other.zcf is
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<bool>("save"); // into other.zcf/other.zcf
-    QTest::newRow("missing") << QByteArray() << QString() << false;
-    QTest::newRow("empty") << QByteArray("") << QStringLiteral("Empty File") << false;
-    QTest::newRow("not a configuration")
-        << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file") << false;
-    QTest::newRow("binary") << QByteArray("\x00\x01(\xff\x04", 5) << QStringLiteral("Error - wrong file")
-                            << false;
-    QTest::newRow("save into a file's place") << QByteArray("") << QString() << true;
+    QTest::addColumn<bool>("save"); // save into PLACE instead of opening it
+    QTest::addColumn<QString>("place");
+    const auto row = [](const char* tag, const char* kind, const char* reason, bool save = false,
+                        const char* place = "other.zcf") {
+        QTest::newRow(tag) << QString(kind) << QString(reason) << save << QString(place);
+    };
+    row("missing", "", "No such file or directory");
+    row("empty", "empty", "Empty File");
+    row("not a configuration", "text",
+        "Error - wrong file: a configuration file starts with \"File ZCFG File\", this one with \"Hello\"");
+    row("binary", "binary", "this one with \"?\?("); // control characters shown as "?"
+    row("pipe", "fifo", "It is a pipe, not a file");
+    row("endless device", "/dev/zero", "It is a device, not a file");
+    row("folder", "folder", "It is a folder, not a file");
+    row("larger than any configuration", "huge",
+        "It is larger than 64 MB; a configuration file is far smaller");
+    row("save under a file", "empty", "The file cannot be written: ", true, "other.zcf/inside.zcf");
+    row("save into a missing folder", "", "The file cannot be written: the folder", true, "none/inside.zcf");
+    row("save into a pipe", "fifo", "The file cannot be written: It is a pipe, not a file", true);
+    row("save where nothing can be written", "", "The file cannot be written: No such file or directory",
+        true, "/proc/other.zcf");
 }
 
 void TestDocument::failedOpenOrSaveLosesNothing() {
-    QFETCH(QByteArray, content);
+    QFETCH(QString, kind);
     QFETCH(QString, reason);
     QFETCH(bool, save);
+    QFETCH(QString, place);
     QTemporaryDir dir;
     const QString mine = dir.filePath("mine.zcf");
-    const QString other = dir.filePath("other.zcf");
+    QString other = dir.filePath("other.zcf");
+    if (kind.startsWith(QLatin1Char('/'))) other = kind;
     auto doc = newDocument(dt_Relay_Output);
     QString error;
     QVERIFY(doc->SaveToFile(mine, error));
     doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    if (!content.isNull()) {
-        QFile file(other);
+    QFile file(other);
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(other).constData(), 0600), 0);
+    } else if (kind == "folder") {
+        QVERIFY(QDir(dir.path()).mkdir("other.zcf"));
+    } else if (kind == "huge") { // sparse: takes no room
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(MaxTextFileSize + 1));
+    } else if (!kind.isEmpty() && !kind.startsWith(QLatin1Char('/'))) {
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        file.write(kind == "text"     ? QByteArray("Hello\r\nWorld\r\n")
+                   : kind == "binary" ? QByteArray("\x00\x01(\xff\x04", 5)
+                                      : QByteArray());
     }
+    file.close();
+    const QString target = place.startsWith(QLatin1Char('/')) ? place : dir.filePath(place);
     Messages messages;
     bool ok = true;
-    save ? doc->SaveFile(doc.get(), ok, other + "/other.zcf") : doc->LoadFile(doc.get(), ok, other);
+    save ? doc->SaveFile(doc.get(), ok, target) : doc->LoadFile(doc.get(), ok, other);
     QVERIFY(!ok);
     QCOMPARE(messages.errors.size(), 1);
-    QVERIFY2(messages.errors.first().contains(QStringLiteral("other.zcf")),
-             qPrintable(messages.errors.first()));
-    if (!reason.isEmpty()) QVERIFY(messages.errors.first().endsWith(reason));
+    const QString& shown = messages.errors.first();
+    QVERIFY2(shown.startsWith(
+                 QStringLiteral("Cannot %1 \"%2\": ").arg(save ? "save" : "open", save ? target : other)),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(reason), qPrintable(shown));
+    // The help explains it: its words up to the first quoted text.
+    const QString explained =
+        shown.section(QStringLiteral("\": "), 1).section(QLatin1Char('"'), 0, 0).trimmed();
+    QVERIFY2(troubleshootingText().contains(explained), qPrintable(explained));
     QCOMPARE(doc->FileName(), mine);
     QVERIFY(doc->Modified());
     QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());

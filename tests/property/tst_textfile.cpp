@@ -13,6 +13,7 @@ private Q_SLOTS:
     void encodesUtf8WithMarkOtherwise();
     void failedSaveKeepsTheOldFileAndSaysSo_data();
     void failedSaveKeepsTheOldFileAndSaysSo();
+    void aSaveCutShortLeavesNothingBehind();
 };
 
 void TestTextFile::decodes_data() {
@@ -83,10 +84,40 @@ void TestTextFile::failedSaveKeepsTheOldFileAndSaysSo() {
         target = oldFile + QStringLiteral("/inside.zcf");
     }
     QVERIFY(!WriteTextFile(target, newText, error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.startsWith(QStringLiteral("The file cannot be written: ")), qPrintable(error));
+    if (fullDisk) QVERIFY2(error.endsWith(QStringLiteral("No space left on device")), qPrintable(error));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("saving")),
+             QStringList());
     QStringList lines;
     QVERIFY(ReadTextFile(oldFile, lines, error));
     QCOMPARE(lines, QStringList(30, QStringLiteral("  Name = Ward 7 east")));
+}
+
+// A save cut short leaves only hidden files beside the target, and the next save of that file removes
+// them; other files stay. The saved file keeps the old one's rights, and a link keeps pointing at it.
+void TestTextFile::aSaveCutShortLeavesNothingBehind() {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    const QString site = dir.filePath("site.zcf");
+    QString error;
+    QVERIFY(WriteTextFile(site, {"old"}, error));
+    QVERIFY(QFile::setPermissions(site, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QStringList leftovers = {".site.zcf.saving", ".site.zcf.saving.Ab12Cd"};
+    const QStringList others = {"site.zcf.backup", ".other.zcf.saving", ".site.zcf.saving.old.zcf"};
+    for (const QString& name : leftovers + others) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::link(site, dir.filePath("link.zcf")));
+    QVERIFY(WriteTextFile(dir.filePath("link.zcf"), {"new"}, error));
+    QStringList expected = others + QStringList{"link.zcf", "site.zcf"};
+    expected.sort();
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
+    QVERIFY(QFileInfo(dir.filePath("link.zcf")).isSymLink());
+    QStringList lines;
+    QVERIFY(ReadTextFile(site, lines, error));
+    QCOMPARE(lines, QStringList{"new"});
+    QCOMPARE(QFile::permissions(site) & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)
