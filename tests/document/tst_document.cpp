@@ -134,6 +134,8 @@ private Q_SLOTS:
     void changingTheTypeKeepsOrReplacesTheDevice();
     void failedOpenOrSaveLosesNothing_data();
     void failedOpenOrSaveLosesNothing();
+    void foreignContentRoundTrips_data();
+    void foreignContentRoundTrips();
     void problemsAreShownInOneWarning();
     void promptSavesWhereTheUserLastSaved();
     void undoRedoThroughRealChanges();
@@ -324,6 +326,96 @@ void TestDocument::failedOpenOrSaveLosesNothing() {
     QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());
     auto saved = reread(mine);
     QVERIFY(saved && !saved->AsRelayOutput()->ActiveInCall()->AsBoolean());
+}
+
+// What a file holds that this program does not know, or holds oddly, is kept byte for byte through a
+// save in the editor (which held another device before), a second save writes what the first wrote,
+// and a line of megabytes is quoted in part.
+void TestDocument::foreignContentRoundTrips_data() {
+    QTest::addColumn<int>("type");         // of the file
+    QTest::addColumn<QString>("typeName"); // written as its "Device Type" instead, when given
+    QTest::addColumn<QString>("anchor");   // the line after which the lines go; "=" + start: replaced
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("problems");
+    QTest::addColumn<bool>("kept"); // the first save writes the file as it was
+    const QString huge(2'000'000, QLatin1Char('x'));
+    QTest::newRow("unknown device type with an object array")
+        << int(dt_Relay_Output) << "dt_Future_Sensor"
+        << "Zone/Group Address"
+        << QStringList{"    ObjectArray Channels", "      Max = 1",    "      Object Item( 0 )",
+                       "        Gain = 3",         "      End Object", "      Object Item( 1 )",
+                       "        Gain = 4// loud",  "      End Object", "    End ObjectArray",
+                       "    Channel Count = 2"}
+        << 1 << true; // the type, at its line
+    QTest::newRow("unknown entries and blocks")
+        << int(dt_Zone_Indicator) << QString() << "End ObjectArray"
+        << QStringList{"    Array Levels", "      Max = 0", "      Item( 0 ) = 5",
+                       "    End Array",    "    Note < x",  "    Unknown( 2 ) = a// b"}
+        << 4 << true; // the block, its item and the two entries
+    QTest::newRow("entry before the device type")
+        << int(dt_Relay_Output) << QString() << "File ZCFG File" << QStringList{"  Stray = 1"} << 1 << false;
+    QTest::newRow("line of megabytes as an entry") << int(dt_Relay_Output) << QString() << "Active In Attack"
+                                                   << QStringList{"    " + huge + " = 1"} << 1 << true;
+    QTest::newRow("line of megabytes as a value")
+        << int(dt_Staff_Transmitter) << QString() << "=Transmit Mode"
+        << QStringList{"      Transmit Mode = " + huge} << 1 << true;
+    QTest::newRow("line of megabytes in the comments")
+        << int(dt_MPD_Call_Point) << QString() << "Memo Comments" << QStringList{"    // " + huge} << 0
+        << true;
+    QTest::newRow("version no device reported") // no version warning: it is a file's
+        << int(dt_Relay_Output) << QString() << "=Version" << QStringList{"    Version = 0312"} << 0 << true;
+    QTest::newRow("Boolean neither TRUE nor FALSE") << int(dt_Relay_Output) << QString() << "=Active In Call"
+                                                    << QStringList{"    Active In Call = MAYBE"} << 1 << true;
+}
+
+void TestDocument::foreignContentRoundTrips() {
+    QFETCH(int, type);
+    QFETCH(QString, typeName);
+    QFETCH(QString, anchor);
+    QFETCH(QStringList, lines);
+    QFETCH(int, problems);
+    QFETCH(bool, kept);
+    QStringList text = newDocument(uint8_t(type))->ToLines();
+    if (!typeName.isEmpty()) text[1] = QStringLiteral("  Device Type = ") + typeName;
+    const bool replace = anchor.startsWith(QLatin1Char('='));
+    const QString start = replace ? anchor.mid(1) : anchor;
+    const auto at = std::find_if(text.begin(), text.end(),
+                                 [&](const QString& line) { return line.trimmed().startsWith(start); });
+    QVERIFY(at != text.end());
+    const qsizetype index = at - text.begin() + (replace ? 0 : 1);
+    if (replace) text.removeAt(index);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        text.insert(index + i, lines[i]);
+
+    // The editor held a transmitter read from a file with entries of its own nothing knows.
+    Editor editor(dt_Staff_Transmitter);
+    QStringList old = editor.doc->ToLines();
+    old.insert(old.size() - 2, QStringLiteral("    Leftover = 1"));
+    old.insert(old.size() - 1, QStringLiteral("  Leftover = 2"));
+    QString error;
+    QVERIFY(WriteTextFile(editor.path("old.zcf"), old, error));
+    QVERIFY(editor.doc->LoadFromFile(editor.path("old.zcf")).touchedDocument());
+    editor.doc->AsIRRFDevice()->UserRecord()->ID()->SetAsInteger(77);
+    QList<int> shownTypes;
+    editor.doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
+    QVERIFY(WriteTextFile(editor.path("a.zcf"), text, error));
+    Messages messages;
+    QCOMPARE(editor.doc->Open(editor.path("a.zcf")), problems == 0);
+    QVERIFY(messages.errors.isEmpty());
+    QCOMPARE(messages.warnings.size(), problems ? 1 : 0);
+    if (problems) {
+        QCOMPARE(messages.warnings.first().count(QStringLiteral("\nLine ")), problems);
+        QVERIFY2(messages.warnings.first().size() < 1000, qPrintable(messages.warnings.first().left(1000)));
+    }
+    bool ok = true;
+    editor.doc->SaveFile(editor.doc.get(), ok, editor.path("b.zcf"));
+    QVERIFY(ok);
+    if (kept) QCOMPARE(readBytes(editor.path("b.zcf")), readBytes(editor.path("a.zcf")));
+    auto second = newDocument(); // as zcfg reads it: no device yet
+    QVERIFY(second->LoadFromFile(editor.path("b.zcf")).touchedDocument());
+    QVERIFY(second->SaveToFile(editor.path("c.zcf"), error));
+    QCOMPARE(readBytes(editor.path("c.zcf")), readBytes(editor.path("b.zcf")));
+    if (!typeName.isEmpty()) QCOMPARE(shownTypes, QList<int>{dt_None}); // no device page
 }
 
 void TestDocument::problemsAreShownInOneWarning() {

@@ -403,6 +403,7 @@ void TestPropertyTree::secondSaveEqualsTheFirst_data() {
     row("unknown entries keep their comments", {"  Unknown = 1// set by hand", "  Other( 2 ) = x//  two"},
         true);
     row("name after a TAB", {"\tUnknown = 1", "\tFlag = TRUE"}, false);
+    row("entry named as a block", {"  Rows = 1", "  Notes = "}, true);
     row("unknown array with items",
         {"  Array Levels", "    Max = 1", "    Item( 0 ) = 5", "    Item( 1 ) = 6", "  End Array"}, true);
     row("unknown array of objects",
