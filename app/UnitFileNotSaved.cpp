@@ -49,8 +49,10 @@ TFormFileNotSaved::TFormFileNotSaved(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(bitBtnNo_);
     buttons->addWidget(bitBtnCancel_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(labelNotSavedWarning_, 1);
+    layout->addStretch(1);
+    layout->addWidget(labelNotSavedWarning_);
     layout->addWidget(labelNotSavedFile_);
+    layout->addStretch(1);
     layout->addLayout(buttons);
     resize(305, 137);
 }
