@@ -118,8 +118,6 @@ private Q_SLOTS:
     void roundTripKeepsEveryKindAndUnknownBlocks();
     void readingReportsProblemsWithLines_data();
     void readingReportsProblemsWithLines();
-    void valueThatIsNoneOfTheNodesIsReportedAndKept_data();
-    void valueThatIsNoneOfTheNodesIsReportedAndKept();
     void notificationsOfChangesUndoAndRedo();
     void modifiedClimbsAndClearsDown();
     void referenceModesAndComparison();
@@ -199,6 +197,12 @@ void TestPropertyTree::readingReportsProblemsWithLines_data() {
                                     << QStringList{"3: Invalid array size \"5000000\" (expected -1 to 9999)"};
     QTest::newRow("end of object in any case") << QStringList{"  object EXTRA", "  end OBJECT", "End File"}
                                                << QStringList{"2: Unexpected \"object EXTRA\""};
+    QTest::newRow("none of a node's values")
+        << QStringList{"  Flag = MAYBE", "  ID = abc", "  Tone = tt_Loud", "  Flags = true", "End File"}
+        << QStringList{"2: Invalid value \"MAYBE\" for Flag (TRUE or FALSE)",
+                       "3: 'abc' is not a valid integer value for ID",
+                       "4: Invalid value \"tt_Loud\" for Tone",
+                       "5: 'true' is not a valid integer value for Flags"};
 }
 
 void TestPropertyTree::readingReportsProblemsWithLines() {
@@ -209,40 +213,9 @@ void TestPropertyTree::readingReportsProblemsWithLines() {
         seen << QStringLiteral("%1: %2").arg(tPelFileProperty::ErrorLineNumber(e)).arg(e.Text);
     QTEST(seen, "expected");
     QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
+    // Read again, the same problems, though no value changes now.
+    QCOMPARE(doc->LoadFromLines(QStringList{"File Test File"} + body).errors.size(), result.errors.size());
     QCOMPARE(doc->rows->MaxIndex(), 1); // a refused size changes nothing
-}
-
-// A text that is none of a node's values is reported at its line, and kept as read.
-void TestPropertyTree::valueThatIsNoneOfTheNodesIsReportedAndKept_data() {
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("problem");
-    QTest::newRow("integer") << 3 << "  ID = abc"
-                             << "'abc' is not a valid integer value for ID";
-    QTest::newRow("boolean") << 2 << "  Flag = MAYBE"
-                             << "Invalid value \"MAYBE\" for Flag (TRUE or FALSE)";
-    QTest::newRow("boolean in lower case") << 2 << "  Flag = true"
-                                           << "Invalid value \"true\" for Flag (TRUE or FALSE)";
-    QTest::newRow("value name") << 6 << "  Tone = tt_Loud"
-                                << "Invalid value \"tt_Loud\" for Tone";
-    QTest::newRow("in a row") << 12 << "      Tone = 7"
-                              << "Invalid value \"7\" for Tone";
-}
-
-void TestPropertyTree::valueThatIsNoneOfTheNodesIsReportedAndKept() {
-    QFETCH(int, line);
-    QFETCH(QString, text);
-    QStringList lines = defaultText;
-    lines[line] = text;
-    // The Boolean already holds the text: reported although reading changes nothing.
-    doc->flag->SetValueText(text.section(QLatin1Char('='), 1).trimmed());
-    const tLoadResult result = doc->LoadFromLines(lines);
-    QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
-    QCOMPARE(result.errors.size(), 1);
-    QCOMPARE(tPelFileProperty::ErrorLineNumber(result.errors.first()), line + 1);
-    QTEST(result.errors.first().Text, "problem");
-    QCOMPARE(doc->id->GetComment(), QString());
-    QCOMPARE(doc->ToLines(), lines);
 }
 
 void TestPropertyTree::notificationsOfChangesUndoAndRedo() {
