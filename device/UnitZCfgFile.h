@@ -140,13 +140,11 @@ public:
     // Applies one received frame exactly as the current transfer state would.
     void ApplyFrame(const tReceivedFrame& frame);
 
-    // What stops a value from being sent to a device: a value name its enumeration does not know, or
-    // an integer that is not one. Empty when the value can be sent.
-    static QString ValueProblem(const tPelBaseProperty* node);
-
     // ---- Property overrides ----
     void Clear() override;
-    void Changed(tPelBaseProperty* sender) override;
+    tPelBaseProperty* CreateChild(const QString& name, const QString& key, const QString& value,
+                                  const QString& comment, tErrorList* errors, int reserved1,
+                                  int reserved2) override;
     bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
     void RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) override;
     void Undo(tChangeKind kind, const QString& text) override;
@@ -157,7 +155,9 @@ private:
     void DeviceTypeChanged();
     bool deviceFits(uint8_t type) const;
     void replaceDevice(uint8_t type);
+    void retireDevice();
     void installDevice(std::unique_ptr<tPelBaseProperty> device);
+    void placeDevice();
     void applyTypeDetails(uint8_t type);
     void applyTypeDisplay(uint8_t type);
     void swapRetiredDevice(const QString& id, bool undoing);
@@ -200,7 +200,6 @@ private:
     tMemoProperty* comments_ = nullptr;
     tConfiguratorDevice* device_ = nullptr;
     uint8_t comboMode_ = EditMode;
-    bool reading_ = false;           // a file is being read into the document
     bool settingDeviceType_ = false; // SetDeviceType is setting the type property
     IComboBox* deviceCombo_ = nullptr;
     tNotifyEvent comboOwnHandler_;
