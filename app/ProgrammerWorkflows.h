@@ -50,6 +50,8 @@ public:
     void SpeedButtonFactoryProgramClick();
     void SpeedButtonProgrammerConnectClick();
     void SpeedButtonAutoTestProgrammerClick();
+    // Opens the link for a transfer started elsewhere (Compare, Restore); raises as Read does.
+    void OpenLink() { openLink(); }
 
     // Link events.
     void ProgrammerLinkOpen();
