@@ -34,6 +34,7 @@ class TestWindowWorkflows : public QObject {
 
     std::unique_ptr<SimHarness> sim_;
     std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir data_; // XDG_DATA_HOME: where a Program keeps its backups
     TApplicationForms forms_;
     QStringList messages_;
     QStringList results_;
@@ -85,6 +86,7 @@ private Q_SLOTS:
     void initTestCase() {
         qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
         qunsetenv("ZCFG_SIM");
+        qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
         sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
     }
     void init() {
