@@ -47,8 +47,9 @@ TDeviceMenu::~TDeviceMenu() {
 }
 
 // The document's Device menu gets its three events, then Restore after a separator; the Tools menu
-// gets the backup setting. Shift+F2, Shift+F3 and Shift+F4 belong to the Device menu; the Tools
-// entries for Read and Program show their keys but leave them to it, so each key acts once.
+// gets the backup setting. Shift+F2, Shift+F3 and Shift+F4 belong to the Device menu alone: the Tools
+// entries for Read and Program do the same but give up their keys, since two actions holding one
+// key would make it ambiguous and it would do nothing.
 void TDeviceMenu::buildMenu() {
     tZCfgFile& document = *parts_.document;
     document.SetOnCompare([this](tObject*) { Compare(); });
@@ -56,7 +57,7 @@ void TDeviceMenu::buildMenu() {
     document.SetOnSaveToDevice([this](tObject*) { parts_.program(); });
     parts_.menus->UpdateDeviceItems();
     for (QAction* entry : parts_.toolsTransfers)
-        entry->setShortcutContext(Qt::WidgetShortcut);
+        entry->setShortcut(QKeySequence());
 
     QMenu* device = parts_.menus->DeviceMenu();
     device->addSeparator();

@@ -43,7 +43,7 @@ public:
         QPointer<TFormOK> resultForm;   // gets "Show Differences"
         std::function<void()> read;     // the window's Read
         std::function<void()> program;  // the window's Program
-        QList<QAction*> toolsTransfers; // Tools entries that show the Device menu's keys too
+        QList<QAction*> toolsTransfers; // Tools entries whose keys go to the Device menu
     };
     // Asks a yes/no question; true for yes.
     using tAskHook = std::function<bool(const QString& question)>;
