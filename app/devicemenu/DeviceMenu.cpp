@@ -157,7 +157,10 @@ void TDeviceMenu::showDifferences(const tTransferOutcome& outcome) {
     else if (outcome.Differences.first().Path == parts_.document->DeviceTypeProperty()->Name())
         heading = QStringLiteral("The device is of another type than the window.");
     else
-        heading = QStringLiteral("The device holds %1 of the window's values otherwise.").arg(rows.size());
+        heading =
+            rows.size() == 1
+                ? QStringLiteral("The device holds one value otherwise than the window.")
+                : QStringLiteral("The device holds %1 values otherwise than the window.").arg(rows.size());
     TDifferencesWindow::tTake take;
     if (compare && outcome.DeviceConfiguration) {
         tZCfgFile* document = parts_.document;

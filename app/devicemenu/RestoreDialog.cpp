@@ -48,7 +48,7 @@ TRestoreDialog::TRestoreDialog(QWidget* parent)
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { restoreCurrent(); });
     connect(list_, &QTreeWidget::currentItemChanged, this,
             [this] { restore_->setEnabled(list_->currentItem() != nullptr); });
-    resize(640, 320);
+    resize(780, 320);
 }
 
 void TRestoreDialog::ShowBackups(const QString& heading, const QList<tBackupEntry>& backups, tChosen chosen) {

@@ -172,11 +172,11 @@ private Q_SLOTS:
         QTest::newRow("identical") << QByteArray("relay") << int(dt_Relay_Output)
                                    << "The device holds this configuration." << tRows{};
         QTest::newRow("two values") << QByteArray("relay") << int(dt_Relay_Output)
-                                    << "The device holds 2 of the window's values otherwise."
+                                    << "The device holds 2 values otherwise than the window."
                                     << tRows{{relayGroup, "Call", "TRUE", "FALSE"},
                                              {relayGroup, "Emergency", "TRUE", "FALSE"}};
         QTest::newRow("zone indicator") << QByteArray("zone-indicator") << int(dt_Zone_Indicator)
-                                        << "The device holds 1 of the window's values otherwise."
+                                        << "The device holds one value otherwise than the window."
                                         << tRows{{"Call", "Tone Type", "Ding Dong", "Standard Call"}};
         QTest::newRow("another type")
             << QByteArray("relay") << int(dt_Staff_Transmitter)
