@@ -22,12 +22,9 @@ int CommandCompare(const QStringList& arguments) {
     if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
     if (!UseSimulator(command.Parser(), name)) return ExitUsage;
     int exitCode = ExitSuccess;
-    std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
+    std::unique_ptr<tZCfgFile> doc =
+        LoadForDevice(name, positional.first(), QStringLiteral("compared"), ExitUsage, exitCode);
     if (!doc) return exitCode;
-    if (exitCode != ExitSuccess) {
-        PrintError(QStringLiteral("zcfg compare: the file has problems; nothing was compared"));
-        return ExitUsage;
-    }
     DeviceSession session(*doc);
     if (!session.Connect()) return ExitUsage;
     PrintError(QStringLiteral("Reading the device..."));
@@ -60,12 +57,10 @@ int CommandRestore(const QStringList& arguments) {
 
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc =
-        positional.isEmpty() ? NewConfiguration() : LoadConfiguration(positional.first(), exitCode);
+        positional.isEmpty()
+            ? NewConfiguration()
+            : LoadForDevice(name, positional.first(), QStringLiteral("programmed"), ExitProblems, exitCode);
     if (!doc) return exitCode;
-    if (exitCode != ExitSuccess) {
-        PrintError(QStringLiteral("zcfg restore: the backup has problems; nothing was programmed"));
-        return ExitProblems;
-    }
     DeviceSession session(*doc);
     if (!session.Connect()) return ExitUsage;
     const std::unique_ptr<tProgramBackup> backup = MakeProgramBackup(*doc, command.Parser());

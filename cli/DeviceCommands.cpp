@@ -67,12 +67,9 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
     if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
     if (!UseSimulator(command.Parser(), name)) return ExitUsage;
     int exitCode = ExitSuccess;
-    std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
+    std::unique_ptr<tZCfgFile> doc =
+        LoadForDevice(name, positional.first(), QStringLiteral("programmed"), ExitProblems, exitCode);
     if (!doc) return exitCode;
-    if (exitCode != ExitSuccess) {
-        PrintError(QStringLiteral("zcfg %1: the file has problems; nothing was programmed").arg(name));
-        return ExitProblems;
-    }
     DeviceSession session(*doc);
     // Factory programming writes a blank transmitter: there is nothing to keep.
     std::unique_ptr<tProgramBackup> backup;

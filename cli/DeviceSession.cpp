@@ -81,6 +81,16 @@ Outcome DeviceSession::Run(const std::function<void()>& start) {
     return outcome_;
 }
 
+std::unique_ptr<tZCfgFile> LoadForDevice(const QString& command, const QString& fileName, const QString& done,
+                                         int problemsExit, int& exitCode) {
+    exitCode = ExitSuccess;
+    std::unique_ptr<tZCfgFile> doc = LoadConfiguration(fileName, exitCode);
+    if (!doc || exitCode == ExitSuccess) return doc;
+    PrintError(QStringLiteral("zcfg %1: the file has problems; nothing was %2").arg(command, done));
+    exitCode = problemsExit;
+    return nullptr;
+}
+
 const QCommandLineOption& NoBackupOption() {
     static const QCommandLineOption option(
         QStringLiteral("no-backup"),

@@ -46,6 +46,12 @@ private:
     Outcome outcome_;
 };
 
+// The configuration a device command works with. Null (the reason printed) when the file cannot be
+// read, exitCode ExitUsage; or when it has problems, which it lists, then says "zcfg COMMAND: the file
+// has problems; nothing was DONE", exitCode problemsExit.
+std::unique_ptr<tZCfgFile> LoadForDevice(const QString& command, const QString& fileName, const QString& done,
+                                         int problemsExit, int& exitCode);
+
 // --no-backup, and the backup kept before each Program unless it is given or the editor's Tools
 // setting turned backups off.
 const QCommandLineOption& NoBackupOption();
