@@ -18,12 +18,9 @@ int CommandCompare(const QStringList& arguments) {
     command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
     command.Parser().addOption(SimOption());
     if (!command.Parse(arguments)) return command.ExitCode();
-    const QStringList positional = command.Parser().positionalArguments();
-    if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
-    if (!UseSimulator(command.Parser(), name)) return ExitUsage;
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc =
-        LoadForDevice(name, positional.first(), QStringLiteral("compared"), ExitUsage, exitCode);
+        LoadFileForDevice(name, command.Parser(), QStringLiteral("compared"), ExitUsage, exitCode);
     if (!doc) return exitCode;
     DeviceSession session(*doc);
     if (!session.Connect()) return ExitUsage;

@@ -63,12 +63,9 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
     }
     command.Parser().addOption(SimOption());
     if (!command.Parse(arguments)) return command.ExitCode();
-    const QStringList positional = command.Parser().positionalArguments();
-    if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
-    if (!UseSimulator(command.Parser(), name)) return ExitUsage;
     int exitCode = ExitSuccess;
     std::unique_ptr<tZCfgFile> doc =
-        LoadForDevice(name, positional.first(), QStringLiteral("programmed"), ExitProblems, exitCode);
+        LoadFileForDevice(name, command.Parser(), QStringLiteral("programmed"), ExitProblems, exitCode);
     if (!doc) return exitCode;
     DeviceSession session(*doc);
     // Factory programming writes a blank transmitter: there is nothing to keep.

@@ -91,6 +91,18 @@ std::unique_ptr<tZCfgFile> LoadForDevice(const QString& command, const QString& 
     return nullptr;
 }
 
+std::unique_ptr<tZCfgFile> LoadFileForDevice(const QString& command, const QCommandLineParser& parser,
+                                             const QString& done, int problemsExit, int& exitCode) {
+    exitCode = ExitUsage;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        UsageError(command, QStringLiteral("name one file"));
+        return nullptr;
+    }
+    if (!UseSimulator(parser, command)) return nullptr;
+    return LoadForDevice(command, positional.first(), done, problemsExit, exitCode);
+}
+
 const QCommandLineOption& NoBackupOption() {
     static const QCommandLineOption option(
         QStringLiteral("no-backup"),

@@ -51,6 +51,10 @@ private:
 // has problems; nothing was DONE", exitCode problemsExit.
 std::unique_ptr<tZCfgFile> LoadForDevice(const QString& command, const QString& fileName, const QString& done,
                                          int problemsExit, int& exitCode);
+// The same for a command given exactly one FILE, after choosing the --sim adapter; a usage error
+// (ExitUsage) for any other number of files or an unknown simulated device.
+std::unique_ptr<tZCfgFile> LoadFileForDevice(const QString& command, const QCommandLineParser& parser,
+                                             const QString& done, int problemsExit, int& exitCode);
 
 // --no-backup, and the backup kept before each Program unless it is given or the editor's Tools
 // setting turned backups off.
