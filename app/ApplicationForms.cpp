@@ -4,12 +4,9 @@
 #include "app/ApplicationStyle.h"
 #include "app/UnitFormOK.h"
 
-#include <QGuiApplication>
-
-const char* const kApplicationTitle = "Configuration Editor";
-
+// The title is not made the application's display name: the desktop platform would append it to
+// every window title, and the main window's title is the document's caption alone.
 TApplicationForms CreateApplicationForms(const TFormMainOptions& options) {
-    QGuiApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
     UseApplicationStyle();
     TApplicationForms forms;
     forms.FormMain = std::make_unique<TFormMain>(options);

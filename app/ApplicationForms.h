@@ -8,9 +8,6 @@
 
 #include <memory>
 
-// The application's title, shown by the desktop and by the program's message boxes.
-extern const char* const kApplicationTitle;
-
 // The about box and the result form belong to the main window's family (they centre on it), so they
 // are always destroyed first: result form, about box, main window.
 struct TApplicationForms {

@@ -6,9 +6,12 @@
 #include "programmer/D2XX.h"
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
+#include "property/PropertyPaths.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <utility>
 
 const QString TProgrammerWorkflows::UnableToConnect =
     QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
@@ -62,6 +65,12 @@ void TProgrammerWorkflows::openLink() {
 void TProgrammerWorkflows::SpeedButtonReadClick() {
     openLink();
     document_.StartRead();
+}
+
+void TProgrammerWorkflows::ReadDeviceTypeClick() {
+    openLink();
+    readingDeviceType_ = true;
+    document_.StartIdentify();
 }
 
 void TProgrammerWorkflows::SpeedButtonProgramClick() {
@@ -134,10 +143,39 @@ void TProgrammerWorkflows::ResultShown(bool success) {
 // A self-test whose read failed (no device, a bad record) or was cancelled ends there, with its
 // light red or back to not started.
 void TProgrammerWorkflows::TransferEnded(const tTransferOutcome& outcome) {
+    // Only Read Device Type's own identification is shown; a restore identifies the device too.
+    const bool readDeviceType =
+        outcome.Kind == tTransferKind::Identify && std::exchange(readingDeviceType_, false);
+    if (readDeviceType && outcome.Ok() && outcome.DeviceConfiguration) {
+        const QString text = DeviceIdentityLines(*outcome.DeviceConfiguration).join(QLatin1Char('\n'));
+        if (showDeviceIdentity_)
+            showDeviceIdentity_(text);
+        else
+            QMessageBox::information(controls_.connect ? controls_.connect->window() : nullptr,
+                                     QStringLiteral("Read Device Type"), text);
+    }
     if (outcome.Result == tTransferOutcome::Cancelled)
         releaseAutoTest(NoResultPicture, NotStarted);
     else if (!outcome.Ok())
         releaseAutoTest(FailedPicture, Failed);
+}
+
+QStringList TProgrammerWorkflows::DeviceIdentityLines(tZCfgFile& device) {
+    QStringList lines{QStringLiteral("Device Type: ") + ShownText(device.DeviceTypeProperty())};
+    const auto add = [&lines](tPelBaseProperty* node) {
+        if (node && !node->Value().isEmpty()) lines << node->Name() + QStringLiteral(": ") + ShownText(node);
+    };
+    if (auto* transmitter = dynamic_cast<tIRRFDevice*>(device.Device())) {
+        tPelCompoundProperty* factory = transmitter->FactoryRecord();
+        for (int i = 0; i < factory->ChildCount(); ++i)
+            add(factory->Children().Items(i));
+    } else if (auto* wired = dynamic_cast<tOtherDevice*>(device.Device())) {
+        add(wired->Version());
+        add(wired->FactoryString());
+        add(wired->NodeAddress());
+        add(wired->ZoneGroupAddress());
+    }
+    return lines;
 }
 
 void TProgrammerWorkflows::releaseAutoTest(int picture, const QString& text) {

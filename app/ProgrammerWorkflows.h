@@ -52,6 +52,9 @@ public:
     void SpeedButtonAutoTestProgrammerClick();
     // Opens the link for a transfer started elsewhere (Compare, Restore); raises as Read does.
     void OpenLink() { openLink(); }
+    // Tools "Read Device Type": reads the attached device into a scratch copy and shows what it is
+    // (type, versions, factory data); the document is not changed.
+    void ReadDeviceTypeClick();
 
     // Link events.
     void ProgrammerLinkOpen();
@@ -63,6 +66,10 @@ public:
     void ResultShown(bool success);
     // Every transfer's end: a self-test that ends any other way than with a result is over too.
     void TransferEnded(const tTransferOutcome& outcome);
+    // Shows what "Read Device Type" found (default: an information box).
+    void SetOnShowDeviceIdentity(tTextEvent show) { showDeviceIdentity_ = std::move(show); }
+    // The device's type, versions and factory data, one "Caption: value" a line.
+    static QStringList DeviceIdentityLines(tZCfgFile& device);
     // How a running transfer is stopped (Disconnect stops it before closing the link).
     void SetOnCancelTransfer(std::function<bool()> cancel) { cancelTransfer_ = std::move(cancel); }
 
@@ -89,7 +96,9 @@ private:
     tByteEvent monitorReceive_;
     tTextEvent onAccessHint_;
     std::function<bool()> cancelTransfer_;
+    tTextEvent showDeviceIdentity_;
     bool accessHintShown_ = false;
-    int resultPicture_ = -1; // none shown yet
+    bool readingDeviceType_ = false; // an identification of Read Device Type's own is running
+    int resultPicture_ = -1;         // none shown yet
     QString resultText_;
 };

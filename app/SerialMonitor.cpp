@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <utility>
 
 namespace {
 constexpr ushort SOH = 1;
@@ -44,6 +45,7 @@ void TSerialMonitor::showEvent(QShowEvent* event) {
         ui_->MemoSerialMonitor->setFont(QFont(QStringLiteral("Tahoma"), 8));
     }
     QWidget::showEvent(event);
+    flush();
 }
 
 QCheckBox* TSerialMonitor::CheckBoxBreakAfterCR() const {
@@ -69,10 +71,25 @@ QChar TSerialMonitor::CharFromByte(uint8_t byte) {
 }
 
 void TSerialMonitor::appendLine(const QString& line) {
-    if (hasLine_) pending_ += QLatin1Char('\n');
+    if (hasLine_) {
+        pending_ += QLatin1Char('\n');
+        ++pendingLines_;
+    }
     pending_ += line;
     hasLine_ = true;
+    if (pendingLines_ > MaxLines) trimPending();
     scheduleFlush();
+}
+
+// Drops the oldest waiting lines, from the start of a line on; the box's own lines are older still
+// and go with them.
+void TSerialMonitor::trimPending() {
+    qsizetype cut = 0;
+    for (int drop = pendingLines_ - MaxLines; drop > 0; --drop)
+        cut = pending_.indexOf(QLatin1Char('\n'), cut) + 1;
+    pending_.remove(0, cut);
+    pendingLines_ = MaxLines;
+    replaceBox_ = true;
 }
 
 void TSerialMonitor::appendToLastLine(const QString& text) {
@@ -80,8 +97,9 @@ void TSerialMonitor::appendToLastLine(const QString& text) {
     scheduleFlush();
 }
 
+// The box takes the text only while it is on screen; hidden, it waits in pending_.
 void TSerialMonitor::scheduleFlush() {
-    if (flushScheduled_) return;
+    if (flushScheduled_ || !isVisible()) return;
     flushScheduled_ = true;
     QMetaObject::invokeMethod(this, &TSerialMonitor::flush, Qt::QueuedConnection);
 }
@@ -90,6 +108,10 @@ void TSerialMonitor::flush() const {
     flushScheduled_ = false;
     if (pending_.isEmpty()) return;
     QPlainTextEdit* memo = ui_->MemoSerialMonitor;
+    if (std::exchange(replaceBox_, false)) {
+        memo->clear();
+        if (pending_.startsWith(QLatin1Char('\n'))) pending_.remove(0, 1);
+    }
     QScrollBar* bar = memo->verticalScrollBar();
     const bool atBottom = bar->value() == bar->maximum();
     // One insertion for everything that arrived since the last one: the box's block limit then
@@ -98,6 +120,7 @@ void TSerialMonitor::flush() const {
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(pending_);
     pending_.clear();
+    pendingLines_ = 0;
     if (atBottom) bar->setValue(bar->maximum());
 }
 
@@ -131,6 +154,8 @@ void TSerialMonitor::MonitorReceive(const QString& c) {
 
 void TSerialMonitor::ButtonClearClick() {
     pending_.clear();
+    pendingLines_ = 0;
+    replaceBox_ = false;
     ui_->MemoSerialMonitor->clear();
     hasLine_ = false;
 }

@@ -4,7 +4,8 @@
 // are gathered into lines marked "<< ", broken after a CR and before a SOH as the "Rx Options" say.
 // Control characters show by name. The box keeps the last MaxLines lines, dropping the oldest, and
 // adding a character costs the same however long the trace has grown: characters are gathered
-// and reach the box in one insertion per burst.
+// and reach the box in one insertion per burst. While the page is hidden the trace waits as plain
+// text (the last MaxLines lines of it), which costs a tenth of what the box's lines cost.
 
 #include <QString>
 #include <QWidget>
@@ -25,7 +26,7 @@ class TSerialMonitor : public QWidget {
     Q_OBJECT
 public:
     enum Direction : uint8_t { None = 0, Receive = 1, Transmit = 2 };
-    static constexpr int MaxLines = 100000;
+    static constexpr int MaxLines = 2000;
 
     // Asks for the file the trace is saved into; nothing means cancelled. Replaceable so that tests
     // can answer; the default runs a non-native save dialog.
@@ -72,6 +73,8 @@ private:
     void scheduleFlush();
     // Moves the text gathered since the last flush into the box.
     void flush() const;
+    // Keeps the waiting text to its last MaxLines lines.
+    void trimPending();
 
     std::unique_ptr<Ui::TSerialMonitor> ui_;
     uint8_t lastDirection_ = None;
@@ -81,7 +84,9 @@ private:
     // link tick drains everything received); the box takes each burst in one insertion, once control
     // returns to the event loop or when its text is read.
     mutable QString pending_;
+    mutable int pendingLines_ = 0;
     mutable bool flushScheduled_ = false;
+    mutable bool replaceBox_ = false; // what waits has dropped lines the box still holds
     AskSaveFileNameHook askSaveFileName_;
     bool fontSet_ = false;
 };

@@ -27,11 +27,14 @@
 #include "device/UnitZCfgFile.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "programmer/USBPanel.h"
+#include "property/PelEnum.h"
 #include "property/PelError.h"
+#include "property/PelScalar.h"
 #include "property/controls/PelFileMenus.h"
 #include "ui_UnitMain.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +49,14 @@ namespace {
 const QString kLastDeviceType = QStringLiteral("Last Device Type");
 const QString kProgramMode = QStringLiteral("Program Mode");
 constexpr int kDefaultDeviceType = 1; // staff transmitter
+
+// A value the user types (text, a number, the comments), as against one chosen from a list or
+// ticked: consecutive changes of it are one undo step.
+bool IsTypedValue(const tUndoable* property) {
+    if (dynamic_cast<const tPelBaseEnumProperty*>(property)) return false;
+    return dynamic_cast<const tPelTextProperty*>(property) || dynamic_cast<const tMemoProperty*>(property) ||
+           dynamic_cast<const tPelBaseIntegerProperty*>(property);
+}
 // The invisible Tools entry that shows and hides the Development page answers to this key.
 const QKeySequence kDevelopmentKey(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
 } // namespace
@@ -126,6 +137,8 @@ void TFormMain::buildToolsMenu() {
             guarded(&TFormMain::SpeedButtonReadClick, this));
     connect(ui_->WriteDeviceConfiguration1, &QAction::triggered, this,
             guarded(&TFormMain::SpeedButtonProgramClick, this));
+    connect(ui_->ReadDeviceType, &QAction::triggered, this,
+            [this] { Guarded([this] { workflows_->ReadDeviceTypeClick(); }); });
     connect(ui_->EditMode1, &QAction::triggered, this, guarded(&TFormMain::EditMode1Click, this));
     connect(ui_->ConfigurationMode1, &QAction::triggered, this,
             guarded(&TFormMain::ConfigurationMode1Click, this));
@@ -295,6 +308,10 @@ void TFormMain::FormShow() {
     undo_ = std::make_unique<tUndoRedo>();
     undo_->SetOnUndoAvailable([this](tUndoRedo*, bool flag) { UndoAvailableChanged(flag); });
     undo_->SetOnRedoAvailable([this](tUndoRedo*, bool flag) { RedoAvailableChanged(flag); });
+    // Typing into one field is one undo step; moving to another control starts the next.
+    undo_->SetMergeable([](const tUndoable* property) { return IsTypedValue(property); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { undo_->BreakMerging(); });
+    document.SetOnSaved([this] { undo_->MarkSaved(); });
     // 4. Programmer link.
     document.AttachLink(programmerLink_);
     // 5. Change events to the undo manager; the Edit menu's Undo and Redo.
@@ -368,11 +385,11 @@ void TFormMain::FormShow() {
     moveOntoScreen();
     // 21.
     SetProgramMode(pelRegistry_->ReadIntegerDefault(kProgramMode, 0));
-    // Without a stored placement the window makes room for the pages it shows; from now on each page
-    // made later does the same.
+    // Without a stored placement the window makes room for the pages it shows, and for each page made
+    // later; a placement the user left at the last run stands, and pages scroll in it.
     if (!placed) showPagesWhole();
     pageMade_ = false;
-    growForNewPages_ = true;
+    growForNewPages_ = !placed;
 }
 
 // Grows the window, as far as its screen allows, so the pages whose tabs are shown fit without
@@ -553,13 +570,17 @@ void TFormMain::updateUndoRedo() {
 // The page the change was made on comes to front, unless it is no longer shown.
 void TFormMain::SpeedButtonUndoClick() {
     if (!undo_ || transferCoordinator_->Busy()) return;
-    const int page = undo_->Undo();
-    if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
+    afterUndoOrRedo(undo_->Undo());
 }
 
 void TFormMain::SpeedButtonRedoClick() {
     if (!undo_ || transferCoordinator_->Busy()) return;
-    const int page = undo_->Redo();
+    afterUndoOrRedo(undo_->Redo());
+}
+
+// Back at the state last saved, the document is unchanged again: no marker, no save prompt.
+void TFormMain::afterUndoOrRedo(int page) {
+    if (undo_->AtSavedState()) document_->SetModified(false);
     if (page >= 0 && ui_->PageControlEdit->isTabVisible(page)) setActivePageIndex(page);
 }
 

@@ -134,6 +134,7 @@ private:
     void setBusyControls();
     void createDeviceMenu();
     void updateUndoRedo();
+    void afterUndoOrRedo(int page);
 
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainOptions options_;

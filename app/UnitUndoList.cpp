@@ -1,6 +1,7 @@
 #include "app/UnitUndoList.h"
 
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 void tUndoRedo::SetOnUndoAvailable(tAvailableEvent handler) {
@@ -22,6 +23,8 @@ void tUndoRedo::fireRedoAvailable(bool available) {
 }
 
 void tUndoRedo::Clear() {
+    savedState_ = 0;
+    mergeOpen_ = false;
     undoStack_.clear();
     undoCounts_.clear();
     fireUndoAvailable(false);
@@ -36,15 +39,22 @@ void tUndoRedo::BeginGroup() {
         return;
     }
     undoGroupOpen_ = true;
-    undoCounts_.push_back({0});
+    undoCounts_.push_back({0, groupId()});
     undoNesting_ = 0;
 }
 
 void tUndoRedo::EndGroup() {
-    if (undoNesting_ > 0)
+    if (undoNesting_ > 0) {
         --undoNesting_;
-    else
-        undoGroupOpen_ = false;
+        return;
+    }
+    undoGroupOpen_ = false;
+    mergeClosedGroup();
+}
+
+// A group moved by undo or redo keeps its identity; every other group gets a new one.
+quint64 tUndoRedo::groupId() {
+    return carriedId_ ? carriedId_ : ++nextId_;
 }
 
 // Adds a step to the open group, or makes it a group of its own. A group whose count was dropped by
@@ -53,7 +63,38 @@ void tUndoRedo::countStep(tUndoCountStack& counts, bool groupOpen) {
     if (groupOpen && !counts.empty())
         ++counts.back().Count;
     else
-        counts.push_back({1});
+        counts.push_back({1, groupId()});
+}
+
+quint64 tUndoRedo::currentState() const {
+    for (auto count = undoCounts_.rbegin(); count != undoCounts_.rend(); ++count)
+        if (count->Count != 0) return count->Id;
+    return 0;
+}
+
+void tUndoRedo::MarkSaved() {
+    savedState_ = currentState();
+    mergeOpen_ = false;
+}
+
+// The group just closed joins the one before when both are a single change of the same value that
+// may merge; the earlier step keeps the text from before the first change.
+void tUndoRedo::mergeClosedGroup() {
+    const bool single = !redoing_ && !undoCounts_.empty() && undoCounts_.back().Count == 1 &&
+                        !undoStack_.empty() && undoStack_.back().Kind == ckValue && mergeable_ &&
+                        mergeable_(undoStack_.back().Property);
+    if (!single) {
+        mergeOpen_ = false;
+        return;
+    }
+    const size_t n = undoStack_.size();
+    const size_t groups = undoCounts_.size();
+    if (mergeOpen_ && n >= 2 && groups >= 2 && undoCounts_[groups - 2].Count == 1 &&
+        undoStack_[n - 2].Kind == ckValue && undoStack_[n - 2].Property == undoStack_.back().Property) {
+        undoStack_.pop_back();
+        undoCounts_.pop_back();
+    }
+    mergeOpen_ = true;
 }
 
 void tUndoRedo::Record(int pageIndex, tUndoable* property, tChangeKind kind, const QString& text) {
@@ -65,6 +106,7 @@ void tUndoRedo::Record(int pageIndex, tUndoable* property, tChangeKind kind, con
     if (undoStack_.empty()) fireUndoAvailable(true);
     undoStack_.push_back({pageIndex, kind, property, text, property ? property->AliveToken() : nullptr});
     countStep(undoCounts_, undoGroupOpen_);
+    if (!undoGroupOpen_) mergeOpen_ = false; // a change outside any group is never merged
 }
 
 void tUndoRedo::RecordRedo(tUndoable* property, tChangeKind kind, const QString& text) {
@@ -74,21 +116,24 @@ void tUndoRedo::RecordRedo(tUndoable* property, tChangeKind kind, const QString&
     countStep(redoCounts_, redoGroupOpen_);
 }
 
-// Pops group sizes until a non-empty group is found. Without one the remaining steps count singly.
-int tUndoRedo::popGroupSize(tUndoCountStack& counts) {
+// Pops groups until a non-empty one is found. Without one the remaining steps count singly.
+tUndoCount tUndoRedo::popGroup(tUndoCountStack& counts) {
     while (!counts.empty()) {
-        const int count = counts.back().Count;
+        const tUndoCount group = counts.back();
         counts.pop_back();
-        if (count != 0) return count;
+        if (group.Count != 0) return group;
     }
-    return 1;
+    return {1, 0};
 }
 
 int tUndoRedo::Undo() {
     if (undoStack_.empty()) return -1;
-    const int count = std::min<int>(popGroupSize(undoCounts_), int(undoStack_.size()));
+    mergeOpen_ = false;
+    const tUndoCount group = popGroup(undoCounts_);
+    const int count = std::min<int>(group.Count, int(undoStack_.size()));
+    const QScopedValueRollback<quint64> carrying(carriedId_, group.Id);
     redoGroupOpen_ = count > 1;
-    if (redoGroupOpen_) redoCounts_.push_back({0});
+    if (redoGroupOpen_) redoCounts_.push_back({0, group.Id});
     int page = -1;
     for (int i = 0; i < count && !undoStack_.empty(); ++i) {
         const tUndoRedoRec step = std::move(undoStack_.back());
@@ -104,14 +149,17 @@ int tUndoRedo::Undo() {
 
 int tUndoRedo::Redo() {
     if (redoStack_.empty()) return -1;
-    const int count = std::min<int>(popGroupSize(redoCounts_), int(redoStack_.size()));
+    mergeOpen_ = false;
+    const tUndoCount group = popGroup(redoCounts_);
+    const int count = std::min<int>(group.Count, int(redoStack_.size()));
+    const QScopedValueRollback<quint64> carrying(carriedId_, group.Id);
     // The steps of a multi-step group go back onto the undo side as one group, which is closed
     // again afterwards (also when a step raises) so that the next change forms a step of its own.
     const bool opened = count > 1;
     redoing_ = true;
     undoGroupOpen_ = opened;
     if (opened) {
-        undoCounts_.push_back({0});
+        undoCounts_.push_back({0, group.Id});
         undoNesting_ = 0;
     }
     const auto end = qScopeGuard([this, opened] { endRedo(opened); });

@@ -5,6 +5,7 @@
 #include "property/PelChange.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -25,9 +26,11 @@ struct tUndoRedoRec {
     }
 };
 
-// The number of steps one undo or redo plays back together.
+// The number of steps one undo or redo plays back together, and the group's identity, which goes
+// with it from the undo side to the redo side and back.
 struct tUndoCount {
     int Count = 0;
+    quint64 Id = 0;
 };
 
 using tUndoRedoStack = std::vector<tUndoRedoRec>;
@@ -59,9 +62,25 @@ public:
 
     int LastUndonePage() const noexcept { return lastUndonePage_; }
 
+    // The history's position when the document was last saved (or loaded, or made new: Clear).
+    // AtSavedState is true there, and again whenever undo or redo come back to it.
+    void MarkSaved();
+    bool AtSavedState() const { return currentState() == savedState_; }
+
+    // Consecutive changes of one value, each a step of its own, join into one step when the value
+    // is one of these (typing into a field): undo then goes back to the value before the typing.
+    void SetMergeable(std::function<bool(const tUndoable* property)> mergeable) {
+        mergeable_ = std::move(mergeable);
+    }
+    // The next change starts a step of its own (the user moved to another control).
+    void BreakMerging() { mergeOpen_ = false; }
+
 private:
-    static int popGroupSize(tUndoCountStack& counts);
-    static void countStep(tUndoCountStack& counts, bool groupOpen);
+    static tUndoCount popGroup(tUndoCountStack& counts);
+    void countStep(tUndoCountStack& counts, bool groupOpen);
+    quint64 groupId();
+    quint64 currentState() const;
+    void mergeClosedGroup();
     int playRedoStep();
     void endRedo(bool closeGroup);
     void fireUndoAvailable(bool available);
@@ -78,4 +97,9 @@ private:
     bool redoGroupOpen_ = false;
     bool redoing_ = false;
     int lastUndonePage_ = -1;
+    quint64 nextId_ = 0;
+    quint64 carriedId_ = 0; // the identity of the group undo or redo is moving
+    quint64 savedState_ = 0;
+    bool mergeOpen_ = false;
+    std::function<bool(const tUndoable*)> mergeable_;
 };

@@ -15,3 +15,4 @@ int CommandCompare(const QStringList& arguments);
 int CommandRestore(const QStringList& arguments);
 int CommandApply(const QStringList& arguments);
 int CommandAdapters(const QStringList& arguments);
+int CommandLog(const QStringList& arguments);

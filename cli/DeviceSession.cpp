@@ -1,6 +1,7 @@
 #include "cli/DeviceSession.h"
 
 #include "device/SimulatedAdapter.h"
+#include "programmer/AdapterDiagnosis.h"
 #include "programmer/ProgrammerLinkSetup.h"
 #include "transfer/ProgramBackup.h"
 
@@ -57,7 +58,11 @@ bool DeviceSession::Connect() {
         link_.SetActive(true);
     } catch (const EZcfgError&) {
     }
-    if (!link_.Active()) PrintError(QStringLiteral("Error: ") + ConnectFailure);
+    if (!link_.Active()) {
+        PrintError(QStringLiteral("Error: ") + ConnectFailure);
+        // Why, in the words `zcfg adapters` and the window use.
+        if (const QString why = DiagnoseAdapters().Line(); !why.isEmpty()) PrintError(why);
+    }
     return link_.Active();
 }
 

@@ -32,6 +32,7 @@ const Command commands[] = {
     {"factory", CommandFactory, "FILE [--sim TYPE]", "factory-program a transmitter, then verify"},
     {"apply", CommandApply, "[FILE] FRAME... [-o OUT]", "apply received frames as a read would"},
     {"adapters", CommandAdapters, "", "list the USB programming adapters attached"},
+    {"log", CommandLog, "[OPTIONS]", "the commissioning log (--since, --until, --type, --failed, --csv)"},
 };
 
 // The command list in two aligned columns: "name ARGUMENTS" and what the command does.

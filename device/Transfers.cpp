@@ -482,11 +482,11 @@ void tZCfgFile::ProcessRecord(const tDeviceRecords& records) {
 std::unique_ptr<tZCfgFile> tZCfgFile::ScratchCopy() {
     tMessageCapture quiet; // the copy's own warnings are the document's, already shown
     std::unique_ptr<tZCfgFile> copy(Create<tZCfgFile>(Name(), nullptr));
-    // Writing the lines clears the modified marker, as a save does; the document is not saved, so
-    // its marker (and the save prompt that follows it) comes back.
+    // Writing the lines clears the modified flags, as a save does; the document keeps its own.
     const bool modified = Modified();
-    copy->LoadFromLines(ToLines());
+    const tLines lines = ToLines();
     if (modified) SetModified(true);
+    copy->LoadFromLines(lines);
     copy->SetComboMode(comboMode_);
     copy->appliedRecords_ = appliedRecords_;
     return copy;

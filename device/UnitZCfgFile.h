@@ -119,6 +119,7 @@ public:
     const QString& ReceivedFactoryText() const { return receivedFactoryText_; }
     const QString& ReceivedUserText() const { return receivedUserText_; }
     void SetResultPresenter(tResultPresenter presenter) { resultPresenter_ = std::move(presenter); }
+    const tProgressEvent& OnTransferProgress() const { return onTransferProgress_; }
     void SetOnTransferProgress(tProgressEvent handler) { onTransferProgress_ = std::move(handler); }
     void SetOnTransferEnded(tOutcomeEvent handler) { onTransferEnded_ = std::move(handler); }
     void SetOnDeviceIdentified(tIdentifiedEvent handler) { onDeviceIdentified_ = std::move(handler); }

@@ -90,19 +90,60 @@ tChipType ChipTypeFromRelease(uint16_t bcdDevice, bool hasSerialNumberString) {
     }
 }
 
-bool IsListedProduct(uint16_t vendorId, uint16_t productId) {
+const char* ChipName(tChipType chip) {
+    switch (chip) {
+    case tChipType::AM:
+        return "FT232AM";
+    case tChipType::BM:
+        return "FT232BM";
+    case tChipType::FT2232C:
+        return "FT2232C";
+    case tChipType::R:
+        return "FT232R";
+    case tChipType::FT2232H:
+        return "FT2232H";
+    case tChipType::FT4232H:
+        return "FT4232H";
+    case tChipType::FT232H:
+        return "FT232H";
+    case tChipType::FT230X:
+        return "FT-X";
+    }
+    return "FTDI";
+}
+
+bool IsAdapterProduct(uint16_t vendorId, uint16_t productId) {
+    return vendorId == kFtdiVendorId &&
+           (productId == kAdapterProductId || productId == kBlankAdapterProductId);
+}
+
+bool IsOtherFtdiProduct(uint16_t vendorId, uint16_t productId) {
     if (vendorId != kFtdiVendorId) return false;
     switch (productId) {
-    case kAdapterProductId:
-    case 0x6001:
-    case 0x6010:
-    case 0x6011:
-    case 0x6014:
-    case 0x6015:
+    case 0x6010: // FT2232C/D/H
+    case 0x6011: // FT4232H
+    case 0x6014: // FT232H
+    case 0x6015: // the X series
         return true;
     default:
         return false;
     }
+}
+
+bool IsListedProduct(uint16_t vendorId, uint16_t productId, bool everyFtdiDevice) {
+    return IsAdapterProduct(vendorId, productId) ||
+           (everyFtdiDevice && IsOtherFtdiProduct(vendorId, productId));
+}
+
+bool MayProgram(uint16_t vendorId, uint16_t productId, tChipType chip, bool blank) {
+    if (vendorId != kFtdiVendorId) return false;
+    if (productId == kAdapterProductId) return true;
+    const bool ft232 = chip == tChipType::AM || chip == tChipType::BM || chip == tChipType::R;
+    return productId == kBlankAdapterProductId && ft232 && blank;
+}
+
+int EepromReadBytes(tChipType chip) {
+    return chip == tChipType::R ? 0x80 : kEepromReadBytes;
 }
 
 int EepromSize(const std::vector<uint8_t>& image, tChipType chip) {

@@ -19,13 +19,29 @@ enum class tChipType { AM = 0, BM = 1, FT2232C = 2, R = 3, FT2232H = 4, FT4232H 
 // serial-number string (early BM chips report 0x0200 without one).
 tChipType ChipTypeFromRelease(uint16_t bcdDevice, bool hasSerialNumberString);
 
-// Vendor and product ids the driver layer lists: the programmed adapter and FTDI's factory ids.
-constexpr uint16_t kFtdiVendorId = 0x0403;
-constexpr uint16_t kAdapterProductId = 0xDBC0;
-bool IsListedProduct(uint16_t vendorId, uint16_t productId);
+// The chip's name as FTDI sells it ("FT232BM", "FT232R", "FT2232H", ...), for messages.
+const char* ChipName(tChipType chip);
 
-// Bytes read from the EEPROM when an adapter is opened (128 words; smaller parts mirror).
+constexpr uint16_t kFtdiVendorId = 0x0403;
+constexpr uint16_t kAdapterProductId = 0xDBC0;      // a programmed adapter
+constexpr uint16_t kBlankAdapterProductId = 0x6001; // FT232 chips as they leave the factory: a blank adapter
+
+// The adapter's own ids, 0403:dbc0 and 0403:6001: what the driver layer lists, the udev rule covers and
+// programming may write.
+bool IsAdapterProduct(uint16_t vendorId, uint16_t productId);
+// FTDI's other factory ids (dual and quad chips, FT232H, the X series): never an adapter, listed only
+// when the user asks for every FTDI device.
+bool IsOtherFtdiProduct(uint16_t vendorId, uint16_t productId);
+bool IsListedProduct(uint16_t vendorId, uint16_t productId, bool everyFtdiDevice);
+
+// Whether programming may write this chip's EEPROM: a programmed adapter (0403:dbc0), or an FT232 at
+// FTDI's factory id whose EEPROM is blank. Any other FTDI chip belongs to something else.
+bool MayProgram(uint16_t vendorId, uint16_t productId, tChipType chip, bool blank);
+
+// Bytes read from the EEPROM when an adapter is opened: 128 words, or 64 for the FT232R, whose
+// internal EEPROM holds no more (smaller external parts mirror in the upper half).
 constexpr int kEepromReadBytes = 256;
+int EepromReadBytes(tChipType chip);
 
 struct tAdapterIdentity {
     uint16_t vendorId = 0;

@@ -40,29 +40,41 @@ tFtdiHandle::~tFtdiHandle() {
     Close();
 }
 
+// A failed request loses the adapter when the transport found the device gone.
 FT_STATUS tFtdiHandle::track(FT_STATUS status) {
+    if (status != FT_OK && transport_->Gone()) lost_ = true;
     return lost_ ? FT_IO_ERROR : status;
 }
 
 FT_STATUS tFtdiHandle::LoadEeprom() {
+    std::lock_guard lock(call_);
+    return loadEeprom();
+}
+
+FT_STATUS tFtdiHandle::loadEeprom() {
     if (lost_) return FT_IO_ERROR;
-    std::vector<uint8_t> image(kEepromReadBytes);
-    for (int address = 0; address < kEepromReadBytes / 2; ++address) {
+    const tChipType chip = transport_->ChipType();
+    std::vector<uint8_t> image(static_cast<size_t>(EepromReadBytes(chip)));
+    for (int address = 0; address < static_cast<int>(image.size() / 2); ++address) {
         uint16_t value = 0;
         if (const FT_STATUS status = transport_->ReadEepromWord(address, value); status != FT_OK)
-            return status;
+            return track(status);
         image[static_cast<size_t>(2 * address)] = static_cast<uint8_t>(value);
         image[static_cast<size_t>(2 * address + 1)] = static_cast<uint8_t>(value >> 8);
     }
     image_ = std::move(image);
+    identity_ = {};
+    identityStatus_ = DecodeImage(image_, chip, identity_);
     return FT_OK;
 }
 
 FT_STATUS tFtdiHandle::ReadDescriptor(FT_DESCRIPTOR* descriptor) {
     if (descriptor == nullptr) return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (lost_) return FT_IO_ERROR;
-    // The cached image answers; only an adapter nobody reads from is asked whether it is still
-    // there (one control request), since for the others the reader thread notices a loss.
+    // The identity read at open answers; only an adapter nobody reads from is asked whether it is
+    // still there (one control request, tried twice), since for the others the reader thread notices
+    // a loss.
     if (!claimed_) {
         uint16_t probe = 0;
         if (transport_->ReadEepromWord(0, probe) != FT_OK) {
@@ -71,20 +83,23 @@ FT_STATUS tFtdiHandle::ReadDescriptor(FT_DESCRIPTOR* descriptor) {
         }
     }
     if (image_.empty()) return FT_IO_ERROR;
-    tAdapterIdentity identity;
-    if (const FT_STATUS status = DecodeImage(image_, transport_->ChipType(), identity); status != FT_OK)
-        return status;
-    return FillDescriptor(identity, transport_->ChipType(), descriptor);
+    if (identityStatus_ != FT_OK) return identityStatus_;
+    return FillDescriptor(identity_, transport_->ChipType(), descriptor);
 }
 
 FT_STATUS tFtdiHandle::Program(const FT_DESCRIPTOR* descriptor) {
+    std::lock_guard lock(call_);
     if (lost_) return FT_IO_ERROR;
     tAdapterIdentity identity;
     if (const FT_STATUS status = IdentityFromDescriptor(descriptor, identity); status != FT_OK) return status;
-    // Only ids this driver layer lists (and the udev rule opens) are written: anything else would
-    // make the adapter vanish from the program.
-    if (!IsListedProduct(identity.vendorId, identity.productId)) return FT_INVALID_PARAMETER;
     const tChipType chip = transport_->ChipType();
+    // Only a chip that is ours to write is written: a programmed adapter, or a blank FT232 at FTDI's
+    // factory id. And only the adapter's own ids are written, which the listing shows and the udev
+    // rule opens: anything else would make the adapter vanish from the program.
+    const bool blank = identityStatus_ == FT_EEPROM_NOT_PROGRAMMED;
+    if (!MayProgram(transport_->VendorId(), transport_->ProductId(), chip, blank) ||
+        !IsAdapterProduct(identity.vendorId, identity.productId))
+        return FT_INVALID_PARAMETER;
     const int size = image_.empty() ? 0x80 : EepromSize(image_, chip);
     std::vector<uint8_t> image;
     if (const FT_STATUS status = BuildImage(identity, chip, size, image); status != FT_OK) return status;
@@ -98,7 +113,7 @@ FT_STATUS tFtdiHandle::Program(const FT_DESCRIPTOR* descriptor) {
     if (status == FT_OK) status = restored;
     if (status != FT_OK) return track(status);
 
-    if (const FT_STATUS reread = LoadEeprom(); reread != FT_OK) return track(reread);
+    if (const FT_STATUS reread = loadEeprom(); reread != FT_OK) return track(reread);
     if (!std::equal(image.begin(), image.end(), image_.begin())) return FT_IO_ERROR;
     return FT_OK;
 }
@@ -128,28 +143,75 @@ void tFtdiHandle::restoreLineSettings() {
 FT_STATUS tFtdiHandle::claim() {
     if (lost_) return FT_IO_ERROR;
     if (claimed_) return FT_OK;
-    if (const FT_STATUS status = transport_->Claim(); status != FT_OK) return status;
+    if (const FT_STATUS status = transport_->Claim(); status != FT_OK) return track(status);
     claimed_ = true;
-    stopping_ = false;
+    {
+        std::lock_guard stop(stopMutex_);
+        stopping_ = false;
+    }
     reader_ = std::thread([this] { readerLoop(); });
     return FT_OK;
 }
 
+void tFtdiHandle::pause(tMilliseconds duration) {
+    if (pause_) {
+        pause_(duration);
+        return;
+    }
+    std::unique_lock stop(stopMutex_);
+    stopWake_.wait_for(stop, duration, [this] { return stopping_; });
+}
+
 void tFtdiHandle::readerLoop() {
     uint8_t chunk[512];
-    while (!stopping_) {
-        const int n = transport_->Receive(chunk, sizeof chunk);
-        if (n < 0) {
+    int failures = 0;
+    tMilliseconds retryPause = kFirstRetryPause;
+    const auto stopping = [this] {
+        std::lock_guard stop(stopMutex_);
+        return stopping_;
+    };
+    while (!stopping()) {
+        const auto started = std::chrono::steady_clock::now();
+        const tReceived received = transport_->Receive(chunk, sizeof chunk);
+        ++receives_;
+        switch (received.kind) {
+        case tReceived::Data:
+            failures = 0;
+            retryPause = kFirstRetryPause;
+            if (received.count > 0) {
+                received_.Append(chunk, static_cast<size_t>(received.count));
+            } else if (std::chrono::steady_clock::now() - started < kIdlePause && !stopping()) {
+                // A chip waits its latency timer before it answers with nothing; one that answers at
+                // once must not make this thread spin.
+                pause(kIdlePause);
+            }
+            continue;
+        case tReceived::Stalled:
+            if (transport_->ClearStall() == FT_OK) ++stallsCleared_;
+            break;
+        case tReceived::Failed:
+            break;
+        case tReceived::Gone:
             lost_ = true;
             return;
         }
-        if (n > 0) received_.Append(chunk, static_cast<size_t>(n));
+        if (transport_->Gone() || ++failures >= kFailuresBeforeLoss) {
+            lost_ = true;
+            return;
+        }
+        pause(retryPause);
+        retryPause = std::min(retryPause * 2, kLongestRetryPause);
     }
 }
 
 void tFtdiHandle::Close() {
+    std::lock_guard lock(call_);
     if (reader_.joinable()) {
-        stopping_ = true;
+        {
+            std::lock_guard stop(stopMutex_);
+            stopping_ = true;
+        }
+        stopWake_.notify_all();
         transport_->InterruptReceive();
         reader_.join();
     }
@@ -160,6 +222,7 @@ void tFtdiHandle::Close() {
 }
 
 FT_STATUS tFtdiHandle::SetBaudRate(uint32_t baudRate) {
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     const FT_STATUS status = transport_->SetBaudRate(baudRate);
     if (status == FT_OK) baudRate_ = baudRate;
@@ -169,6 +232,7 @@ FT_STATUS tFtdiHandle::SetBaudRate(uint32_t baudRate) {
 FT_STATUS tFtdiHandle::SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) {
     if ((wordLength != 7 && wordLength != 8) || (stopBits != 0 && stopBits != 2) || parity > 4)
         return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     const FT_STATUS status = transport_->SetDataCharacteristics(wordLength, stopBits, parity);
     if (status == FT_OK) dataCharacteristics_ = tDataCharacteristics{wordLength, stopBits, parity};
@@ -178,6 +242,7 @@ FT_STATUS tFtdiHandle::SetDataCharacteristics(uint8_t wordLength, uint8_t stopBi
 FT_STATUS tFtdiHandle::SetFlowControl(uint16_t flowControl, uint8_t xon, uint8_t xoff) {
     if (flowControl != 0x0000 && flowControl != 0x0100 && flowControl != 0x0200 && flowControl != 0x0400)
         return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     const FT_STATUS status = transport_->SetFlowControl(flowControl, xon, xoff);
     if (status == FT_OK) flowControl_ = tFlowControl{flowControl, xon, xoff};
@@ -186,6 +251,7 @@ FT_STATUS tFtdiHandle::SetFlowControl(uint16_t flowControl, uint8_t xon, uint8_t
 
 FT_STATUS tFtdiHandle::Write(const void* bytes, uint32_t count, uint32_t* written) {
     if (bytes == nullptr && count > 0) return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     uint32_t done = 0;
     const FT_STATUS status = transport_->Write(static_cast<const uint8_t*>(bytes), count, done);
@@ -195,6 +261,7 @@ FT_STATUS tFtdiHandle::Write(const void* bytes, uint32_t count, uint32_t* writte
 
 FT_STATUS tFtdiHandle::QueueStatus(uint32_t* waiting) {
     if (waiting == nullptr) return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     if (lost_) return FT_IO_ERROR;
     *waiting = received_.Size();
@@ -203,6 +270,7 @@ FT_STATUS tFtdiHandle::QueueStatus(uint32_t* waiting) {
 
 FT_STATUS tFtdiHandle::Read(void* target, uint32_t count, uint32_t* returned) {
     if (target == nullptr && count > 0) return FT_INVALID_PARAMETER;
+    std::lock_guard lock(call_);
     if (const FT_STATUS status = claim(); status != FT_OK) return status;
     if (lost_) return FT_IO_ERROR;
     // Never waits: the link reads only what the queue status said is there.

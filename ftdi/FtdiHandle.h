@@ -1,14 +1,22 @@
 #pragma once
-// One open adapter behind an FT_HANDLE. Opening reads the EEPROM once and keeps it; the data
-// interface is taken over only when the adapter is used for data (line settings, write, queue,
-// read), so adapters opened just to read their identity stay with the kernel's serial driver.
-// From then on a reader thread moves received bytes into a mutex-guarded buffer: queue status and
-// reads take from it without USB traffic. A lost adapter turns every later call into FT_IO_ERROR.
+// One open adapter behind an FT_HANDLE. Opening reads the EEPROM once and keeps it with the identity
+// decoded from it; the data interface is taken over only when the adapter is used for data (line
+// settings, write, queue, read), so adapters opened just to read their identity stay with the
+// kernel's serial driver. From then on a reader thread moves received bytes into a mutex-guarded
+// buffer: queue status and reads take from it without USB traffic.
+//
+// The reader never spins: a halted endpoint is cleared and a failed transfer retried, each after a
+// pause that doubles while the failures go on, and an empty transfer that returns at once is followed
+// by a short pause too. Only the device vanishing, or failures that outlast every retry, lose the
+// adapter; a lost adapter turns every later call into FT_IO_ERROR. Each call holds the handle's own
+// lock for its whole length, so calls from several threads take turns.
 
 #include "ftdi/FtdiTransport.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -36,12 +44,21 @@ private:
 
 class tFtdiHandle {
 public:
+    using tMilliseconds = std::chrono::milliseconds;
+    // How the reader waits between tries: the first pause after a failure, its ceiling, the pause after
+    // an empty transfer that came back at once, and the failures in a row that lose the adapter.
+    static constexpr tMilliseconds kFirstRetryPause{10};
+    static constexpr tMilliseconds kLongestRetryPause{500};
+    static constexpr tMilliseconds kIdlePause{8};
+    static constexpr int kFailuresBeforeLoss = 8;
+
     explicit tFtdiHandle(std::unique_ptr<tFtdiTransport> transport);
     ~tFtdiHandle();
     tFtdiHandle(const tFtdiHandle&) = delete;
     tFtdiHandle& operator=(const tFtdiHandle&) = delete;
 
-    // Reads the EEPROM into the cache. FT_OK also for a blank EEPROM (reported by ReadDescriptor).
+    // Reads the EEPROM into the cache and decodes the identity. FT_OK also for a blank EEPROM
+    // (reported by ReadDescriptor).
     FT_STATUS LoadEeprom();
 
     FT_STATUS ReadDescriptor(FT_DESCRIPTOR* descriptor);
@@ -60,20 +77,38 @@ public:
     bool Lost() const { return lost_; }
     bool Claimed() const { return claimed_; }
     const std::vector<uint8_t>& CachedImage() const { return image_; }
+    // Transfers the reader thread has asked for, and halts it has cleared, since the claim.
+    uint64_t Receives() const { return receives_; }
+    uint64_t StallsCleared() const { return stallsCleared_; }
+
+    // Replaces how the reader pauses (tests record the pauses instead of waiting). Set before the
+    // first data call.
+    void SetPause(std::function<void(tMilliseconds)> pause) { pause_ = std::move(pause); }
 
 private:
+    FT_STATUS loadEeprom();
     FT_STATUS claim();
     FT_STATUS track(FT_STATUS status);
     FT_STATUS writeImage(const std::vector<uint8_t>& image);
     void restoreLineSettings();
     void readerLoop();
+    void pause(tMilliseconds duration);
 
     std::unique_ptr<tFtdiTransport> transport_;
+    std::mutex call_; // held by every call for its whole length
     std::vector<uint8_t> image_;
+    FT_STATUS identityStatus_ = FT_IO_ERROR; // what decoding the cached image gave
+    tAdapterIdentity identity_;
     std::atomic<bool> lost_{false};
     bool claimed_ = false;
-    std::atomic<bool> stopping_{false};
+
     std::thread reader_;
+    std::mutex stopMutex_;
+    std::condition_variable stopWake_;
+    bool stopping_ = false;
+    std::function<void(tMilliseconds)> pause_;
+    std::atomic<uint64_t> receives_{0};
+    std::atomic<uint64_t> stallsCleared_{0};
     tReceiveBuffer received_;
 
     struct tDataCharacteristics {

@@ -1,19 +1,22 @@
 // libzcfg-ftdi.so: the adapter driver's entry points on libusb-1.0 and libftdi1, with C linkage, for
-// Linux desktops without the vendor's driver. Adapters are FTDI chips with our product id or a
-// factory id, numbered by bus and port path.
+// Linux desktops without the vendor's driver. Adapters are FTDI chips with the adapter's own ids
+// (0403:dbc0, and 0403:6001 before programming), numbered by bus and port path; with ZCFG_FTDI_ALL
+// set, FTDI's other factory ids are listed too.
 
 #include "ftdi/FtdiHandle.h"
 #include "ftdi/FtdiStatus.h"
+#include "ftdi/FtdiSystem.h"
 #include "ftdi/UsbTransport.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <libusb.h>
+#include <map>
+#include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -29,13 +32,24 @@ struct tListed {
     libusb_device_descriptor descriptor{};
 };
 
-// The driver layer's state: one libusb context and the open handles. Unloading the library closes
-// every handle still open, which joins its reader thread.
+// Whether the user asked for every FTDI device, not only the adapter's own ids.
+bool everyFtdiDevice() {
+    const char* value = std::getenv("ZCFG_FTDI_ALL");
+    return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
+}
+
+tChipType chipOf(const libusb_device_descriptor& descriptor) {
+    return ChipTypeFromRelease(descriptor.bcdDevice, descriptor.iSerialNumber != 0);
+}
+
+// The driver layer's state: one libusb context and the open handles. A call on a handle holds a
+// reference to it, so closing it (or unloading the library) while a call runs ends the handle when
+// that call returns; the global lock is held only to list, to open the device node and to look a
+// handle up, never across transfers.
 class tDriver {
 public:
     ~tDriver() {
-        for (tFtdiHandle* handle : handles_)
-            delete handle;
+        handles_.clear(); // joins every reader thread before libusb goes
         if (context_ != nullptr) libusb_exit(context_);
     }
 
@@ -46,19 +60,20 @@ public:
         return context_;
     }
 
-    // The listed adapters in their stable order; each device carries one reference the caller drops
+    // The listed devices in their stable order; each device carries one reference the caller drops
     // with unreference().
     std::vector<tListed> List() {
         std::vector<tListed> listed;
         libusb_context* context = Context();
         if (context == nullptr) return listed;
+        const bool every = everyFtdiDevice();
         libusb_device** devices = nullptr;
         const ssize_t count = libusb_get_device_list(context, &devices);
         for (ssize_t i = 0; i < count; ++i) {
             tListed entry;
             entry.device = devices[i];
             if (libusb_get_device_descriptor(devices[i], &entry.descriptor) != 0) continue;
-            if (!IsListedProduct(entry.descriptor.idVendor, entry.descriptor.idProduct)) continue;
+            if (!IsListedProduct(entry.descriptor.idVendor, entry.descriptor.idProduct, every)) continue;
             entry.location.bus = libusb_get_bus_number(devices[i]);
             uint8_t ports[8];
             const int depth = libusb_get_port_numbers(devices[i], ports, sizeof ports);
@@ -78,30 +93,52 @@ public:
         listed.clear();
     }
 
-    tFtdiHandle* Find(FT_HANDLE handle) {
-        const auto it = handles_.find(static_cast<tFtdiHandle*>(handle));
-        return it == handles_.end() ? nullptr : *it;
+    std::shared_ptr<tFtdiHandle> Find(FT_HANDLE handle) {
+        const auto it = handles_.find(handle);
+        return it == handles_.end() ? nullptr : it->second;
     }
-    void Add(tFtdiHandle* handle) { handles_.insert(handle); }
-    void Remove(tFtdiHandle* handle) { handles_.erase(handle); }
+    void Add(std::shared_ptr<tFtdiHandle> handle) { handles_.emplace(handle.get(), std::move(handle)); }
+    std::shared_ptr<tFtdiHandle> Remove(FT_HANDLE handle) {
+        const auto it = handles_.find(handle);
+        if (it == handles_.end()) return nullptr;
+        std::shared_ptr<tFtdiHandle> open = std::move(it->second);
+        handles_.erase(it);
+        return open;
+    }
 
-    // Tells the user once per run what to install when the system refused access to an adapter.
-    void NoteAccessDenied(const tListed& entry) {
+    // Keeps what to tell the user about an adapter the system refused to open, for the window and
+    // zcfg; nothing is said for devices the rule is not for.
+    void NoteAccessDenied(const tListed& entry, uint32_t problem) {
+        const char* advice = nullptr;
+        switch (problem) {
+        case ZCFG_PERMISSION_NO_RULE:
+            advice =
+                "Install the udev rule 70-zentara-configurator.rules into /etc/udev/rules.d (the package "
+                "installs it into /usr/lib/udev/rules.d), run 'sudo udevadm control --reload' and plug "
+                "the adapter in again.";
+            break;
+        case ZCFG_PERMISSION_NOT_APPLIED:
+            advice = "The udev rule is installed but has not reached the adapter yet: plug it in again.";
+            break;
+        case ZCFG_PERMISSION_NOT_LOCAL:
+            advice =
+                "The udev rule gives access only to the user logged in at this computer (a local session), "
+                "not to an ssh, remote desktop or su session: run the program in the local session.";
+            break;
+        default:
+            return;
+        }
         char text[600];
-        std::snprintf(text, sizeof text,
-                      "No permission to open the USB adapter %04x:%04x at %s. Install the udev rule "
-                      "70-zentara-configurator.rules into /etc/udev/rules.d (the package installs it into "
-                      "/usr/lib/udev/rules.d), run 'sudo udevadm control --reload' and plug the adapter in "
-                      "again.",
-                      entry.descriptor.idVendor, entry.descriptor.idProduct, entry.location.Text().c_str());
-        if (hint_.empty()) std::fprintf(stderr, "zcfg-ftdi: %s\n", text);
+        std::snprintf(text, sizeof text, "No permission to open the USB adapter %04x:%04x at %s. %s",
+                      entry.descriptor.idVendor, entry.descriptor.idProduct, entry.location.Text().c_str(),
+                      advice);
         hint_ = text;
     }
     const char* Hint() const { return hint_.empty() ? nullptr : hint_.c_str(); }
 
 private:
     libusb_context* context_ = nullptr;
-    std::set<tFtdiHandle*> handles_;
+    std::map<FT_HANDLE, std::shared_ptr<tFtdiHandle>> handles_;
     std::string hint_;
 };
 
@@ -110,21 +147,31 @@ tDriver& driver() {
     return instance;
 }
 
-// Whether another program has claimed the adapter's data interface through usbfs.
-bool claimedElsewhere(const tUsbLocation& location) {
-    std::error_code error;
-    const std::filesystem::path link = "/sys/bus/usb/devices/" + location.Text() + ":1.0/driver";
-    const auto target = std::filesystem::read_symlink(link, error);
-    return !error && target.filename() == "usbfs";
+// Why the user may not open a listed device.
+uint32_t permissionProblem(const tListed& entry) {
+    const tUdevEntry udev = ReadUdevEntry("/", entry.location.bus, libusb_get_device_address(entry.device));
+    return PermissionProblem(IsAdapterProduct(entry.descriptor.idVendor, entry.descriptor.idProduct),
+                             RuleInstalled("/"), udev.uaccess);
 }
 
 template <class Operation> FT_STATUS withHandle(FT_HANDLE handle, Operation operation) {
-    tFtdiHandle* open = nullptr;
+    std::shared_ptr<tFtdiHandle> open;
     {
         std::lock_guard lock(driver().mutex);
         open = driver().Find(handle);
     }
     return open == nullptr ? FT_INVALID_HANDLE : operation(*open);
+}
+
+// Runs f on the device listed at deviceNumber (the driver's lock held); FT_DEVICE_NOT_FOUND when the
+// list has no such entry. The listing's references are released afterwards either way.
+template <class F> FT_STATUS withListed(int deviceNumber, F&& f) {
+    std::vector<tListed> listed = driver().List();
+    FT_STATUS status = FT_DEVICE_NOT_FOUND;
+    if (deviceNumber >= 0 && static_cast<size_t>(deviceNumber) < listed.size())
+        status = f(listed[static_cast<size_t>(deviceNumber)]);
+    tDriver::unreference(listed);
+    return status;
 }
 
 } // namespace
@@ -139,49 +186,39 @@ ZCFG_FTDI_EXPORT FT_STATUS FT_ListDevices(void* arg1, void* /*arg2*/, uint32_t f
     return FT_OK;
 }
 
-namespace {
-// Runs f on the adapter listed at deviceNumber (the driver's lock held); FT_DEVICE_NOT_FOUND when the
-// list has no such entry. The listing's references are released afterwards either way.
-template <class F> FT_STATUS withListed(int deviceNumber, F&& f) {
-    std::vector<tListed> listed = driver().List();
-    FT_STATUS status = FT_DEVICE_NOT_FOUND;
-    if (deviceNumber >= 0 && static_cast<size_t>(deviceNumber) < listed.size())
-        status = f(listed[static_cast<size_t>(deviceNumber)]);
-    tDriver::unreference(listed);
-    return status;
-}
-} // namespace
-
 ZCFG_FTDI_EXPORT FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) {
     if (handle == nullptr) return FT_INVALID_PARAMETER;
     *handle = nullptr;
-    std::lock_guard lock(driver().mutex);
     libusb_device_handle* usb = nullptr;
-    tChipType chip{};
-    const FT_STATUS found = withListed(deviceNumber, [&](const tListed& entry) {
-        const int opened = libusb_open(entry.device, &usb);
-        if (opened == LIBUSB_ERROR_ACCESS) driver().NoteAccessDenied(entry);
-        chip = ChipTypeFromRelease(entry.descriptor.bcdDevice, entry.descriptor.iSerialNumber != 0);
-        return opened != 0 ? StatusFromUsbError(opened) : FT_OK;
-    });
-    if (found != FT_OK) return found;
-
-    auto open = std::make_unique<tFtdiHandle>(std::make_unique<tUsbTransport>(usb, chip));
+    libusb_device_descriptor descriptor{};
+    {
+        std::lock_guard lock(driver().mutex);
+        const FT_STATUS found = withListed(deviceNumber, [&](const tListed& entry) {
+            const int opened = libusb_open(entry.device, &usb);
+            if (opened == LIBUSB_ERROR_ACCESS) driver().NoteAccessDenied(entry, permissionProblem(entry));
+            descriptor = entry.descriptor;
+            return opened != 0 ? StatusFromUsbError(opened) : FT_OK;
+        });
+        if (found != FT_OK) return found;
+    }
+    // The EEPROM is read without the driver's lock: listing goes on meanwhile.
+    auto open = std::make_shared<tFtdiHandle>(
+        std::make_unique<tUsbTransport>(usb, chipOf(descriptor), descriptor.idVendor, descriptor.idProduct));
     if (const FT_STATUS status = open->LoadEeprom(); status != FT_OK) return status;
     *handle = open.get();
-    driver().Add(open.release());
+    std::lock_guard lock(driver().mutex);
+    driver().Add(std::move(open));
     return FT_OK;
 }
 
 ZCFG_FTDI_EXPORT FT_STATUS FT_Close(FT_HANDLE handle) {
-    tFtdiHandle* open = nullptr;
+    std::shared_ptr<tFtdiHandle> open;
     {
         std::lock_guard lock(driver().mutex);
-        open = driver().Find(handle);
-        if (open == nullptr) return FT_INVALID_HANDLE;
-        driver().Remove(open);
+        open = driver().Remove(handle);
     }
-    delete open; // joins the reader thread and gives the interface back
+    if (open == nullptr) return FT_INVALID_HANDLE;
+    open->Close(); // joins the reader thread and gives the interface back
     return FT_OK;
 }
 
@@ -230,15 +267,20 @@ ZCFG_FTDI_EXPORT FT_STATUS ZCFG_GetAdapterInfo(int deviceNumber, ZCFG_ADAPTER_IN
         info->VendorId = entry.descriptor.idVendor;
         info->ProductId = entry.descriptor.idProduct;
         std::snprintf(info->Location, sizeof info->Location, "%s", entry.location.Text().c_str());
+        std::snprintf(info->Chip, sizeof info->Chip, "%s", ChipName(chipOf(entry.descriptor)));
         // Whether the user may open the device node, asked without opening it.
+        const int address = libusb_get_device_address(entry.device);
         char node[64];
-        std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", entry.location.bus,
-                      libusb_get_device_address(entry.device));
+        std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03d", entry.location.bus, address);
         if (access(node, R_OK | W_OK) != 0 && errno == EACCES) {
             info->Access = ZCFG_ADAPTER_NO_PERMISSION;
-            driver().NoteAccessDenied(entry);
-        } else if (claimedElsewhere(entry.location)) {
+            info->Permission = permissionProblem(entry);
+            driver().NoteAccessDenied(entry, info->Permission);
+        } else if (ClaimedThroughUsbfs("/", entry.location.Text())) {
             info->Access = ZCFG_ADAPTER_IN_USE;
+            const tUdevEntry udev = ReadUdevEntry("/", entry.location.bus, address);
+            std::snprintf(info->Holder, sizeof info->Holder, "%s",
+                          LikelyHolder("/", udev.modemManagerIgnores).c_str());
         }
         return FT_OK;
     });

@@ -3,6 +3,8 @@
 
 #include "ftdi/FtdiTransport.h"
 
+#include <atomic>
+
 struct libusb_device_handle;
 struct ftdi_context;
 
@@ -10,11 +12,14 @@ namespace ftdi {
 
 class tUsbTransport final : public tFtdiTransport {
 public:
-    // Takes over an opened (not claimed) device handle.
-    tUsbTransport(libusb_device_handle* handle, tChipType chip);
+    // Takes over an opened (not claimed) device handle of a device that enumerated with these ids.
+    tUsbTransport(libusb_device_handle* handle, tChipType chip, uint16_t vendorId, uint16_t productId);
     ~tUsbTransport() override;
 
     tChipType ChipType() const override { return chip_; }
+    uint16_t VendorId() const override { return vendorId_; }
+    uint16_t ProductId() const override { return productId_; }
+    bool Gone() const override { return gone_; }
     FT_STATUS ReadEepromWord(int address, uint16_t& value) override;
     FT_STATUS WriteEepromWord(int address, uint16_t value) override;
     FT_STATUS GetLatencyTimer(uint8_t& milliseconds) override;
@@ -25,13 +30,21 @@ public:
     FT_STATUS SetDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
     FT_STATUS SetFlowControl(uint16_t flowControl, uint8_t xon, uint8_t xoff) override;
     FT_STATUS Write(const uint8_t* bytes, uint32_t count, uint32_t& written) override;
-    int Receive(uint8_t* buffer, int capacity) override;
+    tReceived Receive(uint8_t* buffer, int capacity) override;
+    FT_STATUS ClearStall() override;
 
 private:
-    static FT_STATUS lineStatus(int ftdiResult);
+    // A vendor request; a transfer that fails with an I/O error is tried once more.
+    int control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, unsigned char* data,
+                uint16_t length);
+    FT_STATUS status(int libusbResult);
+    FT_STATUS lineStatus(int ftdiResult);
 
     libusb_device_handle* handle_;
     tChipType chip_;
+    uint16_t vendorId_;
+    uint16_t productId_;
+    std::atomic<bool> gone_{false};
     ftdi_context* line_ = nullptr; // while claimed
     int packetSize_ = 64;
 };

@@ -60,14 +60,24 @@ struct FT_DESCRIPTOR {
 // ZCFG_GetAdapterInfo; other driver libraries do not offer it).
 enum : uint32_t {
     ZCFG_ADAPTER_AVAILABLE = 0,     // can be opened
-    ZCFG_ADAPTER_NO_PERMISSION = 1, // the user may not open it (no udev rule)
+    ZCFG_ADAPTER_NO_PERMISSION = 1, // the user may not open it
     ZCFG_ADAPTER_IN_USE = 2,        // another program holds it
+};
+// Why the user may not open it (with ZCFG_ADAPTER_NO_PERMISSION).
+enum : uint32_t {
+    ZCFG_PERMISSION_NO_RULE = 0,     // the udev rule is not installed
+    ZCFG_PERMISSION_NOT_APPLIED = 1, // the rule is installed but has not reached the device yet
+    ZCFG_PERMISSION_NOT_LOCAL = 2,   // the rule gives access to the user of the local session only
+    ZCFG_PERMISSION_NOT_COVERED = 3, // not a device the rule is for (not an adapter)
 };
 struct ZCFG_ADAPTER_INFO {
     uint16_t VendorId;
     uint16_t ProductId;
-    uint32_t Access;   // ZCFG_ADAPTER_*
-    char Location[32]; // bus and port path, "1-2.3"
+    uint32_t Access;     // ZCFG_ADAPTER_*
+    char Location[32];   // bus and port path, "1-2.3"
+    uint32_t Permission; // ZCFG_PERMISSION_*, with ZCFG_ADAPTER_NO_PERMISSION
+    char Chip[16];       // "FT232BM", "FT232R", ... from the device's release number
+    char Holder[32];     // with ZCFG_ADAPTER_IN_USE: the program that likely holds it, or empty
 };
 
 extern "C" {

@@ -1,5 +1,6 @@
 #include "programmer/USBPanel.h"
 
+#include "programmer/AdapterDiagnosis.h"
 #include "property/PelError.h"
 
 #include <QScopedValueRollback>
@@ -434,6 +435,7 @@ void TUSBPanel::Close() {
 void TUSBPanel::closeHandleQuietly() {
     if (ft_.FT_Close) ft_.FT_Close(handle_);
     handle_ = nullptr;
+    answeredHandle_ = nullptr;
     active_ = false;
 }
 
@@ -481,11 +483,15 @@ void TUSBPanel::OpenByID() {
 // Opens index i and keeps it when its descriptor is the one configured.
 bool TUSBPanel::tryOpenIndex(int index) {
     handle_ = nullptr;
+    answeredHandle_ = nullptr;
+    candidateIndex_ = index;
     FT_STATUS status = ft_.FT_Open(index, &handle_);
     if ((status == FT_EEPROM_NOT_PROGRAMMED || status == FT_INVALID_HANDLE) && autoProgram_) {
         fire(onBlankEEPROM_);
-        if (ft_.FT_EE_Program) status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
-        fire(onProgram_);
+        if (ft_.FT_EE_Program && blankAdapterConfirmed()) {
+            status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
+            fire(onProgram_);
+        }
     }
     const FT_DESCRIPTOR& wanted = ProgramDescriptor_.Record();
     const FT_DESCRIPTOR& found = ReadDescriptor_.Record();
@@ -495,6 +501,7 @@ bool TUSBPanel::tryOpenIndex(int index) {
     if (!matches) {
         if (ft_.FT_Close && handle_) ft_.FT_Close(handle_);
         handle_ = nullptr;
+        answeredHandle_ = nullptr;
         return false;
     }
     active_ = true;
@@ -547,11 +554,28 @@ bool TUSBPanel::ReadEEPROM() {
     if (!ft_.FT_EE_Read) return false;
     FT_STATUS status = ft_.FT_EE_Read(handle_, &ReadDescriptor_.Record());
     ReadDescriptor_.Repair();
-    if (status == FT_EEPROM_NOT_PROGRAMMED && autoProgram_ && ProgramEEPROM()) {
+    if (status == FT_EEPROM_NOT_PROGRAMMED && autoProgram_ && blankAdapterConfirmed() && ProgramEEPROM()) {
         status = ft_.FT_EE_Read(handle_, &ReadDescriptor_.Record());
         ReadDescriptor_.Repair();
     }
     return CheckStatus(QStringLiteral("reading USB device EEPROM"), status);
+}
+
+// The user is told which blank adapter would be programmed and decides: a stranger's FTDI chip must
+// never be made an adapter behind their back. Asked once per handle; a question already open answers
+// no.
+bool TUSBPanel::blankAdapterConfirmed() {
+    if (handle_ != nullptr && answeredHandle_ == handle_) return blankAnswer_;
+    if (!onConfirmBlankAdapter_ || confirming_) return false;
+    const QScopedValueRollback<bool> confirming(confirming_, true);
+    const FT_HANDLE asked = handle_;
+    const bool yes =
+        onConfirmBlankAdapter_(this, DescribeAdapter(ft_, opening_ ? candidateIndex_ : deviceNo_));
+    // The question may run an event loop in which the link closed: that adapter is not written.
+    if (handle_ != asked) return false;
+    answeredHandle_ = asked;
+    blankAnswer_ = yes;
+    return yes;
 }
 
 bool TUSBPanel::ProgramEEPROM() {
@@ -622,7 +646,8 @@ void TUSBPanel::Tick() {
 
 void TUSBPanel::PollReceive() {
     setImage(sendImage_, 2);
-    if (!ft_.FT_GetQueueStatus) return;
+    // While the user is asked about a blank adapter, ticks from the question's event loop wait.
+    if (!ft_.FT_GetQueueStatus || confirming_) return;
     // The adapter's identity is examined before every poll; a driver without the entry point has
     // no status to examine, and receiving goes on.
     if (ft_.FT_EE_Read) {
@@ -630,10 +655,14 @@ void TUSBPanel::PollReceive() {
         ReadDescriptor_.Repair();
         if (status == FT_EEPROM_NOT_PROGRAMMED && autoProgram_) {
             fire(onBlankEEPROM_);
-            if (ft_.FT_EE_Program && ProgramEEPROM())
-                status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
-            fire(onProgram_);
+            if (ft_.FT_EE_Program && blankAdapterConfirmed()) {
+                if (ProgramEEPROM()) status = ft_.FT_EE_Program(handle_, &ProgramDescriptor_.Record());
+                fire(onProgram_);
+            }
         }
+        // An adapter the driver has lost is closed before the failure is reported, so that Connect
+        // opens it afresh.
+        if (status != FT_OK && status != FT_EEPROM_NOT_PROGRAMMED) Close();
         if (!CheckStatus(QStringLiteral("Reading from USB Port"), status)) return;
     }
 

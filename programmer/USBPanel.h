@@ -48,6 +48,7 @@ using TOnChar = std::function<void(tObject* sender, uint8_t iChar)>;
 using TOnTimeOut = tNotifyEvent;
 using TOnErr = std::function<void(tObject* sender, uint32_t pErrNo, const QString& pErrText, bool& handled)>;
 using TOnTextChange = std::function<void(tObject* sender, const QString& pText)>;
+using TOnConfirmBlankAdapter = std::function<bool(tObject* sender, const QString& description)>;
 
 // A descriptor record that owns its four string buffers; its pointers always point at them.
 class TUSBDescriptor {
@@ -203,6 +204,13 @@ public:
     void SetOnSetText(TOnTextChange handler) { onSetText_ = std::move(handler); }
     TOnTextChange OnGetText() const { return onGetText_; }
     void SetOnGetText(TOnTextChange handler) { onGetText_ = std::move(handler); }
+    // Asked before a blank adapter is programmed automatically, with the adapter named ("FT232BM at
+    // USB 1-3 (0403:6001)"); true lets it be programmed. The answer holds until the adapter is closed.
+    // Without a handler nothing is programmed.
+    TOnConfirmBlankAdapter OnConfirmBlankAdapter() const { return onConfirmBlankAdapter_; }
+    void SetOnConfirmBlankAdapter(TOnConfirmBlankAdapter handler) {
+        onConfirmBlankAdapter_ = std::move(handler);
+    }
 
     // Read-only views for diagnostics and tests.
     int DeviceCount() const { return deviceCount_; }
@@ -231,6 +239,7 @@ private:
     void reportStyled(const QString& message);
     void setImage(IIndicatorImage* image, int index);
     void fire(const tNotifyEvent& event);
+    bool blankAdapterConfirmed();
 
     const D2XXEntryPoints& ft_;
     QTimer* timer_ = nullptr;
@@ -282,4 +291,11 @@ private:
     TOnErr onErr_;
     TOnTextChange onSetText_;
     TOnTextChange onGetText_;
+
+    // The blank adapter confirmation: the index being tried, and the answer given for a handle.
+    TOnConfirmBlankAdapter onConfirmBlankAdapter_;
+    int candidateIndex_ = 0;
+    FT_HANDLE answeredHandle_ = nullptr;
+    bool blankAnswer_ = false;
+    bool confirming_ = false;
 };

@@ -271,6 +271,7 @@ bool tPelFileProperty::SaveToFile(const QString& fileName, QString& error, bool 
     if (ISaveDialog* dialog = SaveDialog()) dialog->SetFullFileName(fileName_);
     SetSaveAsksForName(false);
     SetModified(false);
+    if (onSaved_) onSaved_();
     return true;
 }
 

@@ -86,6 +86,8 @@ public:
 
     // ---- Events ----
     void SetOnAfterLoad(tFileEvent handler) { onAfterLoad_ = std::move(handler); }
+    // Told after the document was written to its file (the undo history then marks that state).
+    void SetOnSaved(std::function<void()> handler) { onSaved_ = std::move(handler); }
     const tNotifyEvent& OnUndoClick() const { return onUndoClick_; }
     void SetOnUndoClick(tNotifyEvent handler) { onUndoClick_ = std::move(handler); }
     const tNotifyEvent& OnRedoClick() const { return onRedoClick_; }
@@ -134,6 +136,7 @@ private:
     bool saveAsksForName_ = false;
     tFileEvent chainedSave_;
     tFileEvent onAfterLoad_;
+    std::function<void()> onSaved_;
     ISaveDialog* saveDialog_ = nullptr;
     std::shared_ptr<const bool> saveDialogAlive_;
     tErrorList* errors_ = nullptr;

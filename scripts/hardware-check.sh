@@ -48,13 +48,34 @@ section() { printf '\n== %s\n' "$1"; }
     [ "$found" = 1 ] || echo "no FTDI device attached"
 
     section "udev rule"
-    ls -l /etc/udev/rules.d/70-zentara-configurator.rules /usr/lib/udev/rules.d/70-zentara-configurator.rules \
-        /usr/local/lib/udev/rules.d/70-zentara-configurator.rules 2>&1 | grep -v 'No such file'
-    ls /etc/udev/rules.d /usr/lib/udev/rules.d 2>/dev/null | grep -q '70-zentara-configurator.rules' \
-        || echo "not installed: see \"Connecting the adapter on Linux\" in the README"
+    rules=0
+    for dir in /etc/udev/rules.d /run/udev/rules.d /usr/lib/udev/rules.d /lib/udev/rules.d /usr/local/lib/udev/rules.d; do
+        if [ -f "$dir/70-zentara-configurator.rules" ]; then
+            ls -l "$dir/70-zentara-configurator.rules"
+            rules=1
+        fi
+    done
+    [ "$rules" = 1 ] || echo "not installed: see \"Connecting the adapter on Linux\" in the README"
+    for dev in /sys/bus/usb/devices/*; do
+        [ -f "$dev/idVendor" ] && [ "$(cat "$dev/idVendor")" = "0403" ] || continue
+        minor=$(( ($(cat "$dev/busnum") - 1) * 128 + $(cat "$dev/devnum") - 1 ))
+        echo "$(basename "$dev") udev tags and ModemManager flag:" \
+             "$(grep -hE '^(G|Q):|ID_MM_DEVICE_IGNORE' "/run/udev/data/c189:$minor" 2>/dev/null | tr '\n' ' ')"
+    done
 
-    section "zcfg adapters (lists, opens and reads the EEPROM of each adapter)"
-    "$zcfg" adapters 2>&1
+    section "Session (the rule's uaccess serves the local session at the seat only)"
+    echo "XDG_SESSION_ID=${XDG_SESSION_ID:-unset} XDG_SEAT=${XDG_SEAT:-unset} SSH_CONNECTION=${SSH_CONNECTION:-unset}"
+    if command -v loginctl >/dev/null && [ -n "${XDG_SESSION_ID:-}" ]; then
+        loginctl show-session "$XDG_SESSION_ID" -p Seat -p Remote -p Active -p Type 2>&1
+    fi
+
+    section "Programs that take FTDI chips"
+    for program in brltty ModemManager; do
+        if cat /proc/[0-9]*/comm 2>/dev/null | grep -qx "$program"; then echo "$program: running"; else echo "$program: not running"; fi
+    done
+
+    section "zcfg adapters --all (lists, opens and reads the EEPROM of each adapter)"
+    "$zcfg" adapters --all 2>&1
     echo "exit status: $?"
 
     section "zcfg read (reads the attached device)"

@@ -6,6 +6,9 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimed
           libfontconfig-dev libftdi1-dev libusb-1.0-0-dev umockdev libumockdev-dev)
 # Validators of the desktop entry, file type and metainfo, and the Debian package tools.
 packages+=(desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev)
+# The commissioning log: Qt SQL's SQLite driver, the PostgreSQL driver for a shared log, and a
+# PostgreSQL server for the test that runs a throwaway cluster of its own.
+packages+=(libqt6sql6-sqlite libqt6sql6-psql postgresql)
 case "${1:-}" in
     --with-display-tools) packages+=(xvfb xdotool imagemagick) ;;
     --with-ci-tools) packages+=(clang-format) ;;

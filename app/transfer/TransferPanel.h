@@ -4,11 +4,13 @@
 // which device, success or failure) until the next transfer starts; and, when the adapter is the
 // simulated one, a mark saying so, so that no screenshot or report passes a simulation for a device.
 
+#include <QString>
 #include <QWidget>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QStackedWidget;
 struct tTransferOutcome;
 struct tTransferProgress;
 
@@ -17,6 +19,8 @@ class TTransferPanel : public QWidget {
 public:
     explicit TTransferPanel(QWidget* parent = nullptr);
 
+    // Shown once the work in hand is done (a tick's bytes come together): a progress bar repaints
+    // at once on every value, which would cost more than the transfer itself.
     void ShowProgress(const tTransferProgress& progress);
     // The result of the transfer that ended, for the device named; `details` (the values that differ)
     // go into the result's tooltip. The first line of `note` (the backup a Program kept) is shown
@@ -34,10 +38,15 @@ public:
 
 private:
     void setRunning(bool running);
+    void showLatestProgress();
 
+    QStackedWidget* stack_;
     QProgressBar* progress_;
     QLabel* step_;
     QPushButton* cancel_;
     QLabel* result_;
     QLabel* simulated_;
+    QString stepText_;
+    int value_ = 0;
+    bool updatePending_ = false;
 };

@@ -18,11 +18,19 @@ inline void FireEvent(const tNotifyEvent& handler, tObject* sender) {
 
 // true: the field takes its parent's window colour (a display-only look); false: the system's
 // edit-field colour.
+// A palette is set only when the colour changes: every new palette is a new key to the style's
+// pixmap cache, which would grow with every binding of the page.
 inline void ApplyParentColour(QWidget* widget, bool parentColour) {
-    widget->setPalette(QPalette());
-    if (!parentColour) return;
+    const bool own = widget->testAttribute(Qt::WA_SetPalette);
+    if (!parentColour) {
+        if (own) widget->setPalette(QPalette());
+        return;
+    }
+    const QColor window = widget->parentWidget() ? widget->parentWidget()->palette().color(QPalette::Window)
+                                                 : QPalette().color(QPalette::Window);
+    if (own && widget->palette().color(QPalette::Base) == window) return;
     QPalette palette;
-    palette.setColor(QPalette::Base, widget->palette().color(QPalette::Window));
+    palette.setColor(QPalette::Base, window);
     widget->setPalette(palette);
 }
 

@@ -44,7 +44,8 @@ class TestUndoList : public QObject {
     QStringList events_;
 
     // Plays a script: a digit changes that property to "1" on the active page, "(" and ")" open and
-    // close a group, "u" undoes, "r" redoes and "C" clears. Gives the values of the four properties
+    // close a group, "u" undoes, "r" redoes, "C" clears, "s" marks the saved state and "b" breaks
+    // merging. Gives the values of the four properties
     // after each undo and redo ("1000 1100").
     QString play(const QString& script) {
         QStringList values;
@@ -57,6 +58,10 @@ class TestUndoList : public QObject {
                 manager_.EndGroup();
             } else if (action == 'C') {
                 manager_.Clear();
+            } else if (action == 's') {
+                manager_.MarkSaved();
+            } else if (action == 'b') {
+                manager_.BreakMerging();
             } else {
                 action == 'u' ? manager_.Undo() : manager_.Redo();
                 values << QString();
@@ -107,6 +112,37 @@ private slots:
         QTEST(play(script), "values");
         QTEST(manager_.CanUndo(), "canUndo");
         QTEST(manager_.CanRedo(), "canRedo");
+    }
+
+    // Consecutive changes of one typed value (properties 0 and 1 here) are one step, until the user
+    // moves on or the document is saved; the history knows when it is back at the saved state.
+    void mergesTypingAndKnowsTheSavedState_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<bool>("saved");
+        auto row = [](const char* name, const char* script, const char* values, bool saved) {
+            QTest::newRow(name) << QString(script) << QString(values) << saved;
+        };
+        row("typing into one field is one step", "000u", "0000", true);
+        row("another field in between", "010u", "1100", false);
+        row("a value chosen, not typed", "222u", "0010", false);
+        row("moved to another control", "00b0u", "1000", false);
+        row("saved while typing", "00s0u", "1000", true);
+        row("undone back to the saved state", "2s3u", "0010", true);
+        row("undone past the saved state", "2s3uu", "0010 0000", false);
+        row("redone to the saved state", "23suur", "0010 0000 0010", false);
+        row("redone to the saved state again", "23suurr", "0010 0000 0010 0011", true);
+        row("the saved state discarded", "2s3u0", "0010", false);
+        row("cleared: a loaded file", "23C", "", true);
+    }
+    void mergesTypingAndKnowsTheSavedState() {
+        manager_.SetMergeable([this](const tUndoable* property) {
+            return property == properties_[0].get() || property == properties_[1].get();
+        });
+        QFETCH(QString, script);
+        QTEST(play(script), "values");
+        QTEST(manager_.AtSavedState(), "saved");
+        manager_.SetMergeable(nullptr);
     }
 
     // Undo and redo give the page that was in front when the step was recorded, -1 when nothing

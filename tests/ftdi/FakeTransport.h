@@ -1,10 +1,12 @@
 #pragma once
 // An adapter without USB: an EEPROM of 64 words, a latency timer, a log of every request, and a
-// receive queue the test fills. Receive hands the reader thread one queued chunk at a time and
-// counts its calls, so a test knows when a chunk has reached the buffer without sleeping.
+// receive queue the test fills with chunks and faults. Receive hands the reader thread one queued
+// entry at a time and counts its calls, so a test knows when a chunk has reached the buffer without
+// sleeping.
 
 #include "ftdi/FtdiTransport.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -14,33 +16,43 @@
 class tFakeTransport : public ftdi::tFtdiTransport {
 public:
     // A 93C46 or the internal EEPROM: 64 words, which repeat through the 128 addresses read.
-    explicit tFakeTransport(ftdi::tChipType chip = ftdi::tChipType::R) : eeprom(64, 0xFFFF), chip_(chip) {}
+    explicit tFakeTransport(ftdi::tChipType chipType = ftdi::tChipType::R)
+        : eeprom(64, 0xFFFF), chip(chipType) {}
 
     std::vector<uint16_t> eeprom;
+    ftdi::tChipType chip;
     uint8_t latency = 16;
     std::vector<std::string> log;
     int wordWrites = 0;
     int stuckWord = -1; // a word address whose writes are lost
     bool claimed = false;
-    bool gone = false; // EEPROM requests fail
+    std::atomic<bool> gone{false};                  // requests fail: the device is gone
+    uint16_t vendorId = 0x0403, productId = 0x6001; // as enumerated
+    bool clearFails = false;                        // clearing a halt finds the device gone
 
     void SetImage(const std::vector<uint8_t>& image) {
         for (size_t i = 0; i + 1 < image.size() && i / 2 < eeprom.size(); i += 2)
             eeprom[i / 2] = static_cast<uint16_t>(image[i] | (image[i + 1] << 8));
     }
 
-    // Queues bytes (or, with lose, the loss of the device) and waits until the reader thread has
-    // stored them: it has done so when it asks for the next chunk.
-    bool Deliver(std::vector<uint8_t> chunk, bool lose = false) {
+    // Queues what the next reads bring (bytes, or a fault) and waits until the reader thread has
+    // taken all of it and, unless it is expected to end, has handled the last entry: it has when it
+    // asks for more. (An ending reader is joined by Close.)
+    bool Deliver(std::vector<uint8_t> chunk, ftdi::tReceived::tKind kind = ftdi::tReceived::Data,
+                 int times = 1, bool readerGoesOn = true) {
         std::unique_lock lock(mutex_);
-        chunks_.push_back({std::move(chunk), lose});
+        for (int i = 0; i < times; ++i)
+            chunks_.push_back({chunk, kind});
         changed_.notify_all();
         return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
-            return chunks_.empty() && (lose ? stopped_ : receiveCalls_ > callsAtLastPop_);
+            return chunks_.empty() && (!readerGoesOn || receiveCalls_ > callsAtLastPop_);
         });
     }
 
-    ftdi::tChipType ChipType() const override { return chip_; }
+    ftdi::tChipType ChipType() const override { return chip; }
+    uint16_t VendorId() const override { return vendorId; }
+    uint16_t ProductId() const override { return productId; }
+    bool Gone() const override { return gone; }
     FT_STATUS ReadEepromWord(int address, uint16_t& value) override {
         value = eeprom[static_cast<size_t>(address) % eeprom.size()];
         return gone ? FT_IO_ERROR : FT_OK;
@@ -78,21 +90,24 @@ public:
         written = count;
         return note("write " + std::to_string(count));
     }
-    int Receive(uint8_t* buffer, int capacity) override {
+    ftdi::tReceived Receive(uint8_t* buffer, int capacity) override {
         std::unique_lock lock(mutex_);
         ++receiveCalls_;
         changed_.notify_all();
         changed_.wait(lock, [&] { return !chunks_.empty() || interrupted_; });
-        if (chunks_.empty()) return 0;
-        auto [chunk, lose] = chunks_.front();
+        if (chunks_.empty()) return {};
+        auto [chunk, kind] = chunks_.front();
         chunks_.pop_front();
         callsAtLastPop_ = receiveCalls_;
-        stopped_ = lose;
         changed_.notify_all();
-        if (lose) return -1;
         const int n = std::min(capacity, static_cast<int>(chunk.size()));
         std::copy(chunk.begin(), chunk.begin() + n, buffer);
-        return n;
+        return {kind, kind == ftdi::tReceived::Data ? n : 0};
+    }
+    FT_STATUS ClearStall() override {
+        if (!clearFails) return FT_OK;
+        gone = true;
+        return FT_IO_ERROR;
     }
     void InterruptReceive() override {
         std::lock_guard lock(mutex_);
@@ -106,12 +121,10 @@ private:
         return FT_OK;
     }
 
-    ftdi::tChipType chip_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::pair<std::vector<uint8_t>, bool>> chunks_;
+    std::deque<std::pair<std::vector<uint8_t>, ftdi::tReceived::tKind>> chunks_;
     int receiveCalls_ = 0;
     int callsAtLastPop_ = 0;
     bool interrupted_ = false;
-    bool stopped_ = false;
 };

@@ -1,9 +1,11 @@
 // The Linux adapter driver layer without USB: statuses, EEPROM images both ways, blank and damaged
-// EEPROMs, the string limit, and an open adapter against a fake transport (EEPROM cache,
-// programming, taking over the interface only for data, the reader thread and its buffer, loss).
+// EEPROMs, the string limit, what programming may write, an open adapter against a fake transport
+// (EEPROM cache, programming, taking over the interface only for data, the reader thread, its
+// buffer, its retries and loss), and what the system says about a device (udev, /proc, sysfs).
 #include "FakeTransport.h"
 #include "ftdi/FtdiHandle.h"
 #include "ftdi/FtdiStatus.h"
+#include "ftdi/FtdiSystem.h"
 
 #include <QtTest>
 #include <cstring>
@@ -40,7 +42,7 @@ struct tRecord {
         FillDescriptor(identity, tChipType::R, &d);
     }
 };
-using tSpoil = void (*)(tRecord&);
+using tSpoil = void (*)(tRecord&, tFakeTransport&);
 
 std::vector<uint8_t> builtImage(const tAdapterIdentity& identity, tChipType chip) {
     std::vector<uint8_t> image;
@@ -58,6 +60,7 @@ struct tAdapter {
     explicit tAdapter(tChipType chip = tChipType::R, const std::vector<uint8_t>& image = {})
         : owned(std::make_unique<tFakeTransport>(chip)), fake(*owned), handle(std::move(owned)) {
         fake.SetImage(image);
+        if (!image.empty()) fake.productId = 0xDBC0; // a programmed adapter enumerates with its own id
         QCOMPARE(handle.LoadEeprom(), uint(FT_OK));
     }
 };
@@ -199,23 +202,36 @@ private slots:
         }
     }
 
-    // A refused record writes nothing at all.
+    // A refused record, and any chip that is not ours to write, is written nothing at all.
     void refusedRecords_data() {
         QTest::addColumn<tSpoil>("spoil");
         QTest::newRow("unterminated serial number")
-            << tSpoil([](tRecord& r) { std::memset(r.serial, 'A', sizeof r.serial); });
-        QTest::newRow("missing description buffer") << tSpoil([](tRecord& r) { r.d.Description = nullptr; });
-        QTest::newRow("foreign vendor id") << tSpoil([](tRecord& r) { r.d.VendorId = 0x1234; });
-        QTest::newRow("unlisted product id") << tSpoil([](tRecord& r) { r.d.ProductId = 0x6002; });
-        QTest::newRow("max power 0") << tSpoil([](tRecord& r) { r.d.MaxPower = 0; });
-        QTest::newRow("strings beyond the EEPROM")
-            << tSpoil([](tRecord& r) { std::memset(r.description, 'D', sizeof r.description - 1); });
+            << tSpoil([](tRecord& r, tFakeTransport&) { std::memset(r.serial, 'A', sizeof r.serial); });
+        QTest::newRow("missing description buffer")
+            << tSpoil([](tRecord& r, tFakeTransport&) { r.d.Description = nullptr; });
+        QTest::newRow("foreign vendor id")
+            << tSpoil([](tRecord& r, tFakeTransport&) { r.d.VendorId = 0x1234; });
+        QTest::newRow("unlisted product id")
+            << tSpoil([](tRecord& r, tFakeTransport&) { r.d.ProductId = 0x6010; });
+        QTest::newRow("max power 0") << tSpoil([](tRecord& r, tFakeTransport&) { r.d.MaxPower = 0; });
+        QTest::newRow("strings beyond the EEPROM") << tSpoil(
+            [](tRecord& r, tFakeTransport&) { std::memset(r.description, 'D', sizeof r.description - 1); });
+        QTest::newRow("programmed FT232R at 6001: someone's cable")
+            << tSpoil([](tRecord&, tFakeTransport& f) { f.productId = 0x6001; });
+        QTest::newRow("chip of another maker")
+            << tSpoil([](tRecord&, tFakeTransport& f) { f.vendorId = 0x1A86; });
+        QTest::newRow("blank FT2232H at 6010") << tSpoil([](tRecord&, tFakeTransport& f) {
+            f.productId = 0x6010;
+            f.chip = tChipType::FT2232H;
+            f.eeprom.assign(128, 0xFFFF);
+        });
     }
     void refusedRecords() {
         QFETCH(tSpoil, spoil);
         tAdapter a(tChipType::R, builtImage(adapterIdentity(), tChipType::R));
         tRecord record;
-        spoil(record);
+        spoil(record, a.fake);
+        QCOMPARE(a.handle.LoadEeprom(), uint(FT_OK));
         QCOMPARE(a.handle.Program(&record.d), uint(FT_INVALID_PARAMETER));
         QCOMPARE(a.fake.wordWrites, 0);
     }
@@ -301,7 +317,7 @@ private slots:
         QCOMPARE(QByteArray(taken), QByteArray("\x01PI01"));
         QCOMPARE(read(taken, 1), tResult(FT_OK, 0)); // never waits
 
-        QVERIFY(a.fake.Deliver({}, true));
+        QVERIFY(a.fake.Deliver({}, tReceived::Gone, 1, false));
         a.handle.Close(); // joining the reader makes its last step visible here
         QVERIFY(!a.fake.claimed);
         QCOMPARE(a.fake.log.back(), std::string("release"));
@@ -311,6 +327,50 @@ private slots:
         tRecord record;
         QCOMPARE(a.handle.ReadDescriptor(&record.d), uint(FT_IO_ERROR));
         QCOMPARE(a.handle.Program(&record.d), uint(FT_IO_ERROR));
+    }
+
+    // The reader never spins: a halted endpoint is cleared and a failed transfer retried after a pause
+    // that doubles up to its ceiling, an empty answer that came at once is followed by a short pause,
+    // and only a vanished device or failures that outlast the retries lose the adapter.
+    void readerPausesAndRetries_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<bool>("clearFails");
+        QTest::addColumn<QList<int>>("pauses"); // ms
+        QTest::addColumn<bool>("lost");
+        const QList<int> retries = {10, 20, 40, 80, 160, 320, 500};
+        QTest::newRow("halted twice") << int(tReceived::Stalled) << 2 << false << QList<int>{10, 20} << false;
+        QTest::newRow("three failures")
+            << int(tReceived::Failed) << 3 << false << QList<int>{10, 20, 40} << false;
+        QTest::newRow("failures outlasting the retries")
+            << int(tReceived::Failed) << 8 << false << retries << true;
+        QTest::newRow("halted for good") << int(tReceived::Stalled) << 8 << false << retries << true;
+        QTest::newRow("halt that finds the device gone")
+            << int(tReceived::Stalled) << 1 << true << QList<int>{} << true;
+        QTest::newRow("device gone") << int(tReceived::Gone) << 1 << false << QList<int>{} << true;
+        QTest::newRow("empty answers at once")
+            << int(tReceived::Data) << 2 << false << QList<int>{8, 8} << false;
+    }
+    void readerPausesAndRetries() {
+        QFETCH(int, kind);
+        QFETCH(int, times);
+        QFETCH(bool, clearFails);
+        QFETCH(QList<int>, pauses);
+        QFETCH(bool, lost);
+        tAdapter a(tChipType::R, builtImage(adapterIdentity(), tChipType::R));
+        QList<int> paused;
+        a.handle.SetPause([&](tFtdiHandle::tMilliseconds d) { paused << int(d.count()); });
+        a.fake.clearFails = clearFails;
+        uint32_t waiting = 0;
+        QCOMPARE(a.handle.QueueStatus(&waiting), uint(FT_OK));
+        QVERIFY(a.fake.Deliver({}, tReceived::tKind(kind), times, !lost));
+        if (!lost) QVERIFY(a.fake.Deliver({'O', 'K'}));
+        a.handle.Close(); // joins the reader: what it did is visible from here on
+        QCOMPARE(paused, pauses);
+        QCOMPARE(a.handle.Lost(), lost);
+        QCOMPARE(a.handle.StallsCleared(), uint64_t(kind == tReceived::Stalled && !clearFails ? times : 0));
+        QCOMPARE(a.handle.QueueStatus(&waiting), uint(lost ? FT_IO_ERROR : FT_OK));
+        if (!lost) QCOMPARE(waiting, 2u);
     }
 
     void receiveBufferIsBounded() {
@@ -329,7 +389,7 @@ private slots:
     }
 
     // uaccess is applied by systemd's 73-seat-late.rules: the rule must come before it and grant
-    // access to exactly the programmed and the blank adapter, keeping ModemManager off the first.
+    // access to exactly the programmed and the blank adapter, keeping ModemManager off both.
     void udevRule() {
         QFile file(QStringLiteral(ZCFG_UDEV_RULE));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -345,7 +405,43 @@ private slots:
             if (line.contains(R"(ENV{ID_MM_DEVICE_IGNORE}="1")")) modemManagerIgnores << ids;
         }
         QCOMPARE(granted, QStringList({"0403:dbc0", "0403:6001"}));
-        QCOMPARE(modemManagerIgnores, QStringList({"0403:dbc0"}));
+        QCOMPARE(modemManagerIgnores, QStringList({"0403:dbc0", "0403:6001"}));
+    }
+
+    // What the system says about a device, read below a root folder laid out as the test says.
+    void systemFacts() {
+        QTemporaryDir root;
+        const std::string r = root.path().toStdString();
+        const auto write = [&](const QString& path, const QByteArray& content) {
+            QVERIFY(QDir(root.path()).mkpath(QFileInfo(root.filePath(path)).path()));
+            QFile file(root.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        };
+        QVERIFY(!RuleInstalled(r));
+        write("usr/local/lib/udev/rules.d/70-zentara-configurator.rules", "#");
+        QVERIFY(RuleInstalled(r));
+
+        write("run/udev/data/c189:2", "E:ID_MM_DEVICE_IGNORE=1\nG:uaccess\n"); // bus 1, address 3
+        write("run/udev/data/c189:128", "Q:seat\n");                           // bus 2, address 1
+        const tUdevEntry tagged = ReadUdevEntry(r, 1, 3), untagged = ReadUdevEntry(r, 2, 1);
+        QCOMPARE(std::pair(tagged.uaccess, tagged.modemManagerIgnores), std::pair(true, true));
+        QCOMPARE(std::pair(untagged.uaccess, untagged.modemManagerIgnores), std::pair(false, false));
+        QCOMPARE(QList<uint>({PermissionProblem(false, true, true), PermissionProblem(true, false, false),
+                              PermissionProblem(true, true, false), PermissionProblem(true, true, true)}),
+                 QList<uint>({ZCFG_PERMISSION_NOT_COVERED, ZCFG_PERMISSION_NO_RULE,
+                              ZCFG_PERMISSION_NOT_APPLIED, ZCFG_PERMISSION_NOT_LOCAL}));
+
+        write("proc/1/comm", "systemd\n");
+        write("proc/42/comm", "ModemManager\n");
+        QCOMPARE(LikelyHolder(r, false), std::string("ModemManager"));
+        QCOMPARE(LikelyHolder(r, true), std::string());
+        write("proc/77/comm", "brltty\n");
+        QCOMPARE(LikelyHolder(r, true), std::string("brltty"));
+
+        QVERIFY(QDir(root.path()).mkpath("sys/bus/usb/devices/1-3:1.0"));
+        QVERIFY(QFile::link("../../../drivers/usbfs", root.filePath("sys/bus/usb/devices/1-3:1.0/driver")));
+        QVERIFY(ClaimedThroughUsbfs(r, "1-3"));
+        QVERIFY(!ClaimedThroughUsbfs(r, "1-4"));
     }
 };
 

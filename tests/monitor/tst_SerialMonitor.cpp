@@ -113,10 +113,20 @@ void TestSerialMonitor::lineLimit() {
     QCOMPARE(document->firstBlock().text(), ">> " + QString::number(extra + 1));
 }
 
+// While the page is hidden the trace waits, as plain text of at most MaxLines lines; on screen the
+// box follows each burst.
 void TestSerialMonitor::boxFollowsEachBurst() {
     TSerialMonitor monitor;
     auto* box = monitor.findChild<QPlainTextEdit*>(QStringLiteral("MemoSerialMonitor"));
     QVERIFY(box);
+    for (int i = 0; i < TSerialMonitor::MaxLines + 3; ++i)
+        monitor.MonitorTransmit(QString::number(i));
+    QCoreApplication::processEvents();
+    QVERIFY(box->toPlainText().isEmpty());
+    monitor.show();
+    QCOMPARE(box->document()->blockCount(), TSerialMonitor::MaxLines);
+    QCOMPARE(box->document()->firstBlock().text(), QStringLiteral(">> 3"));
+    monitor.ButtonClearClick();
     monitor.MonitorTransmit(QStringLiteral("B"));
     receive(monitor, "PI");
     QCoreApplication::processEvents(); // the burst reaches the box when control returns

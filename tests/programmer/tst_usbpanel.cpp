@@ -216,41 +216,74 @@ private slots:
         QVERIFY(shown.isEmpty());
     }
 
-    // events: how often OnBlankEEPROM and OnProgram fire; writes: EEPROM writes the adapter saw.
+    // events: how often OnBlankEEPROM and OnProgram fire; writes: EEPROM writes the adapter saw. A
+    // blank adapter is programmed only once the owner, told which adapter it is, has said yes.
     void blankAdapterEEPROM_data() {
         QTest::addColumn<int>("method");
         QTest::addColumn<bool>("autoProgram");
+        QTest::addColumn<int>("answer"); // -1: no handler, 0: no, 1: yes, 2: yes after the link ticked
         QTest::addColumn<int>("events");
         QTest::addColumn<int>("writes");
-        QTest::newRow("left blank") << int(omBySerialNo) << false << 0 << 0;
-        QTest::newRow("programmed when opened") << int(omBySerialNo) << true << 0 << 1;
-        QTest::newRow("programmed while polling") << int(omByDevice) << true << 1 << 2;
+        QTest::newRow("left blank") << int(omBySerialNo) << false << 1 << 0 << 0;
+        QTest::newRow("programmed when opened") << int(omBySerialNo) << true << 1 << 0 << 1;
+        QTest::newRow("programmed while polling") << int(omByDevice) << true << 1 << 1 << 2;
+        QTest::newRow("ticks while the user is asked") << int(omByDevice) << true << 2 << 1 << 2;
+        QTest::newRow("refused when opened") << int(omBySerialNo) << true << 0 << 0 << 0;
+        QTest::newRow("refused while polling") << int(omByDevice) << true << 0 << 0 << 0;
+        QTest::newRow("nobody asked") << int(omBySerialNo) << true << -1 << 0 << 0;
     }
 
     void blankAdapterEEPROM() {
         QFETCH(int, method);
         QFETCH(bool, autoProgram);
+        QFETCH(int, answer);
         QFETCH(int, events);
         QFETCH(int, writes);
         sim->setIdentity(0, "blank", "1");
         TUSBPanel& l = makeLink();
         l.SetOpenMethod(TUSB_OpenMethod(method));
         int blanks = 0, programs = 0;
+        QStringList asked;
         l.SetOnBlankEEPROM([&](tObject*) { ++blanks; });
         l.SetOnProgram([&](tObject*) { ++programs; });
+        if (answer >= 0)
+            l.SetOnConfirmBlankAdapter([&](tObject*, const QString& adapter) {
+                if (answer == 2) ticks(2); // as a message box's event loop does
+                return asked << adapter, answer > 0;
+            });
+        const bool programmed = autoProgram && answer > 0;
         if (autoProgram)
             l.SetAutoProgram(true); // opens at once
         else
             QCOMPARE(thrownBy([&] { l.Open(); }), QStringLiteral("Error opening by ID"));
-        QCOMPARE(l.Active(), autoProgram);
-        ticks(4);
-        QCOMPARE(QList<int>({blanks, programs, sim->counter(0, "ee-program")}),
-                 QList<int>({events, events, writes}));
-        QCOMPARE(sim->Identity(0, "blank"), autoProgram ? "0" : "1");
-        if (!autoProgram) return;
+        QCOMPARE(l.Active(), programmed || (autoProgram && method == omByDevice));
+        // An adapter left blank while open fails its polls, reported once; the owner is asked once.
+        QStringList errors;
+        for (int i = 0; i < 4; ++i)
+            if (const QString error = thrownBy([&] { ticks(1); }); !error.isEmpty()) errors << error;
+        QCOMPARE(errors.size(), programmed || !l.Active() ? 0 : 1);
+        QCOMPARE(QList<int>({programs, sim->counter(0, "ee-program")}), QList<int>({events, writes}));
+        QVERIFY(blanks >= events);
+        QCOMPARE(asked, autoProgram && answer >= 0 ? QStringList{"the adapter at index 0"} : QStringList());
+        QCOMPARE(sim->Identity(0, "blank"), programmed ? "0" : "1");
+        if (!programmed) return;
         for (auto [field, value] :
              {std::pair{"serial", "AV000001"}, {"product", "DBC0"}, {"manufacturer", "Arvel"}})
             QCOMPARE(sim->Identity(0, field), value);
+    }
+
+    // An adapter the driver has lost closes the link before the failure is reported, so that Connect
+    // opens it again without unplugging.
+    void lostAdapterClosesTheLink() {
+        TUSBPanel& l = makeLink();
+        l.Open();
+        sim->setStatus("FT_EE_Read", FT_IO_ERROR);
+        QCOMPARE(thrownBy([&] { ticks(1); }),
+                 QStringLiteral("Error Reading from USB Port - General IO Error..."));
+        QCOMPARE(after(0), "closed, 1 opens, 1 closes");
+        sim->setStatus("FT_EE_Read", FT_OK);
+        l.Open();
+        QCOMPARE(after(1), "open, 2 opens, 1 closes");
     }
 
     // With automatic open the link follows the adapters: it opens its adapter when plugged in, opens

@@ -380,6 +380,7 @@ private slots:
                 QString::fromLatin1(f.sim->Record(0, "fd").mid(2)));
         f.undo->Clear();
         const tLines before = doc.ToLines();
+        doc.SetModified(true); // writing the lines cleared it; a verification must not
         const tConfiguratorDevice* device = doc.Device();
 
         f.start(&tZCfgFile::StartProgram);
@@ -406,6 +407,7 @@ private slots:
                  (QList<ShownResult>{{verified ? TransferredAndVerified : TransferredButErrors, verified}}));
         QCOMPARE(doc.LastOutcome().Differences.isEmpty(), verified);
         QCOMPARE(doc.Device(), device);
+        QVERIFY(doc.Modified());
         QCOMPARE(doc.ToLines(), before);
         QVERIFY2(!f.undo->CanUndo(), "a verification changed the document");
     }

@@ -118,7 +118,8 @@ private Q_SLOTS:
 
     void firstStartWithEmptySettings() {
         start();
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Configuration Editor"));
+        // A display name would be appended by the desktop to every window title.
+        QVERIFY(!QGuiApplication::applicationDisplayName().contains(QLatin1String("Configuration Editor")));
         QCOMPARE(pages()->currentIndex(), int(mpIRRFStaff));
         QCOMPARE(visibleTabs(), (Tabs{mpIRRFStaff, mpComments}));
         QVERIFY(!button("SpeedButtonUndo")->isEnabled() && !button("SpeedButtonRedo")->isEnabled());
@@ -191,6 +192,10 @@ private Q_SLOTS:
         QFETCH(int, picture);
         QFETCH(int, helpContext);
         settings().setValue(key("Program Mode"), 1);
+        // A first start: no placement of an earlier row's window, which would stand as it was.
+        for (const char* value : {"Main Window State", "Main Window Top", "Main Window Left",
+                                  "Main Window Width", "Main Window Height"})
+            settings().remove(key(value));
         start();
         // Start from a type of the other kind, so that every row really switches.
         const int previous = type <= 2 ? 8 : 2;
@@ -265,9 +270,9 @@ private Q_SLOTS:
         QCOMPARE(window().frameGeometry(), frame);
         QVERIFY(!button("SpeedButtonUndo")->isEnabled()); // the restored type cannot be undone
         QVERIFY(!document().Modified());
-        // A page made after start-up grows the restored window to show the page whole.
+        // A restored placement stands: a page made after start-up scrolls in it rather than grow it.
         chooseDeviceType(3);
-        QVERIFY(window().width() > 640 && shownWhole(mpCallPoint));
+        QCOMPARE(window().frameGeometry(), frame);
         document().SetModified(false);
         QVERIFY(window().OpenFile(file));
         QCOMPARE(pages()->currentIndex(), int(mpIRRFPendant));

@@ -4,6 +4,7 @@
 #include "../programmer/SimHarness.h"
 #include "app/ApplicationForms.h"
 #include "app/PelSaveDialog.h"
+#include "app/ProgrammerWorkflows.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitUndoList.h"
 #include "app/devicemenu/DeviceMenu.h"
@@ -296,6 +297,9 @@ private Q_SLOTS:
         QVERIFY(doc().Modified()); // programmed, but not saved
 
         doc().AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
+        QStringList identities; // Read Device Type's box, which a restore's identification does not show
+        window().Workflows().SetOnShowDeviceIdentity(
+            [&identities](const QString& text) { identities << text; });
         menu().RestoreAction()->trigger();
         runUntilIdle();
         TRestoreDialog* dialog = menu().RestoreDialog();
@@ -305,6 +309,7 @@ private Q_SLOTS:
         QTest::mouseClick(dialog->RestoreButton(), Qt::LeftButton);
         runUntilIdle();
         QCOMPARE(asked_.size(), 1);
+        QCOMPARE(identities, QStringList());
         QVERIFY(asked_[0].startsWith("Program the ZX320 Relay Output (Factory String ZENTARA-SIM-0001"));
         QCOMPARE(notSavedPrompts_, 1);
         QCOMPARE(doc().FileName(), kept);

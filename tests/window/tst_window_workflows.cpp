@@ -11,6 +11,7 @@
 #include "app/ToneOutputRecorder.h"
 #include "app/ToneTest.h"
 #include "app/UnitFileNotSaved.h"
+#include "app/UnitUndoList.h"
 #include "app/transfer/TransferCoordinator.h"
 #include "app/transfer/TransferPanel.h"
 #include "device/DeviceTypeTable.h"
@@ -18,11 +19,13 @@
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -283,6 +286,59 @@ private Q_SLOTS:
         QFile file(ward);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), saved);
+    }
+
+    // Tools "Read Device Type" shows what the attached device is, and changes nothing of the document.
+    void readDeviceTypeShowsTheDeviceAndChangesNothing() {
+        start("zone-indicator");
+        tZCfgFile& doc = window().Document();
+        doc.SetDeviceType(dt_Relay_Output);
+        window().UndoManager()->Clear();
+        const tLines before = doc.ToLines();
+        QString shown;
+        window().Workflows().SetOnShowDeviceIdentity([&shown](const QString& text) { shown = text; });
+        window().findChild<QAction*>(QStringLiteral("ReadDeviceType"))->trigger();
+        runUntilIdle();
+        QVERIFY2(shown.startsWith(QLatin1String("Device Type: ZX330")), qPrintable(shown));
+        QVERIFY(shown.contains(QLatin1String("Factory String: ZENTARA-SIM-0001")));
+        QCOMPARE(doc.ToLines(), before);
+        QVERIFY(results_.isEmpty() && messages_.isEmpty());
+        QVERIFY(!window().UndoManager()->CanUndo());
+    }
+
+    // Typing into a field is one undo step. Undo back to the state last saved leaves the document
+    // unchanged: no marker in the title, no prompt when the window closes.
+    void typingIsOneStepAndUndoFindsTheSavedState() {
+        start("none");
+        tZCfgFile& doc = window().Document();
+        auto* id = window().findChild<QSpinBox*>(QStringLiteral("PelSpinEditIDCode"));
+        const int before = id->value();
+        id->setFocus();
+        id->selectAll();
+        QTest::keyClicks(id, QStringLiteral("123"));
+        QCOMPARE(id->value(), 123);
+        QTest::keySequence(id, QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(id->value(), before);
+        QVERIFY(!window().UndoManager()->CanUndo());
+
+        const QString file = dir_->filePath(QStringLiteral("ward7.zcf"));
+        window().PelSaveDialog().SetAskSaveFileName(
+            [file](const QString&) { return std::optional<QString>(file); });
+        QVERIFY(doc.SaveAs(QString()));
+        id->selectAll();
+        QTest::keyClicks(id, QStringLiteral("45"));
+        QVERIFY(window().windowTitle().endsWith(QLatin1String(" *")));
+        QTest::keySequence(id, QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(id->value(), before);
+        QVERIFY(!doc.Modified());
+        QCOMPARE(window().windowTitle(), QStringLiteral("Zentara Configurator - ward7.zcf"));
+        int prompts = 0;
+        window().PelSaveDialog().SetAskNotSaved([&prompts] {
+            ++prompts;
+            return TPelSaveDialog::NotSavedAnswer::Cancel;
+        });
+        QVERIFY(window().close());
+        QCOMPARE(prompts, 0);
     }
 
     // A tone playing on the zone indicator page stops when anything else happens: a change of device
