@@ -28,6 +28,9 @@ TDevicePage* TDevicePageHost::Page(int sheetIndex) {
     auto* scroller = new QScrollArea(sheet);
     scroller->setObjectName(sheet->objectName() + QStringLiteral("Scroller"));
     scroller->setFrameShape(QFrame::NoFrame);
+    // Tab goes from the controls before the page straight to its first control; the area still
+    // scrolls to each control Tab reaches.
+    scroller->setFocusPolicy(Qt::NoFocus);
     scroller->setWidgetResizable(true);
     std::unique_ptr<TDevicePage> created = CreateDevicePage(sheetIndex, scroller);
     if (!created) {

@@ -14,20 +14,24 @@
 namespace {
 // How much of the window must lie on a screen for the user to reach its title bar and borders.
 constexpr int kMinimumVisible = 48;
+// Redo's other usual key, which not every desktop lists among its own.
+const QKeySequence RedoAlternative(Qt::CTRL | Qt::Key_Y);
 
-// A standard key that another entry already answers to (F1 is both the desktop's help key and the
-// current device's help topic) is left out: a key shared by two entries would trigger neither.
-void addKey(QMenu* menu, const QString& caption, QKeySequence::StandardKey key, QList<QKeySequence>& taken) {
+// The keys a desktop user expects go first, and the first is the one the menu shows; the entry's own
+// keys (Alt+F2 ...) follow, still working wherever the desktop lets them reach the window (Alt+F4 and
+// Ctrl+Alt+F4 it keeps for itself). A key another entry already answers to is left out (F1 is both
+// the desktop's help key and the current device's help topic): a key shared by two entries would
+// trigger neither.
+void addKeys(QMenu* menu, const QString& caption, QKeySequence::StandardKey standard,
+             const QList<QKeySequence>& usual, QList<QKeySequence>& taken) {
     if (!menu) return;
     for (QAction* action : menu->actions()) {
         if (action->text() != caption) continue;
-        QList<QKeySequence> keys = action->shortcuts();
-        for (const QKeySequence& standard : QKeySequence::keyBindings(key)) {
-            if (taken.contains(standard)) continue;
-            keys << standard;
-            taken << standard;
-        }
-        action->setShortcuts(keys);
+        QList<QKeySequence> keys;
+        for (const QKeySequence& key : QKeySequence::keyBindings(standard) + usual)
+            if (!keys.contains(key) && !taken.contains(key)) keys << key;
+        taken << keys;
+        action->setShortcuts(keys + action->shortcuts());
     }
 }
 
@@ -86,14 +90,20 @@ void AddStandardKeys(TPelFileMenus& menus) {
     if (QWidget* window = file ? file->parentWidget() ? file->parentWidget()->window() : nullptr : nullptr)
         for (const QAction* action : window->findChildren<QAction*>())
             taken << action->shortcuts();
-    addKey(file, QStringLiteral("&New"), QKeySequence::New, taken);
-    addKey(file, QStringLiteral("&Load"), QKeySequence::Open, taken);
-    addKey(file, QStringLiteral("&Save"), QKeySequence::Save, taken);
-    addKey(file, QStringLiteral("Save &As"), QKeySequence::SaveAs, taken);
-    addKey(file, QStringLiteral("E&xit"), QKeySequence::Quit, taken);
-    addKey(edit, QStringLiteral("&Undo"), QKeySequence::Undo, taken);
-    addKey(edit, QStringLiteral("&Redo"), QKeySequence::Redo, taken);
-    addKey(help, QStringLiteral("&Contents"), QKeySequence::HelpContents, taken);
+    // The desktop's own keys first; on every Linux desktop they are these.
+    const auto ctrl = [](Qt::Key key, Qt::KeyboardModifiers more = {}) {
+        return QList<QKeySequence>{QKeySequence(Qt::ControlModifier | more | key)};
+    };
+    addKeys(file, QStringLiteral("&New"), QKeySequence::New, ctrl(Qt::Key_N), taken);
+    addKeys(file, QStringLiteral("&Load"), QKeySequence::Open, ctrl(Qt::Key_O), taken);
+    addKeys(file, QStringLiteral("&Save"), QKeySequence::Save, ctrl(Qt::Key_S), taken);
+    addKeys(file, QStringLiteral("Save &As"), QKeySequence::SaveAs, ctrl(Qt::Key_S, Qt::ShiftModifier),
+            taken);
+    addKeys(file, QStringLiteral("E&xit"), QKeySequence::Quit, ctrl(Qt::Key_Q), taken);
+    addKeys(edit, QStringLiteral("&Undo"), QKeySequence::Undo, ctrl(Qt::Key_Z), taken);
+    addKeys(edit, QStringLiteral("&Redo"), QKeySequence::Redo,
+            ctrl(Qt::Key_Z, Qt::ShiftModifier) + QList<QKeySequence>{RedoAlternative}, taken);
+    addKeys(help, QStringLiteral("&Contents"), QKeySequence::HelpContents, {}, taken);
 }
 
 TUndoKeyRouter::TUndoKeyRouter(QWidget& window) : QObject(&window), window_(window) {
@@ -104,7 +114,8 @@ bool TUndoKeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == &window_) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            QKeySequence(key->keyCombination()) == RedoAlternative) {
             // Not overridden: the key goes on to the window's shortcuts.
             event->ignore();
             return true;

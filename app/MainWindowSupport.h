@@ -16,8 +16,9 @@ bool MoveOntoScreen(QWidget& window);
 // inside that area. Returns whether it changed the window.
 bool FitOntoScreen(QWidget& window);
 
-// Adds QKeySequence::New, Open, Save, SaveAs, Quit, Undo, Redo and HelpContents to the matching menu
-// entries, keeping each entry's own shortcut first; a standard key another entry already uses is left out.
+// Gives the File and Edit entries the desktop's standard keys (Ctrl+N, Ctrl+O, Ctrl+S, Ctrl+Shift+S,
+// Ctrl+Q, Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y), shown in the menus, and keeps each entry's own shortcut
+// working behind them; Contents keeps its own key shown. A key another entry already uses is left out.
 void AddStandardKeys(TPelFileMenus& menus);
 
 // Sends the desktop's undo and redo keys, pressed in any text field of window, to the window's own

@@ -192,7 +192,6 @@ void TFormMain::createProgrammerTools() {
     TSerialMonitor* monitor = serialMonitor_;
     workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
                            [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
-    workflows_->SetOnAccessHint([this](const QString& hint) { statusBar()->showMessage(hint); });
 
     IToneOutput* output = options_.toneOutput;
     if (!output) {
@@ -471,7 +470,14 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
         // The factory pages are bound, and made, only when they are shown.
         pages_->BindType(*document_, info.PageIndex, factoryPages);
     } else {
+        // A type this program does not know (a newer device named in a file): no page, no picture
+        // and no factory page stays on screen for the device shown before.
         pages_->UnbindAll();
+        pages->setTabVisible(mpIRFactoryConfig, false);
+        pages->setTabVisible(mpConfiguratorProgramming, false);
+        ui_->PelImageDevices->SetImageIndex(-1);
+        ui_->PelImageDevices->clear();
+        document_->SetHelpContext(0);
     }
     ui_->PelImageDevices->SetTransparent(true);
     if (rememberedPage_ && pages->isTabVisible(pages->indexOf(rememberedPage_)))

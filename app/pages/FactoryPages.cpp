@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
 namespace {
@@ -68,11 +69,6 @@ TFactoryConfigPage::TFactoryConfigPage(QWidget* parent) : tUiPage(parent) {
     grid->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    // The page's own handlers; a binding keeps them and calls them after its own work.
-    ui.MaskEditHardwareRevision->SetOnChange([this](tObject*) { MaskEditHardwareRevisionChange(); });
-    ui.MaskEditWorksOrder->SetOnChange([this](tObject*) { MaskEditWorksOrderChange(); });
-    ui.EditFactoryFirmwareRevision->SetOnChange([this](tObject*) { EditFactoryFirmwareRevisionChange(); });
 }
 
 TFactoryConfigPage* TFactoryConfigPage::Find(const QWidget* page) {
@@ -98,9 +94,38 @@ void TFactoryConfigPage::BindFactoryPart(tIRRFDevice* device, const QString& har
     bindings.Edit(record->WO(), ui.MaskEditWorksOrder);
     bindings.Edit(record->SW(), ui.EditFactoryFirmwareRevision);
     bindings.FlagSet(record->SF(), ui.CheckListBoxSpecialFlags);
-    device->SetOnSpecialFlagsChanged([this](tSpecialFlags* flags) { ShowSpecialFlags(flags); });
-    bindings.OnRelease(device, [device] { device->SetOnSpecialFlagsChanged(nullptr); });
-    ShowSpecialFlags(record->SF());
+    bindings.Hook(record, [this, record] { fitHardwareMask(record); });
+    bindings.Hook(device->UserRecord(), [this] { userRecordChanged(); });
+}
+
+// A revision set by the program (a read, a file, undo) is shown as it is: the box takes the mask of
+// the kind the revision names before the revision reaches it, rather than turn a staff revision into
+// a pendant one (a read decides the device type by that letter after the record is in). The mask
+// changes quietly; the value that follows sets the box's text.
+void TFactoryConfigPage::fitHardwareMask(const tIRRFFactoryRecord* record) {
+    const QString& revision = record->HW()->Value();
+    const QChar letter = revision.size() >= 3 ? revision.at(2) : QChar();
+    const char* mask = letter == QLatin1Char('T')   ? StaffHardwareMask
+                       : letter == QLatin1Char('P') ? PendantHardwareMask
+                                                    : nullptr;
+    TPelMaskEdit* box = ui.MaskEditHardwareRevision;
+    if (!mask || box->EditMask() == QLatin1String(mask)) return;
+    const QSignalBlocker quiet(box);
+    box->SetEditMask(QString::fromLatin1(mask));
+}
+
+// A read done while this page is in front changes the device type first, which rebuilds the summary,
+// and applies the user record after that; so does undoing one. The summary shows what the transmitter
+// page's controls show, which they do once the change is complete: it is rebuilt after it.
+void TFactoryConfigPage::userRecordChanged() {
+    if (!isVisible() || std::exchange(summaryDue_, true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            summaryDue_ = false;
+            UpdateConfigSummary(summaryDeviceType_);
+        },
+        Qt::QueuedConnection);
 }
 
 void TFactoryConfigPage::UpdateConfigSummary(int type) {
@@ -124,34 +149,4 @@ void TFactoryConfigPage::UpdateConfigSummary(int type) {
     else if (type == dt_Pendant_Transmitter)
         rowCount = fill(PendantSummary);
     grid->SetRowCount(rowCount);
-}
-
-void TFactoryConfigPage::ShowSpecialFlags(tPelEnumSetProperty* flags) {
-    int mask = 0;
-    const tEnumTypeInfo& type = flags->TypeInfo();
-    for (int ordinal = type.MinOrdinal(); ordinal <= type.MaxOrdinal(); ++ordinal)
-        if (flags->IsFlagSet(ordinal)) mask |= 1 << ordinal;
-    const QString text = QStringLiteral("%1").arg(mask, 3, 16, QLatin1Char('0')).toUpper();
-    copyInto(text, {"EditPendantSFFlags", "EditStaffTransmitterSFFlags"});
-}
-
-void TFactoryConfigPage::copyInto(const QString& text, std::initializer_list<const char*> boxes) const {
-    for (const char* name : boxes)
-        if (auto* box = WindowControl<QLineEdit>(this, QString::fromLatin1(name))) box->setText(text);
-}
-
-void TFactoryConfigPage::MaskEditHardwareRevisionChange() {
-    try {
-        copyInto(ui.MaskEditHardwareRevision->text(), {"EditIRRFPendantHardwareRev", "EditHardwareRevRead"});
-    } catch (...) {
-        // A revision that cannot be shown leaves the mirrors as they were.
-    }
-}
-
-void TFactoryConfigPage::MaskEditWorksOrderChange() {
-    copyInto(ui.MaskEditWorksOrder->text(), {"EditWorksOrderRead", "EditIRRFPendantWorksOrder"});
-}
-
-void TFactoryConfigPage::EditFactoryFirmwareRevisionChange() {
-    copyInto(ui.EditFactoryFirmwareRevision->text(), {"EditIRRFPendantFirmwareRev", "EditFirmwareRevRead"});
 }

@@ -1,15 +1,13 @@
 #pragma once
-// The two factory pages of the transmitters: "Factory Config" (the factory record, the mirrored
-// device information and the configuration summary) and "Configurator Programming".
+// The two factory pages of the transmitters: "Factory Config" (the factory record and the
+// configuration summary) and "Configurator Programming".
 
 #include "app/pages/UiPage.h"
 #include "ui_ConfiguratorProgrammingPage.h"
 #include "ui_FactoryConfigPage.h"
 
-#include <initializer_list>
-
 class tIRRFDevice;
-class tPelEnumSetProperty;
+class tIRRFFactoryRecord;
 
 class TFactoryConfigPage : public tUiPage<Ui::FactoryConfigPage> {
 public:
@@ -25,20 +23,17 @@ public:
     // The factory part of a transmitter's binding; the mask is set after the value is in the box.
     void BindFactoryPart(tIRRFDevice* device, const QString& hardwareMask);
     void UpdateConfigSummary(int type);
-    void ShowSpecialFlags(tPelEnumSetProperty* flags);
     int SummaryDeviceType() const { return summaryDeviceType_; }
-
-    void MaskEditHardwareRevisionChange();
-    void MaskEditWorksOrderChange();
-    void EditFactoryFirmwareRevisionChange();
 
     // This page in the window of `page`, or nullptr.
     static TFactoryConfigPage* Find(const QWidget* page);
 
 private:
-    void copyInto(const QString& text, std::initializer_list<const char*> boxes) const;
+    void fitHardwareMask(const tIRRFFactoryRecord* record);
+    void userRecordChanged();
 
     int summaryDeviceType_ = 0;
+    bool summaryDue_ = false; // a rebuild is queued
 };
 
 class TConfiguratorProgrammingPage : public tUiPage<Ui::ConfiguratorProgrammingPage> {

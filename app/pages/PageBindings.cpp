@@ -57,10 +57,24 @@ void tPageBindings::Label(tPelBaseProperty* property, ILabelControl* label) {
     });
 }
 
+namespace {
+// A change hook a page installed, carrying a token of that binding: releasing the binding takes
+// the hook away only while it is still this one, never a hook another page installed since.
+struct tPageHook {
+    std::function<void()> hook;
+    std::shared_ptr<const bool> binding;
+    void operator()(tPelBaseProperty*) const { hook(); }
+};
+} // namespace
+
 void tPageBindings::Hook(tPelBaseProperty* property, std::function<void()> hook) {
-    property->SetOnChange([hook = std::move(hook)](tPelBaseProperty*) { hook(); });
-    // Each hook has one page as its owner, so releasing it cannot take away another page's hook.
-    OnRelease(property, [property] { property->SetOnChange(nullptr); });
+    auto binding = std::make_shared<const bool>(true);
+    // Recorded first, so that a hook whose first run raises is released all the same.
+    OnRelease(property, [property, binding] {
+        const tPageHook* installed = property->OnChange().target<tPageHook>();
+        if (installed && installed->binding == binding) property->SetOnChange(nullptr);
+    });
+    property->SetOnChange(tPageHook{std::move(hook), binding});
 }
 
 void tPageBindings::Release() {

@@ -28,7 +28,8 @@ public:
     void FlagSet(tPelEnumSetProperty* property, ICheckListBox* list);
     void Node(tNodeProperty* property, IEditBox* edit);
     void Label(tPelBaseProperty* property, ILabelControl* label);
-    // A change hook of the property; runs once at once. Released with the other bindings.
+    // A change hook of the property; runs once at once. Released with the other bindings unless
+    // another hook has replaced it since. A compound's hook runs after a change of any of its values.
     void Hook(tPelBaseProperty* property, std::function<void()> hook);
     // Runs `release` when the bindings are released, if the node behind `alive` still exists.
     void OnRelease(const tPelBaseProperty* property, std::function<void()> release);

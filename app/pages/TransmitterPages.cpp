@@ -4,13 +4,48 @@
 #include "device/UnitZCfgFile.h"
 #include "property/controls/ControlSupport.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <cmath>
 
 namespace {
-// The factory part and the summary, on the "Factory Config" page of the same window.
-void bindFactoryPage(const QWidget* page, tIRRFDevice* device, const char* mask, int type) {
+// The "Device Information" boxes of the staff and the pendant page: hardware revision, firmware
+// revision, works order and device revision.
+constexpr const char* InformationBoxes[][4] = {
+    {"EditHardwareRevRead", "EditFirmwareRevRead", "EditWorksOrderRead", "EditStaffTransmitterSFFlags"},
+    {"EditIRRFPendantHardwareRev", "EditIRRFPendantFirmwareRev", "EditIRRFPendantWorksOrder",
+     "EditPendantSFFlags"},
+};
+
+// The special flags as their bit mask, at least three upper-case hexadecimal digits ("007").
+QString specialFlagsText(const tPelEnumSetProperty* flags) {
+    int mask = 0;
+    const tEnumTypeInfo& type = flags->TypeInfo();
+    for (int ordinal = type.MinOrdinal(); ordinal <= type.MaxOrdinal(); ++ordinal)
+        if (flags->IsFlagSet(ordinal)) mask |= 1 << ordinal;
+    return QStringLiteral("%1").arg(mask, 3, 16, QLatin1Char('0')).toUpper();
+}
+
+// The factory values the document holds, in the boxes of both transmitter pages (a page not made yet
+// shows them when it is bound). Read from the document, they show whether or not the Factory Config
+// page exists.
+void showDeviceInformation(const QWidget* page, const tIRRFFactoryRecord* record) {
+    const QString texts[] = {record->HW()->Value(), record->SW()->Value(), record->WO()->Value(),
+                             specialFlagsText(record->SF())};
+    for (const auto& boxes : InformationBoxes)
+        for (std::size_t i = 0; i < std::size(texts); ++i)
+            if (auto* box = WindowControl<QLineEdit>(page, QString::fromLatin1(boxes[i])))
+                box->setText(texts[i]);
+}
+
+// What both transmitter pages bind besides their own controls: the device information, which follows
+// every change of the device (a read, a file, undo), and the factory part and summary on the
+// "Factory Config" page of the same window.
+void bindFactoryRecord(tPageBindings& bindings, const QWidget* page, tIRRFDevice* device, const char* mask,
+                       int type) {
+    tIRRFFactoryRecord* record = device->FactoryRecord();
+    bindings.Hook(device, [page, record] { showDeviceInformation(page, record); });
     if (TFactoryConfigPage* factory = TFactoryConfigPage::Find(page)) {
         factory->BindFactoryPart(device, QString::fromLatin1(mask));
         factory->UpdateConfigSummary(type);
@@ -41,7 +76,7 @@ void TStaffPage::Bind(tZCfgFile& document) {
     bindings.CheckBox(user->ButtonsSame(), ui.CheckBoxABCoincidence);
     bindings.SpinEdit(user->ID(), ui.PelSpinEditIDCode);
     bindings.SpinEdit(user->GroupAddress(), ui.PelSpinEditGroupAddress);
-    bindFactoryPage(this, device, TFactoryConfigPage::StaffHardwareMask, dt_Staff_Transmitter);
+    bindFactoryRecord(bindings, this, device, TFactoryConfigPage::StaffHardwareMask, dt_Staff_Transmitter);
 }
 
 TPendantPage::TPendantPage(QWidget* parent) : tUiPage(parent) {
@@ -64,5 +99,6 @@ void TPendantPage::Bind(tZCfgFile& document) {
     bindings.CheckBox(button->RFEnabled(), ui.CheckBoxPendantRFEnabled);
     bindings.SpinEdit(user->ID(), ui.PelSpinEditPendantIDCode);
     bindings.SpinEdit(user->GroupAddress(), ui.PelSpinEditPendantGroupAddress);
-    bindFactoryPage(this, device, TFactoryConfigPage::PendantHardwareMask, dt_Pendant_Transmitter);
+    bindFactoryRecord(bindings, this, device, TFactoryConfigPage::PendantHardwareMask,
+                      dt_Pendant_Transmitter);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The staff and pendant transmitter pages. Both bind the factory part of the "Factory Config" page
-// (with the hardware-revision mask of their kind) and rebuild its configuration summary.
+// The staff and pendant transmitter pages. Both show the factory values in their "Device Information"
+// boxes, bind the factory part of the "Factory Config" page (with the hardware-revision mask of their
+// kind) and rebuild its configuration summary.
 
 #include "app/pages/UiPage.h"
 #include "ui_PendantPage.h"

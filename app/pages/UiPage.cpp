@@ -1,6 +1,7 @@
 #include "app/pages/UiPage.h"
 
 #include "device/Devices.h"
+#include "property/PelError.h"
 #include "property/controls/PelControls.h"
 
 void ShowReadOnlyBoxesAsDisplays(QWidget* page) {
@@ -23,15 +24,28 @@ void BindGeneral(tPageBindings& bindings, tOtherDevice* device, const tGeneralBo
 
 namespace {
 constexpr int UnassignedNode = 1;
+
+// A value read from a file need not be a number ("Zone/Group Address = B2"); the load reports it at
+// its line, and the displays show it as it is rather than fail, so the rest of the page still binds.
+bool unassigned(const tOtherDevice* device) {
+    int node = 0;
+    return TryStrToInt(device->NodeAddress()->Value(), node) && node == UnassignedNode;
+}
 } // namespace
 
 QString AreaText(const tOtherDevice* device) {
-    if (device->NodeAddress()->AsInteger() == UnassignedNode) return QStringLiteral("Unassigned");
+    if (unassigned(device)) return QStringLiteral("Unassigned");
+    const tPelIntegerProperty* address = device->ZoneGroupAddress();
+    int area = 0;
+    if (!TryStrToInt(address->Value(), area) || area < address->Min() || area > address->Max())
+        return address->Value();
     // Area 1 is "A": the letters start right after code 64.
-    return QString(QChar(char16_t(64 + device->ZoneGroupAddress()->AsInteger())));
+    return QString(QChar(char16_t(64 + area)));
 }
 
 QString ZoneText(const tOtherDevice* device) {
-    if (device->NodeAddress()->AsInteger() == UnassignedNode) return QStringLiteral("Unassigned");
-    return QString::number(device->ZoneGroupAddress()->AsInteger());
+    if (unassigned(device)) return QStringLiteral("Unassigned");
+    int zone = 0;
+    const QString& value = device->ZoneGroupAddress()->Value();
+    return TryStrToInt(value, zone) ? QString::number(zone) : value;
 }

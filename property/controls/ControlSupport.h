@@ -6,6 +6,7 @@
 #include "property/PelObject.h"
 
 #include <QPalette>
+#include <QWheelEvent>
 #include <QWidget>
 
 // Calls a control's handler, if one is set, without letting an error reach Qt's event loop. The
@@ -37,4 +38,14 @@ inline void ApplyParentColour(QWidget* widget, bool parentColour) {
 // The control's own enabled flag, whatever the state of its parents.
 inline bool OwnEnabled(const QWidget* widget) {
     return !widget->testAttribute(Qt::WA_ForceDisabled);
+}
+
+// A value control takes the mouse wheel only while it has the focus; otherwise the wheel goes on to
+// its parents, so scrolling a page over a list or a number changes nothing.
+template <class Handle>
+void IgnoreWheelUnlessFocused(const QWidget* control, QWheelEvent* event, Handle handle) {
+    if (control->hasFocus())
+        handle();
+    else
+        event->ignore();
 }

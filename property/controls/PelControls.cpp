@@ -6,6 +6,26 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+// Puts `widget` right behind `after` in their window's tab order, whether or not `after` or the
+// widgets between the two take the focus.
+void placeInTabOrder(QWidget* after, QWidget* widget) {
+    if (after->nextInFocusChain() == widget) return;
+    // The toolkit moves a widget only behind one that takes focus, and leaves it where it is when no
+    // widget that takes focus lies between the two (Tab would reach it next anyway, but not once
+    // more widgets are placed behind `after`). Both are lent the focus for that moment.
+    QList<std::pair<QWidget*, Qt::FocusPolicy>> lent;
+    for (QWidget* w : {after, after->nextInFocusChain()})
+        if (w->focusPolicy() == Qt::NoFocus) {
+            lent.append({w, w->focusPolicy()});
+            w->setFocusPolicy(Qt::TabFocus);
+        }
+    QWidget::setTabOrder(after, widget);
+    for (const auto& [w, policy] : lent)
+        w->setFocusPolicy(policy);
+}
+} // namespace
+
 // ============================================================================================
 // Edit boxes
 // ============================================================================================
@@ -61,7 +81,12 @@ bool TPelCheckBox::IsEnabled() const {
 // ============================================================================================
 
 TPelComboBox::TPelComboBox(QWidget* parent) : QComboBox(parent) {
+    setFocusPolicy(Qt::StrongFocus); // the wheel gives no focus
     connect(this, &QComboBox::activated, this, [this] { FireEvent(onChange_, this); });
+}
+
+void TPelComboBox::wheelEvent(QWheelEvent* event) {
+    IgnoreWheelUnlessFocused(this, event, [&] { QComboBox::wheelEvent(event); });
 }
 
 bool TPelComboBox::IsEnabled() const {
@@ -112,9 +137,13 @@ void TPelRadioGroup::ClearItems() {
 }
 
 void TPelRadioGroup::AddItem(const QString& text) {
+    const QList<QAbstractButton*> earlier = buttons_->buttons();
     auto* button = new QRadioButton(text, this);
-    buttons_->addButton(button, int(buttons_->buttons().size()));
+    buttons_->addButton(button, int(earlier.size()));
     layout_->addWidget(button);
+    // A new widget joins the end of its window's tab order; this one goes after the group's last
+    // button, or where the group itself stands.
+    placeInTabOrder(earlier.isEmpty() ? static_cast<QWidget*>(this) : earlier.last(), button);
 }
 
 int TPelRadioGroup::ItemIndex() const {

@@ -78,7 +78,8 @@ private:
 };
 
 // OnChange fires only when the user chooses an item. A combo box that is not editable is in
-// drop-down-list style.
+// drop-down-list style. The mouse wheel changes the choice only while the box has the focus; over an
+// unfocused box it scrolls the page, so a page scrolled past its lists changes nothing.
 class TPelComboBox : public QComboBox, public IComboBox {
     Q_OBJECT
 public:
@@ -95,12 +96,16 @@ public:
     tNotifyEvent OnChange() const override { return onChange_; }
     void SetOnChange(tNotifyEvent handler) override { onChange_ = std::move(handler); }
 
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     tNotifyEvent onChange_;
 };
 
 // A group box holding one radio button per item, one below the other. OnClick fires only when the
-// user chooses an item.
+// user chooses an item. The buttons, made when the items are added (long after the page's tab order
+// was set), take the group's place in the tab order.
 class TPelRadioGroup : public QGroupBox, public IRadioGroup {
     Q_OBJECT
 public:

@@ -8,6 +8,8 @@
 #include "property/PelEnum.h"
 #include "property/PelError.h"
 #include "property/PelScalar.h"
+#include "property/controls/PelControls.h"
+#include "property/controls/PelSpinEdit.h"
 
 #include <QWidget>
 #include <array>
@@ -32,6 +34,19 @@ inline QWidget* boundWidget(tPelBaseProperty* p) {
         return dynamic_cast<QWidget*>(list->Selector().Control());
     if (auto* set = dynamic_cast<tPelEnumSetProperty*>(p)) return dynamic_cast<QWidget*>(set->CheckList());
     return nullptr;
+}
+
+// The value controls of `page` that no property of `device` is bound to, by name.
+inline QStringList unboundControls(tPelBaseProperty* device, const QWidget* page) {
+    QList<QWidget*> bound;
+    forEachProperty(device, [&](tPelBaseProperty* p) { bound << boundWidget(p); });
+    QStringList unbound;
+    for (QWidget* w : page->findChildren<QWidget*>())
+        if ((qobject_cast<TPelCheckBox*>(w) || qobject_cast<TPelComboBox*>(w) ||
+             qobject_cast<TPelRadioGroup*>(w) || qobject_cast<TPelSpinEdit*>(w)) &&
+            !bound.contains(w))
+            unbound << w->objectName();
+    return unbound;
 }
 
 // A value other than the default for every property a device page edits.

@@ -129,7 +129,9 @@ private Q_SLOTS:
         runUntilIdle();
         QCOMPARE(window().Document().TransferState(), uint8_t(tZCfgFile::tsIdle));
         if (result.isEmpty()) {
-            QCOMPARE(messages_, QStringList{TProgrammerWorkflows::UnableToConnect});
+            QCOMPARE(messages_, QStringList{TProgrammerWorkflows::UnableToConnect +
+                                            QStringLiteral("\nNo programming adapter was found. Plug the "
+                                                           "adapter in and try again.")});
             QVERIFY(results_.isEmpty() && window().SerialMonitor().LineCount() <= 1);
             QCOMPARE(connectCaption(), QStringLiteral("Connect"));
             return;
