@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <utility>
 
 const QString TProgrammerWorkflows::UnableToConnect =
     QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
@@ -77,6 +78,7 @@ void TProgrammerWorkflows::SpeedButtonReadClick() {
 
 void TProgrammerWorkflows::ReadDeviceTypeClick() {
     openLink();
+    readingDeviceType_ = true;
     document_.StartIdentify();
 }
 
@@ -150,7 +152,10 @@ void TProgrammerWorkflows::ResultShown(bool success) {
 // A self-test whose read failed (no device, a bad record) or was cancelled ends there, with its
 // light red or back to not started.
 void TProgrammerWorkflows::TransferEnded(const tTransferOutcome& outcome) {
-    if (outcome.Kind == tTransferKind::Identify && outcome.Ok() && outcome.DeviceConfiguration) {
+    // Only Read Device Type's own identification is shown; a restore identifies the device too.
+    const bool readDeviceType =
+        outcome.Kind == tTransferKind::Identify && std::exchange(readingDeviceType_, false);
+    if (readDeviceType && outcome.Ok() && outcome.DeviceConfiguration) {
         const QString text = DeviceIdentityLines(*outcome.DeviceConfiguration).join(QLatin1Char('\n'));
         if (showDeviceIdentity_)
             showDeviceIdentity_(text);

@@ -51,6 +51,8 @@ public:
     void SpeedButtonFactoryProgramClick();
     void SpeedButtonProgrammerConnectClick();
     void SpeedButtonAutoTestProgrammerClick();
+    // Opens the link for a transfer started elsewhere (Compare, Restore); raises as Read does.
+    void OpenLink() { openLink(); }
     // Tools "Read Device Type": reads the attached device into a scratch copy and shows what it is
     // (type, versions, factory data); the document is not changed.
     void ReadDeviceTypeClick();
@@ -97,6 +99,7 @@ private:
     std::function<bool()> cancelTransfer_;
     tTextEvent showDeviceIdentity_;
     std::function<bool(const QString&)> ask_;
-    int resultPicture_ = -1; // none shown yet
+    bool readingDeviceType_ = false; // an identification of Read Device Type's own is running
+    int resultPicture_ = -1;         // none shown yet
     QString resultText_;
 };

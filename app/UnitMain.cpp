@@ -17,6 +17,7 @@
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
+#include "app/devicemenu/DeviceMenu.h"
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
 #include "app/transfer/TransferCoordinator.h"
@@ -236,8 +237,28 @@ void TFormMain::setBusyControls() {
             for (int i = 0; i < 10; ++i)
                 actions << fileMenus_->HistoryItem(i);
         }
+        if (deviceMenu_) actions << deviceMenu_->Actions();
         return actions;
     });
+}
+
+// The Device menu (Compare, Load from Device, Save to Device, Restore), the backup kept before every
+// Program and its Tools setting.
+void TFormMain::createDeviceMenu() {
+    TDeviceMenu::Parts parts;
+    parts.window = this;
+    parts.document = document_.get();
+    parts.workflows = workflows_.get();
+    parts.transfers = transferCoordinator_;
+    parts.settings = pelRegistry_.get();
+    parts.menus = fileMenus_.get();
+    parts.tools = ui_->Tools1;
+    parts.toolsAfter = ui_->WriteDeviceConfiguration1;
+    parts.resultForm = formOK_;
+    parts.read = [this] { SpeedButtonReadClick(); };
+    parts.program = [this] { SpeedButtonProgramClick(); };
+    parts.toolsTransfers = {ui_->ReadDeviceConfig, ui_->WriteDeviceConfiguration1};
+    deviceMenu_ = std::make_unique<TDeviceMenu>(std::move(parts));
 }
 
 // The buttons of the factory pages and of the zone indicator page, wired when the page is created:
@@ -349,6 +370,7 @@ void TFormMain::FormShow() {
         });
         formOK_->SetOnResult([this](TFormOK*, bool success) { ResultShown(success); });
     }
+    createDeviceMenu();
     // 19. About box and its concealed gesture.
     if (aboutBox_) {
         QPointer<TAboutBox> about = aboutBox_;

@@ -16,6 +16,7 @@ class IToneOutput;
 class QActionGroup;
 class QShortcut;
 class TAboutBox;
+class TDeviceMenu;
 class TDevicePage;
 class TDevicePageHost;
 class TFormOK;
@@ -110,6 +111,7 @@ public:
     TToneTest& ToneTest() const { return *toneTest_; }
     TTransferCoordinator& Transfers() const { return *transferCoordinator_; }
     TTransferPanel& TransferPanel() const { return *transferPanel_; }
+    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; } // made when the window is first shown
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -130,6 +132,7 @@ private:
     void wirePage(int sheetIndex, TDevicePage& page);
     void createTransferPanel();
     void setBusyControls();
+    void createDeviceMenu();
     void updateUndoRedo();
     void afterUndoOrRedo(int page);
 
@@ -165,4 +168,6 @@ private:
     bool formShown_ = false;
     bool pageMade_ = false;        // a device page was made since the last page switch
     bool growForNewPages_ = false; // set once the window is shown
+    // Compare, backups and restore; goes before the document it is bound to.
+    std::unique_ptr<TDeviceMenu> deviceMenu_;
 };

@@ -575,9 +575,12 @@ void tZCfgFile::readScratch() {
         return;
     }
     transferState_ = tsIdle;
-    if (transferKind_ == tTransferKind::Compare) lastOutcome_.Differences = DifferencesFrom(*read);
+    const bool compare = transferKind_ == tTransferKind::Compare;
+    if (compare) lastOutcome_.Differences = DifferencesFrom(*read);
     lastOutcome_.DeviceConfiguration = std::move(read);
-    finish(tTransferOutcome::Succeeded, lastOutcome_.Differences.isEmpty()
+    // An identification compares nothing: it says what the device is, not what it holds.
+    finish(tTransferOutcome::Succeeded, !compare ? QStringLiteral("The device was identified.")
+                                        : lastOutcome_.Differences.isEmpty()
                                             ? QStringLiteral("The device holds this configuration.")
                                             : QStringLiteral("The device holds other values."));
 }

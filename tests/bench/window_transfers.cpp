@@ -163,6 +163,8 @@ int main(int argc, char** argv) {
     qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
     qunsetenv("ZCFG_SIM");
     QApplication application(argc, argv);
+    QTemporaryDir data; // XDG_DATA_HOME: each Program keeps a backup of the device there
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     const int reads = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     SetMessagePresenter(
