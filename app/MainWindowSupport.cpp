@@ -1,5 +1,6 @@
 #include "app/MainWindowSupport.h"
 
+#include "app/PelRegistry.h"
 #include "property/controls/PelFileMenus.h"
 
 #include <QAction>
@@ -12,8 +13,7 @@
 #include <algorithm>
 
 namespace {
-// How much of the window must lie on a screen for the user to reach its title bar and borders.
-constexpr int kMinimumVisible = 48;
+constexpr int kMinimumVisible = MinimumVisibleExtent;
 // Redo's other usual key, which not every desktop lists among its own.
 const QKeySequence RedoAlternative(Qt::CTRL | Qt::Key_Y);
 

@@ -11,6 +11,9 @@
 class QSettings;
 class QWidget;
 
+// How much of a window must lie on a screen for the user to reach its title bar and borders.
+constexpr int MinimumVisibleExtent = 48;
+
 class TPelRegistry {
 public:
     static constexpr int HistorySize = 10;
@@ -28,8 +31,15 @@ public:
     const QString& Key() const noexcept { return key_; }
     // Closes the key; it is opened again on the next use.
     void SetKey(const QString& key);
-    bool KeyOpen() const noexcept { return settings_ != nullptr; }
+    bool KeyOpen() const noexcept { return open_; }
     void Close();
+
+    // The file that holds the settings; empty where the platform keeps them elsewhere (Windows).
+    QString StoreFile() const;
+    // Why the settings file cannot be used (a pipe, a device, a folder, far too large); empty when it
+    // can. Such a file is left alone: the settings of the run are kept in memory only, and a warning
+    // says so when the key is opened.
+    const QString& StoreProblem() const noexcept { return storeProblem_; }
 
     // Entry 0 (newest) to 9; empty when unused or out of range.
     QString GetHistory(int index);
@@ -51,13 +61,17 @@ public:
     bool RestoreMainWindowPlacement();
 
 private:
-    QSettings& openKey();
+    void openKey();
+    QVariant value(const QString& name);
     void restorePlacementValues(QWidget& window);
     void writeValue(const QString& name, const QVariant& value);
 
     QString key_ = QStringLiteral("Zentara Configurator");
     QString settingsFile_;
-    std::unique_ptr<QSettings> settings_;
+    bool open_ = false;
+    QString storeProblem_;
+    std::unique_ptr<QSettings> settings_; // none while the settings file cannot be used
+    QVariantHash unsaved_;                // the values of such a run
     std::array<QString, HistorySize> history_;
     QPointer<QWidget> mainWindow_;
 };

@@ -158,7 +158,7 @@ void TPelSaveDialog::applyTexts() {
     if (!form_) return;
     form_->setWindowTitle(orDefault(notSavedCaption_, "File Not Saved"));
     form_->LabelNotSavedWarning()->setText(
-        orDefault(notSavedLabel_, "The file has not been save. Save Now?"));
+        orDefault(notSavedLabel_, "The file has not been saved. Save Now?"));
     form_->BitBtnYes()->setText(orDefault(yesText_, "&Yes"));
     form_->BitBtnNo()->setText(orDefault(noText_, "&No"));
     form_->BitBtnCancel()->setText(orDefault(cancelText_, "Cancel"));
@@ -189,7 +189,9 @@ std::optional<QString> TPelSaveDialog::runOpenDialog(const QString& start) {
 }
 
 TPelSaveDialog::NotSavedAnswer TPelSaveDialog::runNotSavedForm() {
-    switch (notSavedForm().exec()) {
+    TFormFileNotSaved& form = notSavedForm();
+    form.SetFileName(fullFileName_); // the file Yes saves into
+    switch (form.exec()) {
     case TFormFileNotSaved::ResultYes:
         return NotSavedAnswer::Yes;
     case TFormFileNotSaved::ResultNo:

@@ -3,7 +3,7 @@
 #include "app/PelImage.h"
 #include "device/TransferTypes.h"
 #include "device/UnitZCfgFile.h"
-#include "programmer/D2XX.h"
+#include "programmer/AdapterDiagnosis.h"
 #include "programmer/USBPanel.h"
 #include "property/PelError.h"
 #include "property/PropertyPaths.h"
@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <utility>
 
 const QString TProgrammerWorkflows::UnableToConnect =
     QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
@@ -33,6 +34,14 @@ TProgrammerWorkflows::TProgrammerWorkflows(TUSBPanel& link, tZCfgFile& document,
     link_.SetOnClose([this](tObject*) { ProgrammerLinkClose(); });
     link_.SetOnChar([this](tObject*, uint8_t byte) { ProgrammerLinkChar(byte); });
     link_.SetOnSetText([this](tObject*, const QString& text) { ProgrammerLinkSetText(text); });
+    // A blank adapter found by the self-test is programmed only when the user, told which one it
+    // is, says yes: a blank FT232 at the same ids may be someone else's cable.
+    link_.SetOnConfirmBlankAdapter([this](tObject*, const QString& adapter) {
+        const QString question = BlankAdapterQuestion(adapter);
+        if (ask_) return ask_(question);
+        return QMessageBox::question(controls_.connect ? controls_.connect->window() : nullptr,
+                                     QStringLiteral("Programmer"), question) == QMessageBox::Yes;
+    });
 }
 
 void TProgrammerWorkflows::SetMonitor(tTextEvent transmit, tByteEvent receive) {
@@ -40,17 +49,18 @@ void TProgrammerWorkflows::SetMonitor(tTextEvent transmit, tByteEvent receive) {
     monitorReceive_ = std::move(receive);
 }
 
-// Whatever the link says about why it could not open, the user is told one thing to check; when the
-// system refused access to an adapter, also (once) what to install.
+// The message the user sees when the link could not open: the fixed text, then on a second line the
+// cause and remedy the driver layer finds (no adapter, no permission, in use, a blank EEPROM), in
+// the words `zcfg adapters` uses.
 void TProgrammerWorkflows::unableToConnect() {
-    if (!accessHintShown_ && onAccessHint_) {
-        const QString hint = D2XX::AccessHint();
-        if (!hint.isEmpty()) {
-            accessHintShown_ = true;
-            onAccessHint_(hint);
-        }
-    }
-    throw EZcfgError(UnableToConnect);
+    const QString why = DiagnoseAdapters().Line();
+    throw EZcfgError(why.isEmpty() ? UnableToConnect : UnableToConnect + QLatin1Char('\n') + why);
+}
+
+QString TProgrammerWorkflows::BlankAdapterQuestion(const QString& adapter) {
+    return QStringLiteral("Program the blank adapter %1 as a Zentara programming adapter? Its USB identity "
+                          "is written over.")
+        .arg(adapter);
 }
 
 void TProgrammerWorkflows::openLink() {
@@ -69,6 +79,7 @@ void TProgrammerWorkflows::SpeedButtonReadClick() {
 
 void TProgrammerWorkflows::ReadDeviceTypeClick() {
     openLink();
+    readingDeviceType_ = true;
     document_.StartIdentify();
 }
 
@@ -147,7 +158,10 @@ void TProgrammerWorkflows::ResultShown(bool success) {
 // A self-test whose read failed (no device, a bad record) or was cancelled ends there, with its
 // light red or back to not started.
 void TProgrammerWorkflows::TransferEnded(const tTransferOutcome& outcome) {
-    if (outcome.Kind == tTransferKind::Identify && outcome.Ok() && outcome.DeviceConfiguration) {
+    // Only Read Device Type's own identification is shown; a restore identifies the device too.
+    const bool readDeviceType =
+        outcome.Kind == tTransferKind::Identify && std::exchange(readingDeviceType_, false);
+    if (readDeviceType && outcome.Ok() && outcome.DeviceConfiguration) {
         const QString text = DeviceIdentityLines(*outcome.DeviceConfiguration).join(QLatin1Char('\n'));
         if (showDeviceIdentity_)
             showDeviceIdentity_(text);

@@ -44,12 +44,15 @@ public:
     TProgrammerWorkflows& operator=(const TProgrammerWorkflows&) = delete;
 
     // Button and menu handlers. Read, Program and Connect raise "Unable to connect to programmer.
-    // Check device is connected and retry" when the link cannot be opened; callers run them guarded.
+    // Check device is connected and retry" when the link cannot be opened, with a second line that
+    // says why and what to do (the adapter diagnosis); callers run them guarded.
     void SpeedButtonReadClick();
     void SpeedButtonProgramClick();
     void SpeedButtonFactoryProgramClick();
     void SpeedButtonProgrammerConnectClick();
     void SpeedButtonAutoTestProgrammerClick();
+    // Opens the link for a transfer started elsewhere (Compare, Restore); raises as Read does.
+    void OpenLink() { openLink(); }
     // Tools "Read Device Type": reads the attached device into a scratch copy and shows what it is
     // (type, versions, factory data); the document is not changed.
     void ReadDeviceTypeClick();
@@ -80,8 +83,9 @@ public:
 
     // Where the traffic goes (the serial monitor): text about to be sent, and each received byte.
     void SetMonitor(tTextEvent transmit, tByteEvent receive);
-    // Told once per run what to install when the system refused access to an adapter.
-    void SetOnAccessHint(tTextEvent handler) { onAccessHint_ = std::move(handler); }
+    // Asks a yes/no question (default: a question box): whether to program a blank adapter.
+    void SetAsk(std::function<bool(const QString& question)> ask) { ask_ = std::move(ask); }
+    static QString BlankAdapterQuestion(const QString& adapter);
 
 private:
     void openLink();
@@ -96,10 +100,10 @@ private:
     Controls controls_;
     tTextEvent monitorTransmit_;
     tByteEvent monitorReceive_;
-    tTextEvent onAccessHint_;
     std::function<bool()> cancelTransfer_;
     tTextEvent showDeviceIdentity_;
-    bool accessHintShown_ = false;
+    std::function<bool(const QString&)> ask_;
+    bool readingDeviceType_ = false; // an identification of Read Device Type's own is running
     bool selfTestReading_ = false;
     int resultPicture_ = -1; // none shown yet
     QString resultText_;

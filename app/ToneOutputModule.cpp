@@ -31,8 +31,8 @@ bool TToneOutputModule::load() {
     return true;
 }
 
-void TToneOutputModule::Beep(int frequencyHz, int durationMs) {
-    if (load()) output_->Beep(frequencyHz, durationMs);
+void TToneOutputModule::Play(const tPattern& pattern) {
+    if (load()) output_->Play(pattern);
 }
 
 void TToneOutputModule::Silence() {

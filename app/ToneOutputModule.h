@@ -1,7 +1,7 @@
 #pragma once
 // The tone test's sound output as the application uses it: the sound output proper
 // (TToneOutputAudio) lives in a module of its own, libzcfg-tone-audio.so, loaded when the first
-// note is queued. Qt Multimedia, and with it the sound system's and the codecs' libraries, stay out
+// pattern plays. Qt Multimedia, and with it the sound system's and the codecs' libraries, stay out
 // of the program until a tone test plays: the window starts sooner and smaller, and a system whose
 // sound libraries are missing or broken still starts the editor.
 
@@ -14,8 +14,8 @@ public:
     TToneOutputModule();
     ~TToneOutputModule() override;
 
-    // The first note loads the module; a module that cannot be loaded counts as no sound output.
-    void Beep(int frequencyHz, int durationMs) override;
+    // The first pattern loads the module; a module that cannot be loaded counts as no sound output.
+    void Play(const tPattern& pattern) override;
     void Silence() override;
     void SetOnUnavailable(tReport report) override;
 

@@ -29,37 +29,37 @@ constexpr int LongGap = 8000;
 TToneTest::Pattern TToneTest::ZonalTonePattern(tZonalTone tone) {
     switch (tone) {
     case zt_500Hz:
-        return {1000, 0, true, {{500, 1000}}};
+        return {1000, 0, {{500, 1000}}};
     case zt_Presence:
-        return {20000, 0, false, {{500, 500}}};
+        return {20000, 0, {{500, 500}}};
     case zt_Standard_Call:
-        return {8000, 0, false, {{2800, 500}}};
+        return {8000, 0, {{2800, 500}}};
     case zt_Monitor_Point_Call:
-        return {ShortGap, LongGap, false, {{2800, 500}}};
+        return {ShortGap, LongGap, {{2800, 500}}};
     case zt_Emergency:
-        return {1000, 0, false, {{2800, 500}}};
+        return {1000, 0, {{2800, 500}}};
     case zt_Attack:
-        return {200, 0, false, {{2800, 100}}};
+        return {200, 0, {{2800, 100}}};
     case zt_Soft_Chime:
-        return {8000, 0, false, {{660, 500}, {550, 500}, {440, 500}}};
+        return {8000, 0, {{660, 500}, {550, 500}, {440, 500}}};
     case zt_Attention_Chime:
-        return {8000, 0, false, {{1320, 100}, {1100, 100}, {880, 100}}};
+        return {8000, 0, {{1320, 100}, {1100, 100}, {880, 100}}};
     case zt_Urgent_Chime:
-        return {2000, 0, false, {{1320, 100}, {1100, 100}, {880, 100}}};
+        return {2000, 0, {{1320, 100}, {1100, 100}, {880, 100}}};
     case zt_Ding_Dong:
-        return {8000, 0, false, {{957, 600}, {766, 600}}};
+        return {8000, 0, {{957, 600}, {766, 600}}};
     case zt_Beep:
-        return {8000, 0, false, {{2800, 100}}};
+        return {8000, 0, {{2800, 100}}};
     case zt_Red_Alert:
-        return {500, 0, false, {{957, 200}, {766, 200}}};
+        return {500, 0, {{957, 200}, {766, 200}}};
     case zt_Help_Required:
-        return {4000, 0, false, {{2800, 2000}}};
+        return {4000, 0, {{2800, 2000}}};
     case zt_Ding_Dong_x2:
-        return {8000, 0, false, {{957, 600}, {766, 600}, {957, 600}, {766, 600}}};
+        return {8000, 0, {{957, 600}, {766, 600}, {957, 600}, {766, 600}}};
     case zt_Octave_Slow:
-        return {8000, 0, false, {{1000, 600}, {500, 600}}};
+        return {8000, 0, {{1000, 600}, {500, 600}}};
     case zt_Octave_Fast:
-        return {700, 0, false, {{1000, 300}, {500, 300}}};
+        return {700, 0, {{1000, 300}, {500, 300}}};
     }
     return {};
 }
@@ -68,18 +68,34 @@ std::optional<TToneTest::Pattern> TToneTest::HTM2015Pattern(int channel, tHTM201
     const int frequency = tone == tone2015_2800Hz ? 2800 : 800;
     switch (channel) {
     case Call:
-        return Pattern{10000, 0, false, {{frequency, 1000}}};
+        return Pattern{10000, 0, {{frequency, 1000}}};
     case MonitorPointCall:
-        return Pattern{ShortGap, LongGap, false, {{frequency, 500}}};
+        return Pattern{ShortGap, LongGap, {{frequency, 500}}};
     case HelpRequired:
-        return Pattern{4000, 0, false, {{frequency, 500}}};
+        return Pattern{4000, 0, {{frequency, 500}}};
     case Attack:
-        return Pattern{200, 0, false, {{frequency, 100}}};
+        return Pattern{200, 0, {{frequency, 100}}};
     case Emergency:
-        return Pattern{1000, 0, false, {{frequency, 500}}};
+        return Pattern{1000, 0, {{frequency, 500}}};
     default:
         return std::nullopt;
     }
+}
+
+IToneOutput::tPattern TToneTest::Sound(const Pattern& pattern, bool longFirst) {
+    std::vector<int> periods = {pattern.period};
+    if (pattern.alternatePeriod > 0)
+        periods = longFirst ? std::vector{pattern.alternatePeriod, pattern.period}
+                            : std::vector{pattern.period, pattern.alternatePeriod};
+    IToneOutput::tPattern sound;
+    for (int period : periods) {
+        for (const Note& note : pattern.notes) {
+            sound.push_back({note.frequency, note.duration});
+            period -= note.duration;
+        }
+        if (period > 0) sound.push_back({0, period});
+    }
+    return sound;
 }
 
 TToneTest::TToneTest(IToneOutput* output, QObject* parent)
@@ -223,19 +239,12 @@ void TToneTest::ToneStep() {
         pattern_.reset();
         return;
     }
-    int period = pattern_->period;
-    if (pattern_->alternatePeriod > 0) {
-        period = alternateGap_ ? pattern_->alternatePeriod : pattern_->period;
-        alternateGap_ = !alternateGap_;
-    }
-    // The interval is set before the notes are queued, so each repetition starts one period after
-    // the one before.
-    setTimerInterval(period);
-    const int repetitions = pattern_->continuous && stepsRun_ == 0 ? 2 : 1;
-    for (int r = 0; r < repetitions; ++r)
-        for (const Note& note : pattern_->notes)
-            if (output_) output_->Beep(note.frequency, note.duration);
-    ++stepsRun_;
+    const bool longGap = pattern_->alternatePeriod > 0 && alternateGap_;
+    if (pattern_->alternatePeriod > 0) alternateGap_ = !alternateGap_;
+    setTimerInterval(longGap ? pattern_->alternatePeriod : pattern_->period);
+    // The output places every later repetition itself, one period after the one before, on the
+    // sound's own clock: a timer step that comes late moves nothing.
+    if (stepsRun_++ == 0 && output_) output_->Play(Sound(*pattern_, longGap));
 }
 
 void TToneTest::SetTonePlaying(bool value) {

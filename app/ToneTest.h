@@ -1,10 +1,12 @@
 #pragma once
 // The zone indicator page's tone test: each of the six call channels has a "Test Play" button that
 // plays an imitation of the tone the zone indicator sounds for that channel, with the settings the
-// document holds now. A pattern is a group of notes repeated once per period; the 100 ms-resolution
-// timer TimerBeeper starts each repetition and the notes are queued on the tone output, so nothing
-// blocks and "Stop" silences the tone at once.
+// document holds now. A pattern is a group of notes repeated once per period. Its first step, on the
+// timer TimerBeeper, hands the tone output the notes and the rest that fills each period, and the
+// output repeats them by sample position, so the rhythm holds however late a timer step comes; the
+// steps go on keeping the window's state. Nothing blocks and "Stop" silences the tone at once.
 
+#include "app/ToneOutput.h"
 #include "device/DeviceEnums.h"
 
 #include <QAbstractButton>
@@ -15,7 +17,6 @@
 #include <optional>
 #include <vector>
 
-class IToneOutput;
 class QTimer;
 class QWidget;
 class tZCfgFile;
@@ -40,12 +41,11 @@ public:
         friend bool operator==(const Note&, const Note&) = default;
     };
     // Notes sounded back to back at the start of each period. An alternating pattern has two
-    // periods, taken in turn by AlternateGap; a continuous one keeps one repetition queued ahead,
-    // so the tone never pauses.
+    // periods, taken in turn by AlternateGap. A continuous tone's note fills its period, so it
+    // sounds without pause.
     struct Pattern {
         int period = 0;
         int alternatePeriod = 0;
-        bool continuous = false;
         std::vector<Note> notes;
     };
 
@@ -57,6 +57,9 @@ public:
     static Pattern ZonalTonePattern(tZonalTone tone);
     // Nothing for Presence, which plays nothing in HTM08-03 mode.
     static std::optional<Pattern> HTM2015Pattern(int channel, tHTM2015Tone tone);
+    // What the output plays: each period's notes and the rest up to the next period; for an
+    // alternating pattern both periods, the long one first when longFirst.
+    static IToneOutput::tPattern Sound(const Pattern& pattern, bool longFirst);
 
     // The output is not owned; it must live as long as the test plays on it.
     explicit TToneTest(IToneOutput* output, QObject* parent = nullptr);

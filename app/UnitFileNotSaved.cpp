@@ -1,5 +1,7 @@
 #include "app/UnitFileNotSaved.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,13 +21,20 @@ TFormFileNotSaved::TFormFileNotSaved(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormFileNotSaved"));
     setWindowTitle(QStringLiteral("File Not Saved"));
 
-    labelNotSavedWarning_ = new QLabel(QStringLiteral("The file has not been save. Save Now?"), this);
+    labelNotSavedWarning_ = new QLabel(QStringLiteral("The file has not been saved. Save Now?"), this);
     labelNotSavedWarning_->setObjectName(QStringLiteral("LabelNotSavedWarning"));
     labelNotSavedWarning_->setAlignment(Qt::AlignCenter);
     labelNotSavedWarning_->setWordWrap(true);
     QFont bold = labelNotSavedWarning_->font();
     bold.setBold(true);
     labelNotSavedWarning_->setFont(bold);
+
+    labelNotSavedFile_ = new QLabel(this);
+    labelNotSavedFile_->setObjectName(QStringLiteral("LabelNotSavedFile"));
+    labelNotSavedFile_->setAlignment(Qt::AlignCenter);
+    labelNotSavedFile_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    labelNotSavedFile_->setAccessibleName(QStringLiteral("File"));
+    SetFileName(QString());
 
     bitBtnYes_ = makeButton(this, "BitBtnYes", QStringLiteral("&Yes"), QStyle::SP_DialogYesButton);
     bitBtnNo_ = makeButton(this, "BitBtnNo", QStringLiteral("&No"), QStyle::SP_DialogNoButton);
@@ -40,7 +49,21 @@ TFormFileNotSaved::TFormFileNotSaved(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(bitBtnNo_);
     buttons->addWidget(bitBtnCancel_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(labelNotSavedWarning_, 1);
+    layout->addStretch(1);
+    layout->addWidget(labelNotSavedWarning_);
+    layout->addWidget(labelNotSavedFile_);
+    layout->addStretch(1);
     layout->addLayout(buttons);
     resize(305, 137);
+}
+
+void TFormFileNotSaved::SetFileName(const QString& fileName) {
+    const QString shown = fileName.isEmpty()
+                              ? QStringLiteral("<No Name>")
+                              : QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+    // About sixty characters of the dialog's font; the path keeps its start and its file name.
+    const int room = labelNotSavedFile_->fontMetrics().averageCharWidth() * 60;
+    labelNotSavedFile_->setText(labelNotSavedFile_->fontMetrics().elidedText(shown, Qt::ElideMiddle, room));
+    labelNotSavedFile_->setToolTip(shown);
+    labelNotSavedFile_->setAccessibleDescription(shown);
 }

@@ -1,6 +1,7 @@
 #include "app/UnitFormOK.h"
 
 #include "app/AppResources.h"
+#include "property/PelError.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -47,6 +48,16 @@ TFormOK::TFormOK(QWidget* parent) : QDialog(parent) {
     bitBtnOK_->setDefault(true);
     connect(bitBtnOK_, &QPushButton::clicked, this, &QDialog::accept);
 
+    bitBtnShowDifferences_ = new QPushButton(QStringLiteral("Show &Differences"), this);
+    bitBtnShowDifferences_->setObjectName(QStringLiteral("BitBtnShowDifferences"));
+    bitBtnShowDifferences_->setAccessibleName(QStringLiteral("Show Differences"));
+    bitBtnShowDifferences_->setGeometry(184, 132, 130, 28);
+    bitBtnShowDifferences_->hide();
+    connect(bitBtnShowDifferences_, &QPushButton::clicked, this, [this] {
+        showDifferences_ = true;
+        accept();
+    });
+
     timerDone_ = new QTimer(this);
     timerDone_->setObjectName(QStringLiteral("TimerDone"));
     timerDone_->setInterval(3000);
@@ -89,7 +100,13 @@ bool TFormOK::ShowResult(const QString& text, bool success) noexcept {
             timerDone_->stop();
         imageOK_->setVisible(success);
         imageError_->setVisible(!success);
-        return runModal_(*this) == QDialog::Accepted;
+        const bool differences = bool(onShowDifferences_);
+        bitBtnShowDifferences_->setVisible(differences);
+        bitBtnOK_->move(differences ? 94 : 144, 132);
+        showDifferences_ = false;
+        const bool accepted = runModal_(*this) == QDialog::Accepted;
+        if (showDifferences_ && onShowDifferences_) Guarded(onShowDifferences_);
+        return accepted;
     } catch (...) {
         return true;
     }

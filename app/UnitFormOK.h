@@ -29,11 +29,15 @@ public:
     tResultEvent OnResult() const { return onResult_; }
     void SetOnResult(tResultEvent handler) { onResult_ = std::move(handler); }
     void SetRunModal(RunModalHook hook);
+    // Shows "Show Differences" with the results that follow while a handler is set; pressing it closes
+    // the form, and the handler runs once the form is closed.
+    void SetOnShowDifferences(std::function<void()> handler) { onShowDifferences_ = std::move(handler); }
 
     QLabel* ImageOK() const { return imageOK_; }
     QLabel* ImageError() const { return imageError_; }
     QTextEdit* MemoResult() const { return memoResult_; }
     QPushButton* BitBtnOK() const { return bitBtnOK_; }
+    QPushButton* BitBtnShowDifferences() const { return bitBtnShowDifferences_; }
     QTimer* TimerDone() const { return timerDone_; }
 
     void done(int result) override;
@@ -46,9 +50,12 @@ private:
     QLabel* imageError_;
     QTextEdit* memoResult_;
     QPushButton* bitBtnOK_;
+    QPushButton* bitBtnShowDifferences_;
     QTimer* timerDone_;
     tResultEvent onResult_;
     RunModalHook runModal_;
+    std::function<void()> onShowDifferences_;
+    bool showDifferences_ = false; // "Show Differences" closed the form
 };
 
 // What the document calls to show a transfer result: (text, success) -> closed with OK.

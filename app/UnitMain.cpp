@@ -17,6 +17,7 @@
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
 #include "app/UnitUndoList.h"
+#include "app/devicemenu/DeviceMenu.h"
 #include "app/history/CommissioningRecorder.h"
 #include "app/history/HistoryWindow.h"
 #include "app/pages/DevicePage.h"
@@ -33,7 +34,7 @@
 #include "property/PelError.h"
 #include "property/PelScalar.h"
 #include "property/controls/PelFileMenus.h"
-#include "report/PageCaptions.h"
+#include "transfer/ProgramBackup.h"
 #include "ui_UnitMain.h"
 
 #include <QActionGroup>
@@ -72,6 +73,8 @@ TFormMain::TFormMain(const TFormMainOptions& options, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+    // Focus moves while the widgets go; the undo manager must not hear of it any more.
+    disconnect(qApp, nullptr, this, nullptr);
     Guarded([this] { FormDestroy(); });
     // Release the pages' bindings and the menus before the document they refer to goes.
     if (toneTest_) toneTest_->SetTonePlaying(false);
@@ -195,7 +198,6 @@ void TFormMain::createProgrammerTools() {
     TSerialMonitor* monitor = serialMonitor_;
     workflows_->SetMonitor([monitor](const QString& text) { monitor->MonitorTransmit(text); },
                            [monitor](uint8_t byte) { monitor->MonitorReceiveByte(byte); });
-    workflows_->SetOnAccessHint([this](const QString& hint) { statusBar()->showMessage(hint); });
 
     IToneOutput* output = options_.toneOutput;
     if (!output) {
@@ -241,8 +243,31 @@ void TFormMain::setBusyControls() {
             for (int i = 0; i < 10; ++i)
                 actions << fileMenus_->HistoryItem(i);
         }
+        if (deviceMenu_) actions << deviceMenu_->Actions();
         return actions;
     });
+}
+
+// The Device menu (Compare, Load from Device, Save to Device, Restore), the backup kept before every
+// Program and its Tools setting.
+void TFormMain::createDeviceMenu() {
+    TDeviceMenu::Parts parts;
+    parts.window = this;
+    parts.document = document_.get();
+    parts.workflows = workflows_.get();
+    parts.transfers = transferCoordinator_;
+    parts.settings = pelRegistry_.get();
+    parts.menus = fileMenus_.get();
+    parts.tools = ui_->Tools1;
+    parts.toolsAfter = ui_->WriteDeviceConfiguration1;
+    parts.resultForm = formOK_;
+    parts.read = [this] { SpeedButtonReadClick(); };
+    parts.program = [this] { SpeedButtonProgramClick(); };
+    parts.toolsTransfers = {ui_->ReadDeviceConfig, ui_->WriteDeviceConfiguration1};
+    parts.restoring = [this] {
+        if (recorder_) recorder_->ExpectRestore(true);
+    };
+    deviceMenu_ = std::make_unique<TDeviceMenu>(std::move(parts));
 }
 
 // The buttons of the factory pages and of the zone indicator page, wired when the page is created:
@@ -293,7 +318,9 @@ void TFormMain::FormShow() {
     undo_->SetOnRedoAvailable([this](tUndoRedo*, bool flag) { RedoAvailableChanged(flag); });
     // Typing into one field is one undo step; moving to another control starts the next.
     undo_->SetMergeable([](const tUndoable* property) { return IsTypedValue(property); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { undo_->BreakMerging(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (undo_) undo_->BreakMerging();
+    });
     document.SetOnSaved([this] { undo_->MarkSaved(); });
     // 4. Programmer link.
     document.AttachLink(programmerLink_);
@@ -354,6 +381,7 @@ void TFormMain::FormShow() {
         });
         formOK_->SetOnResult([this](TFormOK*, bool success) { ResultShown(success); });
     }
+    createDeviceMenu();
     // 19. About box and its concealed gesture.
     if (aboutBox_) {
         QPointer<TAboutBox> about = aboutBox_;
@@ -383,9 +411,7 @@ void TFormMain::createRecords() {
     recorder_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
     transferCoordinator_->AddOutcomeListener(
         [this](const tTransferOutcome& outcome) { recorder_->Record(outcome); });
-    // Differing values are named as their page shows them, in the result and in the log alike.
-    transferCoordinator_->SetCaptionLookup(
-        [this](const QString& path) { return ValueCaption(document_->GetDeviceType(), path); });
+    recorder_->SetBackupQuery([this] { return deviceMenu_->Backup().LastBackup(); });
     ui_->Tools1->addSeparator();
     QAction* history = ui_->Tools1->addAction(QStringLiteral("Commissioning &Log…"));
     history->setObjectName(QStringLiteral("ActionCommissioningLog"));
@@ -409,7 +435,8 @@ void TFormMain::createRecords() {
 THistoryWindow& TFormMain::CommissioningHistory() {
     if (!historyWindow_)
         historyWindow_ = new THistoryWindow(
-            {*document_, *programmerLink_, *workflows_, *transferCoordinator_, *recorder_}, this);
+            {*document_, *workflows_, *transferCoordinator_, *recorder_, [this] { deviceMenu_->Compare(); }},
+            this);
     return *historyWindow_;
 }
 

@@ -19,6 +19,7 @@ class TAboutBox;
 class TCommissioningRecorder;
 class THistoryWindow;
 class TReportActions;
+class TDeviceMenu;
 class TDevicePage;
 class TDevicePageHost;
 class TFormOK;
@@ -119,6 +120,7 @@ public:
     TCommissioningRecorder* CommissioningRecorder() const { return recorder_; }
     THistoryWindow& CommissioningHistory();
     TReportActions* Reports() const { return reportActions_; }
+    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; } // made when the window is first shown
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -140,6 +142,7 @@ private:
     void createTransferPanel();
     void setBusyControls();
     void createRecords();
+    void createDeviceMenu();
     void updateUndoRedo();
     void afterUndoOrRedo(int page);
 
@@ -178,4 +181,6 @@ private:
     bool formShown_ = false;
     bool pageMade_ = false;        // a device page was made since the last page switch
     bool growForNewPages_ = false; // set once the window is shown
+    // Compare, backups and restore; goes before the document it is bound to.
+    std::unique_ptr<TDeviceMenu> deviceMenu_;
 };

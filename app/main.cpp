@@ -25,8 +25,8 @@ const QCommandLineOption simulateOption(
     QStringLiteral("TYPE"));
 
 void describeProgram(QCommandLineParser& parser) {
+    // No organisation: the data folder is "$XDG_DATA_HOME/zentara-configurator", shared with zcfg.
     QCoreApplication::setApplicationName(QStringLiteral("zentara-configurator"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Zentara"));
     QCoreApplication::setApplicationVersion(ProgramVersion());
     parser.setApplicationDescription(QStringLiteral("Configuration editor for Zentara nurse-call devices."));
     parser.addHelpOption();

@@ -14,6 +14,8 @@ int CommandFrame(const QStringList& arguments);
 int CommandRead(const QStringList& arguments);
 int CommandProgram(const QStringList& arguments);
 int CommandFactory(const QStringList& arguments);
+int CommandCompare(const QStringList& arguments);
+int CommandRestore(const QStringList& arguments);
 int CommandApply(const QStringList& arguments);
 int CommandAdapters(const QStringList& arguments);
 int CommandLog(const QStringList& arguments);

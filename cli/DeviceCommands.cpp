@@ -3,121 +3,14 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandParser.h"
 #include "cli/Commands.h"
+#include "cli/DeviceSession.h"
 #include "cli/FrameText.h"
-#include "cli/TransferRecorder.h"
-#include "device/DeviceTypeTable.h"
-#include "device/SimulatedAdapter.h"
-#include "programmer/AdapterDiagnosis.h"
-#include "programmer/D2XX.h"
-#include "programmer/ProgrammerLinkSetup.h"
-#include "programmer/USBPanel.h"
+#include "transfer/ProgramBackup.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 #include <cstdio>
 
 namespace {
-
-const QString connectFailure =
-    QStringLiteral("Unable to connect to programmer. Check device is connected and retry");
-const QStringList simulatedDevices = SimulatedDeviceKeywords();
-const QCommandLineOption
-    simOption(QStringLiteral("sim"),
-              QStringLiteral("Use the simulated adapter with a virtual device of TYPE (") +
-                  simulatedDevices.join(QStringLiteral(", ")) + QStringLiteral(")."),
-              QStringLiteral("TYPE"));
-
-// Selects the simulated adapter before the link binds its driver; false for an unknown TYPE.
-bool useSimulator(const QCommandLineParser& parser, const QString& command) {
-    if (!parser.isSet(simOption)) return true;
-    const QString type = parser.value(simOption);
-    if (UseSimulatedAdapter(type)) return true;
-    PrintError(QStringLiteral("zcfg %1: unknown simulated device \"%2\" (one of: %3)")
-                   .arg(command, type, simulatedDevices.join(QStringLiteral(", "))));
-    return false;
-}
-
-// How one transfer ended.
-struct Outcome {
-    bool gotResult = false;
-    bool success = false;
-    QString result;
-    QStringList errors;
-};
-
-// The programmer link configured as the editor configures it, ticking on its own 100 ms timer, with
-// the document attached. Messages are printed to standard error as they are shown.
-class DeviceSession {
-public:
-    explicit DeviceSession(tZCfgFile& doc) : doc_(doc), link_(nullptr, true) {
-        ConfigureProgrammerLink(link_);
-        doc_.AttachLink(&link_);
-        doc_.SetResultPresenter([this](const QString& text, bool success) {
-            outcome_.gotResult = true;
-            outcome_.success = success;
-            outcome_.result = text;
-            return true;
-        });
-        previousPresenter_ = SetMessagePresenter([this](MessageKind kind, const QString& text) {
-            if (kind == MessageKind::Error) outcome_.errors << text;
-            PrintError(
-                (kind == MessageKind::Error ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) +
-                text);
-        });
-    }
-    ~DeviceSession() {
-        doc_.AttachLink(nullptr);
-        SetMessagePresenter(previousPresenter_);
-    }
-
-    bool Connect() {
-        if (link_.Active()) return true;
-        try {
-            link_.SetActive(true);
-        } catch (const EZcfgError&) {
-        }
-        if (!link_.Active()) {
-            PrintError(QStringLiteral("Error: ") + connectFailure);
-            // Why, in the words `zcfg adapters` and the window use.
-            if (const QString why = DiagnoseAdapters().Line(); !why.isEmpty()) PrintError(why);
-        }
-        return link_.Active();
-    }
-
-    // Starts a transfer and runs the event loop until the document is idle again.
-    Outcome Run(const std::function<void()>& start) {
-        outcome_ = Outcome();
-        start();
-        QEventLoop loop;
-        QTimer watch;
-        QElapsedTimer elapsed;
-        elapsed.start();
-        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-            // A device that keeps talking without completing a transfer is given up after a minute.
-            if (doc_.TransferState() == tZCfgFile::tsIdle || elapsed.elapsed() > 60000) loop.quit();
-        });
-        watch.start(10);
-        if (doc_.TransferState() != tZCfgFile::tsIdle) loop.exec();
-        if (doc_.TransferState() != tZCfgFile::tsIdle) {
-            outcome_.errors << QStringLiteral("The transfer did not end");
-            PrintError(QStringLiteral("Error: the transfer did not end within a minute"));
-        } else {
-            recorder_.Record(doc_, link_);
-        }
-        return outcome_;
-    }
-
-private:
-    tZCfgFile& doc_;
-    TUSBPanel link_;
-    MessagePresenter previousPresenter_;
-    Outcome outcome_;
-    tTransferRecorder recorder_; // every transfer's entry in the commissioning log
-};
 
 void reportResult(const Outcome& outcome) {
     if (outcome.gotResult) PrintOut(outcome.result + QLatin1Char('\n'));
@@ -138,12 +31,12 @@ int CommandRead(const QStringList& arguments) {
     CommandParser command(QStringLiteral("read"),
                           QStringLiteral("Reads the attached device and writes its configuration."));
     command.Parser().addOption(OutputOption());
-    command.Parser().addOption(simOption);
+    command.Parser().addOption(SimOption());
     if (!command.Parse(arguments)) return command.ExitCode();
     if (!command.Parser().positionalArguments().isEmpty())
         return UsageError(QStringLiteral("read"),
                           QStringLiteral("takes no file; use -o FILE to save what is read"));
-    if (!useSimulator(command.Parser(), QStringLiteral("read"))) return ExitUsage;
+    if (!UseSimulator(command.Parser(), QStringLiteral("read"))) return ExitUsage;
     std::unique_ptr<tZCfgFile> doc = NewConfiguration();
     DeviceSession session(*doc);
     if (!session.Connect()) return ExitUsage;
@@ -164,20 +57,20 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
     command.Parser().addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A configuration file."));
     const QCommandLineOption repeat(QStringLiteral("repeat"),
                                     QStringLiteral("After each device, wait for Enter (next device) or q."));
-    if (!factory) command.Parser().addOption(repeat);
-    command.Parser().addOption(simOption);
-    if (!command.Parse(arguments)) return command.ExitCode();
-    const QStringList positional = command.Parser().positionalArguments();
-    if (positional.size() != 1) return UsageError(name, QStringLiteral("name one file"));
-    if (!useSimulator(command.Parser(), name)) return ExitUsage;
-    int exitCode = ExitSuccess;
-    std::unique_ptr<tZCfgFile> doc = LoadConfiguration(positional.first(), exitCode);
-    if (!doc) return exitCode;
-    if (exitCode != ExitSuccess) {
-        PrintError(QStringLiteral("zcfg %1: the file has problems; nothing was programmed").arg(name));
-        return ExitProblems;
+    if (!factory) {
+        command.Parser().addOption(repeat);
+        command.Parser().addOption(NoBackupOption());
     }
+    command.Parser().addOption(SimOption());
+    if (!command.Parse(arguments)) return command.ExitCode();
+    int exitCode = ExitSuccess;
+    std::unique_ptr<tZCfgFile> doc =
+        LoadFileForDevice(name, command.Parser(), QStringLiteral("programmed"), ExitProblems, exitCode);
+    if (!doc) return exitCode;
     DeviceSession session(*doc);
+    // Factory programming writes a blank transmitter: there is nothing to keep.
+    std::unique_ptr<tProgramBackup> backup;
+    if (!factory) backup = MakeProgramBackup(*doc, command.Parser());
     int verified = 0;
     int failed = 0;
     do {
@@ -188,11 +81,15 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
         }
         PrintError(factory ? QStringLiteral("Programming the factory record...")
                            : QStringLiteral("Programming..."));
-        const Outcome outcome =
-            session.Run([&] { factory ? doc->StartFactoryProgram() : doc->StartProgram(); });
-        reportResult(outcome);
-        const bool ok =
-            outcome.gotResult && outcome.success && outcome.result == TransferText::TransferredAndVerified;
+        bool ok = false;
+        if (factory) {
+            const Outcome outcome = session.Run([&] { doc->StartFactoryProgram(); });
+            reportResult(outcome);
+            ok = outcome.gotResult && outcome.success &&
+                 outcome.result == TransferText::TransferredAndVerified;
+        } else {
+            ok = ProgramAndReport(session, *doc, backup.get());
+        }
         ok ? ++verified : ++failed;
     } while (!factory && command.Parser().isSet(repeat) && askForNextDevice());
     if (!factory && command.Parser().isSet(repeat))

@@ -12,7 +12,7 @@ tTransferRecorder::tTransferRecorder() = default;
 // Closing the log writes what waits; what still cannot be written is reported lost.
 tTransferRecorder::~tTransferRecorder() = default;
 
-void tTransferRecorder::Record(tZCfgFile& document, const TUSBPanel& link) {
+void tTransferRecorder::Record(tZCfgFile& document, const TUSBPanel& link, const QString& backupFile) {
     const tTransferOutcome& outcome = document.LastOutcome();
     tTransferContext context;
     context.Action = std::exchange(nextAction_, std::nullopt);
@@ -22,6 +22,8 @@ void tTransferRecorder::Record(tZCfgFile& document, const TUSBPanel& link) {
         log_->SetOnProblem([](tCommissioningLog*, const QString& message) { PrintError(message); });
     }
     context.AdapterSerial = TransferAdapterName(link);
-    context.Differences = CaptionedDifferenceLines(outcome.Differences, document.GetDeviceType());
+    context.BackupFile = backupFile;
+    const tZCfgFile& written = outcome.Programmed ? *outcome.Programmed : document;
+    context.Differences = CaptionedDifferenceLines(outcome.Differences, written.GetDeviceType());
     log_->Append(TransferEntry(outcome, document, context));
 }

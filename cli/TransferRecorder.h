@@ -19,8 +19,9 @@ public:
     tTransferRecorder(const tTransferRecorder&) = delete;
     tTransferRecorder& operator=(const tTransferRecorder&) = delete;
 
-    // Records the transfer that has just ended on the document, through the link.
-    void Record(tZCfgFile& document, const TUSBPanel& link);
+    // Records the transfer that has just ended on the document, through the link, with the backup the
+    // transfer kept first (empty: none).
+    void Record(tZCfgFile& document, const TUSBPanel& link, const QString& backupFile);
     // The next transfer is recorded as this action (a Restore) rather than as its own.
     void SetNextAction(tCommissioningAction action) { nextAction_ = action; }
 

@@ -24,7 +24,11 @@ const Command commands[] = {
     {"set", CommandSet, "FILE PATH=VALUE... [-o OUT] [--force]", "change values as the editor would"},
     {"frame", CommandFrame, "FILE [--factory]", "the frame that programs this configuration"},
     {"read", CommandRead, "[-o FILE] [--sim TYPE]", "read the attached device"},
-    {"program", CommandProgram, "FILE [--repeat] [--sim TYPE]", "program and verify the attached device"},
+    {"program", CommandProgram, "FILE [--repeat] [--no-backup] [--sim TYPE]",
+     "program and verify the attached device"},
+    {"compare", CommandCompare, "FILE [--sim TYPE]", "list what the attached device holds otherwise"},
+    {"restore", CommandRestore, "[BACKUP] [--no-backup] [--sim TYPE]",
+     "program the attached device with a backup of it"},
     {"factory", CommandFactory, "FILE [--sim TYPE]", "factory-program a transmitter, then verify"},
     {"apply", CommandApply, "[FILE] FRAME... [-o OUT]", "apply received frames as a read would"},
     {"adapters", CommandAdapters, "", "list the USB programming adapters attached"},
@@ -104,7 +108,8 @@ int run(const QStringList& arguments) {
 
 int main(int argc, char** argv) {
     const std::unique_ptr<QCoreApplication> app = CreateApplication(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zcfg"));
+    // The editor's name: the two programs share the data folder (the backups of the devices).
+    QCoreApplication::setApplicationName(QStringLiteral("zentara-configurator"));
     QCoreApplication::setApplicationVersion(ProgramVersion());
     const int exitCode = run(QCoreApplication::arguments());
     // Output that did not arrive (a full disk, a closed pipe) must not pass for success: the

@@ -7,13 +7,13 @@
 #include <QStringList>
 
 // The device's identity as it answered; a field the device does not send stays empty.
-struct tDeviceIdentity {
+struct tEntryIdentity {
     QString FactoryData;
     QString SerialNumber;
     QString HardwareRevision;
     QString FirmwareRevision;
 
-    bool operator==(const tDeviceIdentity&) const = default;
+    bool operator==(const tEntryIdentity&) const = default;
 };
 
 // The transfers the log records.
@@ -34,7 +34,7 @@ struct tCommissioningEntry {
     QString AdapterSerial; // the adapter's serial number, or SimulatedAdapterName()
     QString Action;        // CommissioningActionText
     QString DeviceType;    // the device type's name as the window shows it, "ZX320 Relay Output"
-    tDeviceIdentity Identity;
+    tEntryIdentity Identity;
     bool Success = false;
     QString Result;          // the message shown at the end of the transfer
     QStringList Differences; // the differing values of a verification with errors, one a line

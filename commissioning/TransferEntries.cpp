@@ -5,6 +5,7 @@
 #include "device/UnitZCfgFile.h"
 #include "programmer/USBPanel.h"
 #include "property/ValueDifferences.h"
+#include "transfer/DeviceIdentity.h"
 
 #include <QFileInfo>
 
@@ -25,16 +26,28 @@ std::optional<tCommissioningAction> CommissioningActionOf(tTransferKind kind) {
     return std::nullopt;
 }
 
-tDeviceIdentity ConfigurationIdentity(tZCfgFile& configuration) {
-    tDeviceIdentity identity;
-    if (auto* transmitter = dynamic_cast<tIRRFDevice*>(configuration.Device())) {
-        tIRRFFactoryRecord* record = transmitter->FactoryRecord();
-        identity.FactoryData = record->GetRecordText();
-        identity.HardwareRevision = record->HW()->Value();
-        identity.FirmwareRevision = record->SW()->Value();
-    } else if (auto* wired = dynamic_cast<tOtherDevice*>(configuration.Device())) {
-        identity.FactoryData = wired->FactoryString()->Value();
-        identity.FirmwareRevision = wired->Version()->Value();
+// The identity the device reports (what backups are named by), in the log's fields: the revisions
+// apart, the rest as the factory data (a wired device's factory string; a transmitter's works order
+// and date of manufacture).
+tEntryIdentity ConfigurationIdentity(tZCfgFile& configuration) {
+    const tDeviceIdentity reported = IdentifyDevice(configuration);
+    tEntryIdentity identity;
+    QList<tIdentityField> factory;
+    for (const tIdentityField& field : reported.Fields) {
+        if (field.Name == QLatin1String("HW"))
+            identity.HardwareRevision = field.Value;
+        else if (field.Name == QLatin1String("SW") || field.Name == QLatin1String("Version"))
+            identity.FirmwareRevision = field.Value;
+        else
+            factory << field;
+    }
+    if (factory.size() == 1) {
+        identity.FactoryData = factory.first().Value;
+    } else {
+        QStringList parts;
+        for (const tIdentityField& field : factory)
+            parts << field.Name + QLatin1Char(' ') + field.Value;
+        identity.FactoryData = parts.join(QStringLiteral(", "));
     }
     return identity;
 }
@@ -70,12 +83,14 @@ tCommissioningEntry TransferEntry(const tTransferOutcome& outcome, tZCfgFile& do
     entry.AdapterSerial = context.AdapterSerial;
     entry.BackupFile = context.BackupFile;
 
+    // What a Program wrote: another configuration than the document when it was given one.
+    tZCfgFile& written = outcome.Programmed ? *outcome.Programmed : document;
     tZCfgFile* device = outcome.DeviceConfiguration.get();
     // A verified factory record is the device's own now; so is a transmitter's record a verified
     // Program took over when the device's own answer could not be kept.
     if ((action == tCommissioningAction::FactoryProgram && outcome.Verified) || (!device && outcome.Verified))
-        device = &document;
-    const tDeviceTypeInfo& type = DeviceTypeInfo(device ? device->GetDeviceType() : document.GetDeviceType());
+        device = &written;
+    const tDeviceTypeInfo& type = DeviceTypeInfo(device ? device->GetDeviceType() : written.GetDeviceType());
     if (type.Type != dt_None) entry.DeviceType = QLatin1String(type.ModelName);
     if (device) entry.Identity = ConfigurationIdentity(*device);
 
@@ -86,18 +101,18 @@ tCommissioningEntry TransferEntry(const tTransferOutcome& outcome, tZCfgFile& do
         for (const tValueDifference& difference : outcome.Differences)
             entry.Differences << DifferenceLine(difference);
 
-    const bool written = action == tCommissioningAction::Program || action == tCommissioningAction::Restore ||
-                         action == tCommissioningAction::FactoryProgram;
+    const bool writes = action == tCommissioningAction::Program || action == tCommissioningAction::Restore ||
+                        action == tCommissioningAction::FactoryProgram;
     // The file as a full path: zcfg is given paths relative to where it runs.
     const QString file =
-        document.FileName().isEmpty() ? QString() : QFileInfo(document.FileName()).absoluteFilePath();
-    if (written) {
+        written.FileName().isEmpty() ? QString() : QFileInfo(written.FileName()).absoluteFilePath();
+    if (writes) {
         entry.ConfigurationFile = file;
-        entry.Configuration = ConfigurationText(document);
+        entry.Configuration = ConfigurationText(written);
     } else if (outcome.DeviceConfiguration) {
         entry.Configuration = ConfigurationText(*outcome.DeviceConfiguration);
     }
     if (action == tCommissioningAction::Compare) entry.ConfigurationFile = file;
-    entry.Comments = document.Comments()->Lines().join(QLatin1Char('\n'));
+    entry.Comments = written.Comments()->Lines().join(QLatin1Char('\n'));
     return entry;
 }

@@ -24,10 +24,11 @@ struct tTransferContext {
     QString BackupFile; // the backup made before the transfer, if any
 };
 
-// The device's identity as a configuration holds it: a transmitter's factory record (as its text),
-// hardware and firmware revision ("HW", "SW"); a wired device's factory data and firmware version.
-// None of the devices sends a serial number of its own, so that field stays empty.
-tDeviceIdentity ConfigurationIdentity(tZCfgFile& configuration);
+// The device's identity as a configuration holds it (IdentifyDevice): hardware and firmware revision
+// ("HW", "SW" or "Version"), and the rest as its factory data (a wired device's factory string, a
+// transmitter's "W/O ..., Date ..."). None of the devices sends a serial number of its own, so that
+// field stays empty.
+tEntryIdentity ConfigurationIdentity(tZCfgFile& configuration);
 
 // The configuration as its file holds it, every line ended by CR LF. The document's modified state
 // is kept (writing the lines would clear it, as a save does).
@@ -44,7 +45,9 @@ QString TransferAdapterName(const TUSBPanel& link);
 // - the device type and identity are the device's as it answered (for a Program, as it identified
 //   itself before being written; for a verified Factory Program, the factory record it now holds);
 //   without an answer, the document's type;
-// - the configuration is the document's text for a Program, Factory Program and Restore, and what
+// - what a Program, Factory Program or Restore wrote is the configuration it was given (StartProgramOf)
+//   or else the document: its text, file and comments are recorded;
+// - the configuration is the written text for a Program, Factory Program and Restore, and what
 //   the device sent for a Read, Compare and self-test; the file is named for those that write the
 //   document's configuration and for a Compare, which compares it;
 // - a transfer succeeded when it ended with success, and a Compare only when nothing differs.

@@ -2,6 +2,7 @@
 
 #include "programmer/Common.h"
 #include "property/PelError.h"
+#include "property/PelFile.h"
 
 #include <QScopedValueRollback>
 
@@ -16,6 +17,15 @@ const QString swWithAttendance =
 
 QString tConfiguratorDevice::ComposeFactoryFrame() {
     throw EZcfgError(QStringLiteral("Error - Device not suitable for configuring with factory data"));
+}
+
+bool tConfiguratorDevice::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    readFromFile_ = true;
+    return tPelCompoundProperty::ReadBody(source, lineIndex, errors);
+}
+
+QString tUnknownDevice::ComposeUserFrame() {
+    throw EZcfgError(QStringLiteral("Unrecognised Device"));
 }
 
 // ============================================================================================
@@ -178,7 +188,10 @@ void tOtherDevice::Clear() {
 }
 
 void tOtherDevice::VersionChanged() {
+    // The warning is about a device read: a version coming from a file, from New or from undo is
+    // none the attached device reported.
     if (version_->Undoing() || IsLoading() || clearing_) return;
+    if (const auto* file = dynamic_cast<const tPelFileProperty*>(Root()); file && file->ReadingFile()) return;
     if (!IsVersionSupported(version_->Value())) ShowWarning(VersionWarning);
 }
 

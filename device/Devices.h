@@ -19,6 +19,12 @@ public:
     // The frame that programs factory data; raises for devices that take none.
     virtual QString ComposeFactoryFrame();
 
+    // Whether a file's "Device" block has been read into this object since the document last said
+    // a file starts.
+    bool ReadFromFile() const { return readFromFile_; }
+    void SetReadFromFile(bool flag) { readFromFile_ = flag; }
+    bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
+
 protected:
     void BeginFrame() { frame_.BeginFrame(); }
     void AddFrameChar(QChar c) { frame_.AddFrameChar(c); }
@@ -27,6 +33,17 @@ protected:
 
 private:
     tFrameBuilder frame_;
+    bool readFromFile_ = false;
+};
+
+// The device of a type this program does not know (a file from a newer device): its block is kept
+// exactly as read and written back so. It cannot be programmed.
+class tUnknownDevice : public tConfiguratorDevice {
+public:
+    using tConfiguratorDevice::tConfiguratorDevice;
+
+    QString ComposeUserFrame() override;
+    bool KeepsUnknownContent() const override { return true; }
 };
 
 // Staff (ZX140) and pendant (ZX160) transmitters.

@@ -45,6 +45,9 @@ struct tTransferOutcome {
     // What the device holds, as read (read, compare, identify; the identification before a Program).
     // Null when nothing complete came.
     std::shared_ptr<tZCfgFile> DeviceConfiguration;
+    // What a Program wrote when it was not the document itself (StartProgramOf);
+    // null: the document.
+    std::shared_ptr<tZCfgFile> Programmed;
 
     bool Ok() const { return Result == Succeeded; }
 };

@@ -149,6 +149,7 @@ void tZCfgFile::startTransfer(uint8_t state, tTransferKind kind) {
     pending_ = false;
     deviceWritten_ = false;
     takeOverFactory_ = false;
+    programmed_.reset();
     lastOutcome_ = tTransferOutcome();
     lastOutcome_.Kind = kind;
     reportProgress(tTransferProgress::Waking);
@@ -161,6 +162,11 @@ void tZCfgFile::StartRead() {
 void tZCfgFile::StartProgram() {
     startTransfer(tsProgramIdentify, tTransferKind::Program);
 }
+void tZCfgFile::StartProgramOf(std::shared_ptr<tZCfgFile> configuration) {
+    startTransfer(tsProgramIdentify, tTransferKind::Program);
+    programmed_ = std::move(configuration);
+    lastOutcome_.Programmed = programmed_;
+}
 void tZCfgFile::StartFactoryProgram() {
     startTransfer(tsFactoryIdentify, tTransferKind::FactoryProgram);
 }
@@ -172,14 +178,8 @@ void tZCfgFile::StartIdentify() {
 }
 
 bool tZCfgFile::CancelTransfer() {
-    const uint8_t state = transferState_;
-    if (state == tsIdle) return false;
-    // A programming frame still held by the link's send delay never reaches the device.
-    const bool frameHeld =
-        (state == tsProgramSent || state == tsFactorySent) && link_ && link_->PendingSendBytes() > 0;
-    const bool written = deviceWritten_ || state == tsTransmitterVerify || state == tsWiredVerify ||
-                         state == tsFactorySecondAnswer ||
-                         ((state == tsProgramSent || state == tsFactorySent) && !frameHeld);
+    if (transferState_ == tsIdle) return false;
+    const bool written = frameWentOut();
     if (link_) {
         link_->DiscardPendingText();
         link_->StopTimeOut();
@@ -204,6 +204,15 @@ bool tZCfgFile::CancelTransfer() {
     return true;
 }
 
+// Whether a programming frame has left for the device: one still held by the link's send delay
+// never reaches it.
+bool tZCfgFile::frameWentOut() const {
+    const uint8_t state = transferState_;
+    const bool sent = state == tsProgramSent || state == tsFactorySent;
+    return deviceWritten_ || state == tsTransmitterVerify || state == tsWiredVerify ||
+           state == tsFactorySecondAnswer || (sent && !(link_ && link_->PendingSendBytes() > 0));
+}
+
 void tZCfgFile::SendReadRequest() {
     if (!link_) return;
     link_->WriteText(wakeUp);
@@ -211,17 +220,23 @@ void tZCfgFile::SendReadRequest() {
     link_->WriteText(readRequest);
 }
 
+tZCfgFile& tZCfgFile::programmed() {
+    return programmed_ ? *programmed_ : *this;
+}
+
 void tZCfgFile::SendUserFrame() {
-    if (!link_ || !device_) return;
-    const QString frame = device_->ComposeUserFrame();
+    tConfiguratorDevice* device = programmed().device_;
+    if (!link_ || !device) return;
+    const QString frame = device->ComposeUserFrame();
     link_->WriteText(wakeUp);
     link_->SetSendDelay(delayTicks);
     link_->WriteText(frame);
 }
 
 void tZCfgFile::SendFactoryFrame() {
-    if (!link_ || !device_) return;
-    const QString frame = device_->ComposeFactoryFrame(); // raises for a wired device
+    tConfiguratorDevice* device = programmed().device_;
+    if (!link_ || !device) return;
+    const QString frame = device->ComposeFactoryFrame(); // raises for a wired device
     link_->WriteText(wakeUp);
     link_->SetSendDelay(delayTicks);
     link_->WriteText(frame);
@@ -261,6 +276,7 @@ void tZCfgFile::LinkTimeOut(tObject*) {
         return;
     }
     const QString message = Translate(CannotFindDevice);
+    lastOutcome_.DeviceWritten = frameWentOut();
     finish(tTransferOutcome::TimedOut, message);
     ShowError(message);
 }
@@ -369,7 +385,7 @@ void tZCfgFile::ApplyFrame(const tReceivedFrame& frame) {
     case tsProgramSent:
         deviceWritten_ = true;
         // A transmitter sends its record by itself; a wired device is asked for it.
-        if (dynamic_cast<tIRRFDevice*>(device_)) {
+        if (dynamic_cast<tIRRFDevice*>(programmed().device_)) {
             receivedUserText_.clear();
             enterState(tsTransmitterVerify, tTransferProgress::Verifying);
         } else {
@@ -494,9 +510,9 @@ std::unique_ptr<tZCfgFile> tZCfgFile::ScratchCopy() {
 
 // The records applied to a copy of the document: the copy when they apply whole, otherwise null
 // with the fault. Nothing is shown; the document is not touched.
-std::unique_ptr<tZCfgFile> tZCfgFile::readIntoScratch(const tDeviceRecords& records, QString& fault,
-                                                      bool& warning) {
-    std::unique_ptr<tZCfgFile> scratch = ScratchCopy();
+std::unique_ptr<tZCfgFile> tZCfgFile::readIntoScratch(tZCfgFile& base, const tDeviceRecords& records,
+                                                      QString& fault, bool& warning) {
+    std::unique_ptr<tZCfgFile> scratch = base.ScratchCopy();
     tMessageCapture quiet;
     try {
         scratch->applyRecords(records);
@@ -514,7 +530,7 @@ std::unique_ptr<tZCfgFile> tZCfgFile::readIntoScratch(const tDeviceRecords& reco
 void tZCfgFile::TakeDeviceConfiguration(tZCfgFile& device) {
     QString fault;
     bool warning = false;
-    if (!readIntoScratch(device.appliedRecords_, fault, warning)) throw EZcfgError(fault);
+    if (!readIntoScratch(*this, device.appliedRecords_, fault, warning)) throw EZcfgError(fault);
     ProcessRecord(device.appliedRecords_);
     SetSaveAsksForName(true);
 }
@@ -534,7 +550,7 @@ void tZCfgFile::readDevice() {
     const tDeviceRecords records = collectedRecords();
     QString fault;
     bool warning = false;
-    std::shared_ptr<tZCfgFile> read = readIntoScratch(records, fault, warning);
+    std::shared_ptr<tZCfgFile> read = readIntoScratch(*this, records, fault, warning);
     if (!read) {
         fail(fault, warning);
         return;
@@ -557,15 +573,18 @@ void tZCfgFile::readDevice() {
 void tZCfgFile::readScratch() {
     QString fault;
     bool warning = false;
-    std::shared_ptr<tZCfgFile> read = readIntoScratch(collectedRecords(), fault, warning);
+    std::shared_ptr<tZCfgFile> read = readIntoScratch(*this, collectedRecords(), fault, warning);
     if (!read) {
         fail(fault, warning);
         return;
     }
     transferState_ = tsIdle;
-    if (transferKind_ == tTransferKind::Compare) lastOutcome_.Differences = DifferencesFrom(*read);
+    const bool compare = transferKind_ == tTransferKind::Compare;
+    if (compare) lastOutcome_.Differences = DifferencesFrom(*read);
     lastOutcome_.DeviceConfiguration = std::move(read);
-    finish(tTransferOutcome::Succeeded, lastOutcome_.Differences.isEmpty()
+    // An identification compares nothing: it says what the device is, not what it holds.
+    finish(tTransferOutcome::Succeeded, !compare ? QStringLiteral("The device was identified.")
+                                        : lastOutcome_.Differences.isEmpty()
                                             ? QStringLiteral("The device holds this configuration.")
                                             : QStringLiteral("The device holds other values."));
 }
@@ -582,15 +601,16 @@ void tZCfgFile::identifyDevice() {
     if (!checkIdentity(records, wrongType)) return;
     QString fault;
     bool warning = false;
-    std::unique_ptr<tZCfgFile> held = readIntoScratch(records, fault, warning);
+    tZCfgFile& configuration = programmed();
+    std::unique_ptr<tZCfgFile> held = readIntoScratch(configuration, records, fault, warning);
     // A transmitter whose user record cannot be read can still be programmed: the new record
     // replaces it. Any other fault stops the transfer before anything is written.
     if (!held && !(records.IsTransmitter() && warning)) {
         fail(fault);
         return;
     }
-    if (held && held->GetDeviceType() != GetDeviceType() &&
-        DeviceTypeInfo(held->GetDeviceType()).Class != DeviceTypeInfo(GetDeviceType()).Class) {
+    if (held && held->GetDeviceType() != configuration.GetDeviceType() &&
+        DeviceTypeInfo(held->GetDeviceType()).Class != DeviceTypeInfo(configuration.GetDeviceType()).Class) {
         fail(wrongType);
         return;
     }
@@ -622,15 +642,15 @@ bool tZCfgFile::checkIdentity(const tDeviceRecords& records, const QString& wron
         const QString code = records.Wired.mid(2, 2);
         const int number = code.size() == 2 && IsHex(code) ? HexToInt(code) : 256;
         const bool fits = DeviceTypeFromDeviceCode(number) != dt_None &&
-                          DeviceTypeInfo(GetDeviceType()).DeviceCode == number;
+                          DeviceTypeInfo(programmed().GetDeviceType()).DeviceCode == number;
         if (!fits) fail(wrongType);
         return fits;
     }
-    if (!dynamic_cast<tIRRFDevice*>(device_)) {
+    if (!dynamic_cast<tIRRFDevice*>(programmed().device_)) {
         fail(wrongType);
         return false;
     }
-    const QString documentHW = AsIRRFDevice()->FactoryRecord()->HW()->Value();
+    const QString documentHW = programmed().AsIRRFDevice()->FactoryRecord()->HW()->Value();
     if (receivedFactoryText_.size() < 14 || documentHW.size() < 3 ||
         receivedFactoryText_[13] != documentHW[2]) {
         fail(wrongType);
@@ -643,10 +663,12 @@ bool tZCfgFile::checkIdentity(const tDeviceRecords& records, const QString& wron
 // the user record, so that it is compared as the device's own; a Program that fails before leaves
 // the document's factory record alone.
 void tZCfgFile::takeOverFactoryRecord() {
-    tIRRFDevice* transmitter = dynamic_cast<tIRRFDevice*>(device_);
+    tZCfgFile& configuration = programmed();
+    tIRRFDevice* transmitter = dynamic_cast<tIRRFDevice*>(configuration.device_);
     if (!transmitter) return;
-    BeginChange(this, ckValue, QString());
-    const auto closeBracket = qScopeGuard([this] { EndChange(this, ckValue, QString()); });
+    configuration.BeginChange(&configuration, ckValue, QString());
+    const auto closeBracket =
+        qScopeGuard([&configuration] { configuration.EndChange(&configuration, ckValue, QString()); });
     transmitter->FactoryRecord()->SetRecordText(identifiedFactoryText_);
     transmitter->UserRecord()->UserRecVer()->SetValueText(identifiedUserText_.left(1));
 }
@@ -666,9 +688,9 @@ void tZCfgFile::verify() {
     }
     QString fault;
     bool warning = false;
-    std::shared_ptr<tZCfgFile> device = readIntoScratch(records, fault, warning);
+    std::shared_ptr<tZCfgFile> device = readIntoScratch(programmed(), records, fault, warning);
     if (device)
-        lastOutcome_.Differences = DifferencesFrom(*device);
+        lastOutcome_.Differences = programmed().DifferencesFrom(*device);
     else
         lastOutcome_.Differences = {{QStringLiteral("Device Record"), UnexpectedAnswer, fault, {}, {}}};
     lastOutcome_.Verified = lastOutcome_.Differences.isEmpty();
@@ -679,7 +701,7 @@ void tZCfgFile::verify() {
 }
 
 bool tZCfgFile::CheckTransmitterFunctions() {
-    const tIRRFDevice* transmitter = AsIRRFDevice();
+    const tIRRFDevice* transmitter = programmed().AsIRRFDevice();
     if (transmitter->TransmitterKind() == tIRRFDevice::Pendant) return CheckButtonFunction(2);
     for (int n = 1; n <= 3; ++n)
         if (!CheckButtonFunction(n)) return false;
@@ -687,7 +709,7 @@ bool tZCfgFile::CheckTransmitterFunctions() {
 }
 
 bool tZCfgFile::CheckButtonFunction(int n) {
-    tIRRFDevice* transmitter = AsIRRFDevice();
+    tIRRFDevice* transmitter = programmed().AsIRRFDevice();
     const int swAt = receivedFactoryText_.indexOf(QStringLiteral("SW"));
     const QString sw = swAt >= 0 ? receivedFactoryText_.mid(swAt + 2, 4) : QString();
     const int type = transmitter->UserRecord()->Button(n)->ButtonType()->AsInteger();

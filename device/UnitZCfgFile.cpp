@@ -76,17 +76,28 @@ bool tZCfgFile::deviceFits(uint8_t type) const {
 void tZCfgFile::installDevice(std::unique_ptr<tPelBaseProperty> device) {
     device_ = static_cast<tConfiguratorDevice*>(device.get());
     Children().Append(device.release());
+    placeDevice();
 }
 
-// Replaces the device object by a new one of the class the type needs. The old object is kept
-// with the undo history, so that undoing the change brings it back with every value.
+// The device object follows "Comments" wherever it was made, so a file is written in one order
+// however its lines came, and lines this program does not know stay after it.
+void tZCfgFile::placeDevice() {
+    if (device_) Children().Move(device_, Children().IndexOf(comments_) + 1);
+}
+
+// Takes the device object out; it is kept with the undo history, so that undoing the change brings
+// it back with every value.
+void tZCfgFile::retireDevice() {
+    if (!device_) return;
+    const QString id = QString::number(nextRetiredId_++);
+    retiredDevices_[id] = Children().TakeAt(Children().IndexOf(device_));
+    device_ = nullptr;
+    RecordUndo(this, ckDeviceReplaced, id);
+}
+
+// Replaces the device object by a new one of the class the type needs.
 void tZCfgFile::replaceDevice(uint8_t type) {
-    if (device_) {
-        const QString id = QString::number(nextRetiredId_++);
-        retiredDevices_[id] = Children().TakeAt(Children().IndexOf(device_));
-        device_ = nullptr;
-        RecordUndo(this, ckDeviceReplaced, id);
-    }
+    retireDevice();
     const QString name = QStringLiteral("Device");
     switch (DeviceTypeInfo(type).Class) {
     case tDeviceClass::IRRF:
@@ -106,6 +117,7 @@ void tZCfgFile::replaceDevice(uint8_t type) {
         device_ = Create<tCallPoint250>(name, this);
         break;
     }
+    placeDevice();
     SetComboMode(comboMode_);
 }
 
@@ -163,7 +175,13 @@ void tZCfgFile::DeviceTypeChanged() {
     if (settingDeviceType_) return;
     if (deviceType_->AsInteger() < 0) {
         // A name this program does not know (a newer device): the text stays as read and is written
-        // back so; the device object stays and no device page is shown for it.
+        // back so, and no device page is shown for it. A file's "Device" block that has not been read
+        // yet goes into an object that keeps it as read, never into the device held before.
+        if (ReadingFile() && !(device_ && device_->ReadFromFile())) {
+            retireDevice();
+            device_ = Create<tUnknownDevice>(QStringLiteral("Device"), this);
+            placeDevice();
+        }
         if (onDeviceTypeChanged_) onDeviceTypeChanged_(dt_None);
         return;
     }
@@ -193,42 +211,24 @@ void tZCfgFile::Clear() {
 
 // ---- Reading a file --------------------------------------------------------------------------
 
+// A "Device" block that comes before any device type is kept as read, in the place of the device
+// object, until the type says what it holds: the document never holds two "Device" blocks.
+tPelBaseProperty* tZCfgFile::CreateChild(const QString& name, const QString& key, const QString&,
+                                         const QString&, tErrorList*, int, int) {
+    if (device_ || !key.isEmpty() || !AsciiSameText(name, QStringLiteral("Object Device"))) return nullptr;
+    device_ = Create<tUnknownDevice>(QStringLiteral("Device"), this);
+    placeDevice();
+    return device_;
+}
+
 bool tZCfgFile::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
-    bool ok = false;
-    {
-        QScopedValueRollback<bool> reading(reading_, true);
-        ok = tPelFileProperty::ReadBody(source, lineIndex, errors);
-    }
+    if (device_) device_->SetReadFromFile(false);
+    bool ok = tPelFileProperty::ReadBody(source, lineIndex, errors);
     if (deviceType_->AsInteger() == dt_None) {
         AddError(errors, 0, QStringLiteral("The configuration names no device type"));
         ok = false;
     }
     return ok;
-}
-
-QString tZCfgFile::ValueProblem(const tPelBaseProperty* node) {
-    if (const auto* enumerated = dynamic_cast<const tPelEnumProperty*>(node)) {
-        if (enumerated->AsInteger() < 0)
-            return QStringLiteral("Invalid value \"%1\" for %2").arg(node->Value(), node->Name());
-    } else if (dynamic_cast<const tPelBaseEnumProperty*>(node)) {
-        return QString(); // a flag set keeps the names it knows
-    } else if (dynamic_cast<const tPelBaseIntegerProperty*>(node)) {
-        int value = 0;
-        if (!TryStrToInt(node->Value(), value))
-            return QStringLiteral("'%1' is not a valid integer value for %2")
-                .arg(node->Value(), node->Name());
-    }
-    return QString();
-}
-
-void tZCfgFile::Changed(tPelBaseProperty* sender) {
-    tPelFileProperty::Changed(sender);
-    // A value read from a file that no record could carry is reported at its line; the text stays,
-    // so the file is written back as it was read.
-    if (reading_ && sender != this) {
-        const QString problem = ValueProblem(sender);
-        if (!problem.isEmpty()) throw EZcfgError(problem);
-    }
 }
 
 void tZCfgFile::swapRetiredDevice(const QString& id, bool undoing) {

@@ -100,6 +100,10 @@ public:
     void StartRead();
     void StartProgram();
     void StartFactoryProgram();
+    // Programs another configuration (a copy of this document with a value stepped for the next unit,
+    // a backup) through this document's link, verified as any Program; the document stays as it is
+    // and the transmitter's factory record goes into `configuration`.
+    void StartProgramOf(std::shared_ptr<tZCfgFile> configuration);
     // Reads the device into a scratch copy of this document, leaving the document as it is; the
     // outcome holds the copy and, for a compare, the values that differ.
     void StartCompare();
@@ -136,13 +140,11 @@ public:
     // Applies one received frame exactly as the current transfer state would.
     void ApplyFrame(const tReceivedFrame& frame);
 
-    // What stops a value from being sent to a device: a value name its enumeration does not know, or
-    // an integer that is not one. Empty when the value can be sent.
-    static QString ValueProblem(const tPelBaseProperty* node);
-
     // ---- Property overrides ----
     void Clear() override;
-    void Changed(tPelBaseProperty* sender) override;
+    tPelBaseProperty* CreateChild(const QString& name, const QString& key, const QString& value,
+                                  const QString& comment, tErrorList* errors, int reserved1,
+                                  int reserved2) override;
     bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
     void RecordUndo(tPelBaseProperty* sender, tChangeKind kind, const QString& text) override;
     void Undo(tChangeKind kind, const QString& text) override;
@@ -153,7 +155,9 @@ private:
     void DeviceTypeChanged();
     bool deviceFits(uint8_t type) const;
     void replaceDevice(uint8_t type);
+    void retireDevice();
     void installDevice(std::unique_ptr<tPelBaseProperty> device);
+    void placeDevice();
     void applyTypeDetails(uint8_t type);
     void applyTypeDisplay(uint8_t type);
     void swapRetiredDevice(const QString& id, bool undoing);
@@ -174,7 +178,9 @@ private:
     tDeviceRecords collectedRecords() const;
     void ProcessRecord(const tDeviceRecords& records);
     void applyRecords(const tDeviceRecords& records);
-    std::unique_ptr<tZCfgFile> readIntoScratch(const tDeviceRecords& records, QString& fault, bool& warning);
+    static std::unique_ptr<tZCfgFile> readIntoScratch(tZCfgFile& base, const tDeviceRecords& records,
+                                                      QString& fault, bool& warning);
+    tZCfgFile& programmed(); // what a Program writes: this document, or the configuration given
     void readDevice();
     void readScratch();
     void identifyDevice();
@@ -187,6 +193,7 @@ private:
     void enterState(uint8_t state, tTransferProgress::Step step);
     void reportProgress(tTransferProgress::Step step);
     void countReceivedByte();
+    bool frameWentOut() const;
     void fail(const QString& message, bool warning = false);
     void finish(tTransferOutcome::Status status, const QString& message);
 
@@ -194,7 +201,6 @@ private:
     tMemoProperty* comments_ = nullptr;
     tConfiguratorDevice* device_ = nullptr;
     uint8_t comboMode_ = EditMode;
-    bool reading_ = false;           // a file is being read into the document
     bool settingDeviceType_ = false; // SetDeviceType is setting the type property
     IComboBox* deviceCombo_ = nullptr;
     tNotifyEvent comboOwnHandler_;
@@ -219,7 +225,8 @@ private:
     bool takeOverFactory_ = false;  // a Program takes the transmitter's factory record once verified
     QString identifiedFactoryText_; // the transmitter's records as it identified itself
     QString identifiedUserText_;
-    tDeviceRecords appliedRecords_; // the device records this document last took
+    tDeviceRecords appliedRecords_;         // the device records this document last took
+    std::shared_ptr<tZCfgFile> programmed_; // programmed instead of this document, when given
     // Frames that complete while one is being applied (a message box is open) wait their turn.
     std::deque<tReceivedFrame> queuedFrames_;
     bool applyingFrame_ = false;

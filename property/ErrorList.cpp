@@ -188,6 +188,16 @@ QString TrimControl(const QString& text) {
     return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
 }
 
+QString Excerpt(const QString& text) {
+    constexpr qsizetype whole = 80;
+    constexpr qsizetype shown = 60;
+    QString result = text.size() <= whole ? text : text.left(shown);
+    for (QChar& c : result)
+        if (c.unicode() < 32 || c.unicode() == 127) c = QLatin1Char('?');
+    if (text.size() > whole) result += QStringLiteral("... (%1 characters)").arg(text.size());
+    return result;
+}
+
 QString AsciiLower(const QString& text) {
     QString result = text;
     for (QChar& c : result)

@@ -46,6 +46,10 @@ void OperatorText(int kind, QString& text);
 // Removes every leading and trailing character with a code of 32 or less.
 QString TrimControl(const QString& text);
 
+// The text as a message quotes it: whole when short, otherwise its start and its length, so that a
+// line of megabytes never reaches a message box. Control characters are shown as "?".
+QString Excerpt(const QString& text);
+
 // Comparison folding only the letters A to Z.
 bool AsciiSameText(const QString& a, const QString& b);
 QString AsciiLower(const QString& text);

@@ -68,18 +68,22 @@ private:
     tItemEvent onItemDeleting_;
 };
 
-// An "Array" block of a file that the program does not know, made by the reader. Nothing says what
-// its items are, so it makes none: it keeps its size line and every item as read and writes them
-// back so.
+// An "Array" or "ObjectArray" block of a file that the program does not know, made by the reader.
+// Nothing says what its items are, so it makes none: it keeps its keyword, its size line and every
+// item as read and writes them back so.
 class tPelUnknownArray : public tPelArrayProperty {
 public:
-    using tPelArrayProperty::tPelArrayProperty;
+    tPelUnknownArray(const QString& name, tPelCompoundProperty* owner,
+                     QString typeKeyword = QStringLiteral("Array"))
+        : tPelArrayProperty(name, owner), typeKeyword_(std::move(typeKeyword)) {}
 
     bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
     void WriteTo(tLines& target, bool shortFormat, int indent) override;
     void WriteHeader(tLines& target, int indent) override;
+    QString TypeKeyword() const override { return typeKeyword_; }
 
 private:
+    QString typeKeyword_;
     bool hasSizeLine_ = false;
     QString sizeText_;
 };

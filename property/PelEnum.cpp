@@ -100,6 +100,11 @@ int tPelEnumProperty::AsInteger() const {
     return typeInfo_.OrdinalOf(Value());
 }
 
+QString tPelEnumProperty::ValueProblem() const {
+    if (AsInteger() >= 0) return QString();
+    return QStringLiteral("Invalid value \"%1\" for %2").arg(Excerpt(Value()), Name());
+}
+
 void tPelEnumProperty::SetAsInteger(int value) {
     if (value < typeInfo_.MinOrdinal() || value > typeInfo_.MaxOrdinal())
         throw EZcfgError(QStringLiteral("Value %1 out of range for ").arg(value) + Name());

@@ -98,6 +98,8 @@ public:
     void Changed(tPelBaseProperty* sender) override;
     void Clear() override;
     void Refresh() override;
+    // A text that names none of the type's values.
+    QString ValueProblem() const override;
 
 private:
     void SelectionChanged(tObject* sender);

@@ -3,6 +3,7 @@
 #include "property/PelError.h"
 #include "property/TextFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -41,6 +42,11 @@ void tPelFileProperty::SetModified(bool flag) {
     tPelCompoundProperty::SetModified(flag);
     if (ISaveDialog* dialog = SaveDialog()) dialog->SetModified(flag);
     UpdateCaption();
+}
+
+bool tPelFileProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
+    const QScopedValueRollback<bool> reading(readingFile_, true);
+    return tPelCompoundProperty::ReadBody(source, lineIndex, errors);
 }
 
 void tPelFileProperty::SetSaveDialog(ISaveDialog* dialog) {
@@ -175,34 +181,41 @@ bool tPelFileProperty::SaveAs(const QString& fileName, bool shortFormat) {
     return ok;
 }
 
+QString tPelFileProperty::ShownPath(const QString& fileName) {
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
 void tPelFileProperty::SaveFile(tObject* sender, bool& ok, const QString& fileName) {
     const QString target = fileName.isEmpty() ? fileName_ : fileName;
     if (chainedSave_) chainedSave_(sender, ok, target);
     QString error;
-    if (target.isEmpty() || !SaveToFile(target, error, shortFormat_)) {
+    if (target.isEmpty()) {
         ok = false;
-        ShowError(
-            QStringLiteral("Cannot save \"%1\": %2")
-                .arg(QFileInfo(target).fileName(), error.isEmpty() ? QStringLiteral("no file name") : error));
+        ShowError(QStringLiteral("Cannot save: the configuration has no file name"));
+        return;
+    }
+    if (!SaveToFile(target, error, shortFormat_)) {
+        ok = false;
+        ShowError(QStringLiteral("Cannot save \"%1\": %2").arg(ShownPath(target), error));
         return;
     }
     ok = true;
     UpdateHistoryMenu();
     const QStringList unstorable = UnstorableValues();
-    if (!unstorable.isEmpty()) ShowWarning(UnstorableValuesText(QFileInfo(target).fileName(), unstorable));
+    if (!unstorable.isEmpty()) ShowWarning(UnstorableValuesText(ShownPath(target), unstorable));
 }
 
 void tPelFileProperty::LoadFile(tObject* sender, bool& ok, const QString& fileName) {
-    const tLoadResult result = LoadFromFile(fileName.isEmpty() ? fileName_ : fileName);
-    const QString shownName = QFileInfo(fileName).fileName();
+    const QString path = fileName.isEmpty() ? fileName_ : fileName;
+    const tLoadResult result = LoadFromFile(path);
     ok = result.ok();
     if (!result.touchedDocument()) {
-        ShowError(QStringLiteral("Cannot open \"%1\": %2").arg(shownName, result.message));
+        ShowError(QStringLiteral("Cannot open \"%1\": %2").arg(ShownPath(path), result.message));
         return;
     }
     SetSaveAsksForName(false);
     if (onAfterLoad_) onAfterLoad_(sender, ok, fileName_);
-    if (!result.errors.isEmpty()) ShowWarning(ProblemsText(shownName, result.errors));
+    if (!result.errors.isEmpty()) ShowWarning(ProblemsText(ShownPath(path), result.errors));
 }
 
 // ---- Headless core ---------------------------------------------------------------------------
@@ -233,18 +246,24 @@ tLoadResult tPelFileProperty::LoadFromLines(const tLines& lines) {
         return result;
     }
     QString name, key, value, comment;
+    bool shortFormat = false;
     const bool parsed = ParseLine(lines[0], name, key, value, comment);
     if (parsed && localeAwareSame(name, TypeKeyword() + QLatin1Char(' ') + Name())) {
         // the long format
     } else if (parsed && localeAwareSame(name, Name())) {
+        shortFormat = true;
         AddError(&result.errors, 0, 0,
                  QStringLiteral("Warning - Short format. May not be backwards compatible"));
     } else {
         result.status = tLoadResult::WrongFile;
-        result.message = QStringLiteral("Error - wrong file");
+        result.message =
+            QStringLiteral("Error - wrong file: a configuration file starts with \"%1\", this one "
+                           "with \"%2\"")
+                .arg(TypeKeyword() + QLatin1Char(' ') + Name(), Excerpt(lines[0]));
         return result;
     }
     int lineIndex = 1;
+    const QScopedValueRollback<bool> format(readingShortFormat_, shortFormat);
     const bool bodyOk = ReadBody(lines, lineIndex, &result.errors);
     if (errors_) *errors_ += result.errors;
     result.status = bodyOk && result.errors.isEmpty() ? tLoadResult::Loaded : tLoadResult::LoadedWithProblems;
@@ -300,8 +319,12 @@ int tPelFileProperty::ErrorLineNumber(const tError& error) {
 QString tPelFileProperty::ProblemsText(const QString& fileName, const tErrorList& errors) {
     constexpr int shown = 10;
     QString text = QStringLiteral("\"%1\" was loaded with problems:").arg(fileName);
+    // Each problem quotes at most an excerpt of its line; the cut here keeps a message box quick
+    // whatever a reader put in a text.
+    constexpr qsizetype longest = 300;
     for (int i = 0; i < errors.size() && i < shown; ++i)
-        text += QStringLiteral("\nLine %1: %2").arg(ErrorLineNumber(errors[i])).arg(errors[i].Text);
+        text +=
+            QStringLiteral("\nLine %1: %2").arg(ErrorLineNumber(errors[i])).arg(errors[i].Text.left(longest));
     if (errors.size() > shown) text += QStringLiteral("\n... and %1 more").arg(errors.size() - shown);
     return text;
 }

@@ -51,6 +51,12 @@ public:
 
     QString TypeKeyword() const override { return QStringLiteral("File"); }
     void SetModified(bool flag) override;
+    bool ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) override;
+    // True while a file's lines are read into the tree: what changes then comes from the file, not
+    // from the user or a device.
+    bool ReadingFile() const { return readingFile_; }
+    // The file being read writes its blocks without type keywords (first line "ZCFG File").
+    bool ReadingShortFormat() const { return readingShortFormat_; }
 
     // ---- State ----
     const QString& FileName() const { return fileName_; }
@@ -126,12 +132,16 @@ public:
     QStringList UnstorableValues() const;
     static QString UnstorableValuesText(const QString& fileName, const QStringList& values);
 
+    // A file as messages name it: its full path.
+    static QString ShownPath(const QString& fileName);
     // The warning shown for a file that loaded with problems: the first ten, then how many more.
     static QString ProblemsText(const QString& fileName, const tErrorList& errors);
     // The 1-based line an error refers to.
     static int ErrorLineNumber(const tError& error);
 
 private:
+    bool readingFile_ = false;
+    bool readingShortFormat_ = false;
     QString fileName_;
     bool saveAsksForName_ = false;
     tFileEvent chainedSave_;

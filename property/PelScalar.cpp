@@ -75,6 +75,11 @@ void tPelBooleanProperty::SetAsBoolean(bool flag) {
     if (ICheckBox* box = checkBox_.get(); box && box->Checked() != AsBoolean()) box->SetChecked(AsBoolean());
 }
 
+QString tPelBooleanProperty::ValueProblem() const {
+    if (Value() == QLatin1String("TRUE") || Value() == QLatin1String("FALSE")) return QString();
+    return QStringLiteral("Invalid value \"%1\" for %2 (TRUE or FALSE)").arg(Excerpt(Value()), Name());
+}
+
 void tPelBooleanProperty::SetCheckBox(ICheckBox* control) {
     if (ICheckBox* previous = checkBox_.get()) previous->SetOnClick(controlHandler_);
     checkBox_ = control;
@@ -118,6 +123,12 @@ void tPelBaseIntegerProperty::SetAsInteger(int value) {
 
 QString tPelBaseIntegerProperty::ValueToText(int value) const {
     return QString::number(value);
+}
+
+QString tPelBaseIntegerProperty::ValueProblem() const {
+    int value = 0;
+    if (TryStrToInt(Value(), value)) return QString();
+    return QStringLiteral("'%1' is not a valid integer value for %2").arg(Excerpt(Value()), Name());
 }
 
 tPelIntegerProperty::~tPelIntegerProperty() {

@@ -40,6 +40,8 @@ public:
     void SetEnabled(bool flag) override;
     void Changed(tPelBaseProperty* sender) override;
     void Clear() override { SetAsBoolean(false); }
+    // Any text but "TRUE" and "FALSE" (letter case counts) reads as false.
+    QString ValueProblem() const override;
 
 private:
     void CheckBoxClicked(tObject* sender);
@@ -64,6 +66,7 @@ public:
     virtual void SetMax(int value) { max_ = value; }
     virtual void SetMin(int value) { min_ = value; }
     QString DisplayText() const { return ValueToText(AsInteger()); }
+    QString ValueProblem() const override;
 
 private:
     int max_ = 0;

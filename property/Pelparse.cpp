@@ -323,6 +323,16 @@ void tPelPropertyList::Rekey(tPelBaseProperty* item, const QString& oldKey) {
     indexItem(item);
 }
 
+void tPelPropertyList::Move(tPelBaseProperty* item, int index) {
+    const int from = IndexOf(item);
+    if (from < 0 || index < 0 || index >= Count() || from == index) return;
+    auto begin = items_.begin();
+    if (from < index)
+        std::rotate(begin + from, begin + from + 1, begin + index + 1);
+    else
+        std::rotate(begin + index, begin + from, begin + from + 1);
+}
+
 void tPelPropertyList::flushPendingIndex() const {
     auto* self = const_cast<tPelPropertyList*>(this);
     for (tPelBaseProperty* item : self->pendingIndex_)
@@ -330,11 +340,14 @@ void tPelPropertyList::flushPendingIndex() const {
     self->pendingIndex_.clear();
 }
 
-tPelBaseProperty* tPelPropertyList::FindMatching(const QString& name, const QString& key) const {
+tPelBaseProperty* tPelPropertyList::FindMatching(const QString& name, const QString& key,
+                                                 bool entriesOnly) const {
     flushPendingIndex();
     auto found = index_.constFind(lookupKey(name, key));
-    if (found == index_.constEnd() || found->empty()) return nullptr;
-    return found->front();
+    if (found == index_.constEnd()) return nullptr;
+    for (tPelBaseProperty* item : *found)
+        if (!entriesOnly || item->TypeKeyword().isEmpty()) return item;
+    return nullptr;
 }
 
 namespace {
@@ -345,7 +358,14 @@ bool localeSameText(const QString& a, const QString& b) {
 QString unexpectedMessage(const QString& name, const QString& key) {
     QString quoted = name;
     if (!key.isEmpty()) quoted += QStringLiteral("( ") + key + QStringLiteral(" )");
-    return QStringLiteral("Unexpected \"") + quoted + QLatin1Char('"');
+    return QStringLiteral("Unexpected \"") + Excerpt(quoted) + QLatin1Char('"');
+}
+
+// Inside a block kept as read, whatever its depth.
+bool keepsUnknownContent(const tPelCompoundProperty* block) {
+    for (; block; block = block->Owner())
+        if (block->KeepsUnknownContent()) return true;
+    return false;
 }
 } // namespace
 
@@ -368,6 +388,19 @@ bool isBlockHeader(const QString& name) {
         if (name.size() > prefix.size() && AsciiSameText(name.left(prefix.size()), prefix)) return true;
     }
     return false;
+}
+
+// A line's name as the node made from it is named: trimmed, and a block header with one blank
+// between its keyword and its name ("Object  Device" is the block "Device"). So a line read twice
+// finds the same node each time.
+QString lookupName(const QString& scanned) {
+    const QString name = TrimControl(scanned);
+    for (const char* keyword : blockKeywords) {
+        const QString prefix = QLatin1String(keyword) + QLatin1Char(' ');
+        if (name.size() > prefix.size() && AsciiSameText(name.left(prefix.size()), prefix))
+            return name.left(prefix.size()) + TrimControl(name.mid(prefix.size()));
+    }
+    return name;
 }
 
 int depthOf(const tPelBaseProperty* node) {
@@ -393,6 +426,10 @@ void skipBlock(const tLines& source, int& lineIndex) {
 bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* errors) {
     const QString endText = owner_ ? owner_->EndKeyword() : QString();
     const int depth = depthOf(owner_);
+    // In a file that writes every block with its keyword, a line without one is an entry: "Device = "
+    // never opens the "Device" block.
+    const auto* file = owner_ ? dynamic_cast<const tPelFileProperty*>(owner_->Root()) : nullptr;
+    const bool keywordsWritten = file && file->ReadingFile() && !file->ReadingShortFormat();
     bool ok = true;
     QString name, key, value, comment;
     while (lineIndex < source.size()) {
@@ -404,9 +441,11 @@ bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* er
             continue;
         }
         ++lineIndex;
+        name = lookupName(name);
         if (owner_ && AsciiSameText(name, endText)) return ok;
-        tPelBaseProperty* child = FindMatching(name, key);
-        if (!child && depth >= MaxBlockNesting && isBlockHeader(name)) {
+        const bool header = isBlockHeader(name);
+        tPelBaseProperty* child = FindMatching(name, key, keywordsWritten && !header);
+        if (!child && depth >= MaxBlockNesting && header) {
             // Unknown blocks nested deeper than any configuration are skipped, not built, so
             // that no file can exhaust the reader.
             ok = false;
@@ -416,14 +455,19 @@ bool tPelPropertyList::Read(const tLines& source, int& lineIndex, tErrorList* er
             continue;
         }
         if (!child) {
-            ok = false;
             child = CreateChild(name, key, value, comment, errors, 0, 0);
-            AddError(errors, lineIndex, unexpectedMessage(name, key));
+            if (!keepsUnknownContent(owner_)) {
+                ok = false;
+                AddError(errors, lineIndex, unexpectedMessage(name, key));
+            }
         }
         if (!child) continue;
-        // A value the node or its change hooks refuse is reported at its line; reading goes on.
+        // A value the node or its change hooks refuse, or a text that is none of the node's values, is
+        // reported at its line; the text is kept and reading goes on.
         try {
             child->SetValueText(value);
+            if (const QString problem = child->ValueProblem(); !problem.isEmpty())
+                AddError(errors, lineNumber, problem); // the line itself was read
             child->ReadBody(source, lineIndex, errors);
         } catch (const EZcfgError& e) {
             ok = false;
@@ -465,6 +509,12 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
              return k.isEmpty() ? Create<tPelUnknownArray>(n, o) : CreateWithKey<tPelUnknownArray>(n, k, o);
          }},
+        {"ObjectArray",
+         [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
+             const QString keyword = QStringLiteral("ObjectArray");
+             return k.isEmpty() ? Create<tPelUnknownArray>(n, o, keyword)
+                                : CreateWithKey<tPelUnknownArray>(n, k, o, keyword);
+         }},
         {"File",
          [](const QString& n, const QString& k, tPelCompoundProperty* o) -> tPelBaseProperty* {
              return k.isEmpty() ? Create<tPelFileProperty>(n, o) : CreateWithKey<tPelFileProperty>(n, k, o);
@@ -472,11 +522,23 @@ tPelBaseProperty* tPelPropertyList::CreateChild(const QString& name, const QStri
     };
     for (const Keyword& keyword : keywords) {
         const QString prefix = QLatin1String(keyword.text) + QLatin1Char(' ');
-        if (name.size() >= prefix.size() && AsciiSameText(name.left(prefix.size()), prefix))
-            return keyword.make(TrimControl(name.mid(prefix.size() - 1)), key, owner_);
+        if (name.size() >= prefix.size() && AsciiSameText(name.left(prefix.size()), prefix)) {
+            tPelBaseProperty* block = keyword.make(TrimControl(name.mid(prefix.size() - 1)), key, owner_);
+            block->madeForUnknownLine_ = true;
+            return block;
+        }
     }
-    return key.isEmpty() ? Create<tPelSimpleProperty>(name, owner_)
-                         : CreateWithKey<tPelSimpleProperty>(name, key, owner_);
+    // A line nothing here knows keeps its comment, so it is written back as it was read.
+    auto* simple = key.isEmpty() ? Create<tPelSimpleProperty>(name, owner_)
+                                 : CreateWithKey<tPelSimpleProperty>(name, key, owner_);
+    simple->SetComment(comment);
+    simple->madeForUnknownLine_ = true;
+    return simple;
+}
+
+void tPelPropertyList::RemoveUnknownEntries() {
+    for (int i = Count() - 1; i >= 0; --i)
+        if (items_[size_t(i)]->madeForUnknownLine_) RemoveAt(i);
 }
 
 void tPelPropertyList::WriteAll(tLines& target, bool shortFormat, int indent) {
@@ -530,6 +592,8 @@ void tPelCompoundProperty::Clear() {
 
 bool tPelCompoundProperty::ReadBody(const tLines& source, int& lineIndex, tErrorList* errors) {
     tPelBaseProperty::ReadBody(source, lineIndex, errors);
+    // What another file held that nothing here knows is not this file's.
+    children_->RemoveUnknownEntries();
     const bool ok = children_->Read(source, lineIndex, errors);
     SetModified(false);
     return ok;

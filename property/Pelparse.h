@@ -87,6 +87,9 @@ public:
     tPelCompoundProperty* Owner() const { return owner_; }
     bool Loading() const { return loading_; }
     bool Updating() const { return updating_; }
+    // Made by the reader for a line nothing in the tree knows; such a node belongs to the file it
+    // was read from, and goes when its block is read again.
+    bool MadeForUnknownLine() const { return madeForUnknownLine_; }
 
     // ---- Events ----
     const tPropertyEvent& OnChange() const { return onChange_; }
@@ -118,6 +121,9 @@ public:
     void Redo(tChangeKind kind, const QString& text) override;
     virtual QString TypeKeyword() const = 0;
     virtual QString EndKeyword() const { return QStringLiteral("End ") + TypeKeyword(); }
+    // Why the value text is not one this node can hold ("MAYBE" for a Boolean); empty when it is.
+    // Reading a file reports it at the value's line and keeps the text as read.
+    virtual QString ValueProblem() const { return QString(); }
 
     // ---- Non-virtual operations ----
     // The one way a value changes: notifies, records undo/redo, honours the reference mode.
@@ -179,6 +185,7 @@ private:
     bool updating_ = false;
     quint64 sequence_ = 0; // order of creation among its siblings; keeps lookups first-match
     bool listed_ = false;  // held by its owner's child list
+    bool madeForUnknownLine_ = false;
 };
 
 // A leaf written as one "Name = Value" line.
@@ -221,8 +228,9 @@ public:
                                           int reserved2);
     // Depth first, locale case-insensitive on name and key; first match wins.
     virtual tPelBaseProperty* FindChild(const QString& name, const QString& key, bool recursive) const;
-    // The first child that answers to a scanned name and key.
-    tPelBaseProperty* FindMatching(const QString& name, const QString& key) const;
+    // The first child that answers to a scanned name and key; with entriesOnly, the first that is
+    // no block (a line without a type keyword, in a file that writes every block with one).
+    tPelBaseProperty* FindMatching(const QString& name, const QString& key, bool entriesOnly = false) const;
 
     void WriteAll(tLines& target, bool shortFormat, int indent);
     void ClearModified();
@@ -232,9 +240,13 @@ public:
     void RemoveAt(int index);                            // destroys the item
     std::unique_ptr<tPelBaseProperty> TakeAt(int index); // hands the item to the caller
     void Rekey(tPelBaseProperty* item, const QString& oldKey);
+    // Moves an item to another place in the list (and so in the file); lookups are not affected.
+    void Move(tPelBaseProperty* item, int index);
     // Takes out, without destroying it, an item being destroyed while still listed (a constructor
     // that raised). Makes no virtual call on the item.
     void Forget(tPelBaseProperty* item);
+    // Destroys the items an earlier reading made for unknown lines.
+    void RemoveUnknownEntries();
 
 private:
     void indexItem(tPelBaseProperty* item);
@@ -282,6 +294,9 @@ public:
                                           int reserved2);
     // Extra lines after the header (array size lines).
     virtual void WriteHeader(tLines& target, int indent) { (void)target, (void)indent; }
+    // A block whose content this program does not know, kept as read: lines inside it that match no
+    // child are taken without being reported.
+    virtual bool KeepsUnknownContent() const { return false; }
 
 private:
     std::unique_ptr<tPelPropertyList> children_;

@@ -1,8 +1,23 @@
 #include "property/TextFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -87,37 +102,182 @@ QByteArray EncodeTextLines(const QStringList& lines) {
     return bytes;
 }
 
-bool ReadTextFile(const QString& fileName, QStringList& lines, QString& error) {
-    lines.clear();
-    QFile file(fileName);
+namespace {
+
+QString tooLargeText(qint64 maxSize) {
+    return QStringLiteral("It is larger than %1 MB; a configuration file is far smaller")
+        .arg(maxSize / (1024 * 1024));
+}
+
+#ifdef Q_OS_UNIX
+// What a path that is no regular file is, in the words of a message.
+QString kindProblem(mode_t mode) {
+    if (S_ISREG(mode)) return QString();
+    if (S_ISDIR(mode)) return QStringLiteral("It is a folder, not a file");
+    if (S_ISFIFO(mode) || S_ISSOCK(mode)) return QStringLiteral("It is a pipe, not a file");
+    return QStringLiteral("It is a device, not a file");
+}
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(strerror(code));
+}
+#endif
+
+} // namespace
+
+QString RegularFileProblem(const QString& fileName, qint64 maxSize) {
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (::stat(QFile::encodeName(fileName).constData(), &status) != 0) return QString();
+    if (const QString kind = kindProblem(status.st_mode); !kind.isEmpty()) return kind;
+    return status.st_size > maxSize ? tooLargeText(maxSize) : QString();
+#else
+    const QFileInfo info(fileName);
+    if (!info.exists()) return QString();
+    if (info.isDir()) return QStringLiteral("It is a folder, not a file");
+    if (!info.isFile()) return QStringLiteral("It is a device, not a file");
+    return info.size() > maxSize ? tooLargeText(maxSize) : QString();
+#endif
+}
+
+bool ReadRegularFile(const QString& fileName, qint64 maxSize, QByteArray& bytes, QString& error) {
+    bytes.clear();
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting (a pipe with no writer would hold the window forever), then looked at
+    // through the handle itself, so nothing can be swapped in between.
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = systemError(errno);
+        return false;
+    }
+    struct stat status {};
+    QString problem = ::fstat(fd, &status) != 0 ? systemError(errno) : kindProblem(status.st_mode);
+    if (problem.isEmpty() && status.st_size > maxSize) problem = tooLargeText(maxSize);
+    if (!problem.isEmpty() || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (problem.isEmpty()) problem = file.errorString();
+        ::close(fd);
+        error = problem;
+        return false;
+    }
+#else
+    if (const QString problem = RegularFileProblem(fileName, maxSize); !problem.isEmpty()) {
+        error = problem;
+        return false;
+    }
+    file.setFileName(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
+#endif
+    // A file that grows while it is read stops at the limit too.
+    bytes = file.read(maxSize + 1);
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;
     }
+    if (bytes.size() > maxSize) {
+        bytes.clear();
+        error = tooLargeText(maxSize);
+        return false;
+    }
+    return true;
+}
+
+bool ReadTextFile(const QString& fileName, QStringList& lines, QString& error) {
+    lines.clear();
+    QByteArray bytes;
+    if (!ReadRegularFile(fileName, MaxTextFileSize, bytes, error)) return false;
     lines = DecodeTextLines(bytes);
     return true;
 }
 
+namespace {
+
+// The file being written sits beside its target under a hidden name, so a save cut short (the
+// program killed) leaves nothing a person sees among the files; the next save of the same file
+// removes it, with the temporary files the atomic write itself makes (".NAME.saving.XXXXXX").
+QString stagingName(const QString& fileName) {
+    return QLatin1Char('.') + fileName + QStringLiteral(".saving");
+}
+
+void removeLeftovers(QDir folder, const QString& staging) {
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries)
+        if (entry == staging ||
+            (entry.size() == staging.size() + 7 && entry.startsWith(staging + QLatin1Char('.'))))
+            folder.remove(entry);
+}
+
+std::filesystem::path nativePath(const QString& fileName) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(fileName.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(fileName).toStdString());
+#endif
+}
+
+// Why writing bytes into folder failed when the file device could not say.
+QString unknownWriteFailure(const QString& folder, qint64 size) {
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < size)
+        return QStringLiteral("No space left on device");
+    return QStringLiteral("The file could not be written");
+}
+
+} // namespace
+
 bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& error) {
-    // Unbuffered, so a full disk fails the write itself; commit() does not report a failure to
-    // flush a buffer, and would then put an empty file in place of the old one.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = file.errorString();
+    // A link is followed: the file it names is replaced, the link stays.
+    const QFileInfo given(fileName);
+    QString target = given.absoluteFilePath();
+    if (given.isSymLink()) target = given.exists() ? given.canonicalFilePath() : given.symLinkTarget();
+    const QFileInfo info(target);
+    const QDir folder = info.absoluteDir();
+    if (!folder.exists()) {
+        error = QStringLiteral("The file cannot be written: the folder \"%1\" does not exist")
+                    .arg(QDir::toNativeSeparators(folder.absolutePath()));
         return false;
     }
+    if (const QString problem = RegularFileProblem(target, std::numeric_limits<qint64>::max());
+        !problem.isEmpty()) {
+        error = QStringLiteral("The file cannot be written: ") + problem;
+        return false;
+    }
+    const QString staging = stagingName(info.fileName());
+    removeLeftovers(folder, staging);
+    const QString stagingPath = folder.filePath(staging);
+
     const QByteArray bytes = EncodeTextLines(lines);
-    // The buffer is flushed before committing: a flush that fails (a full disk) must stop the commit,
-    // or an incomplete temporary file would replace the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        error = file.errorString();
-        if (error.isEmpty()) error = QStringLiteral("The file could not be written");
+    // Unbuffered, so a full disk fails the write itself; commit() does not report a failure to
+    // flush a buffer, and would then put an empty file in place of the old one.
+    QSaveFile file(stagingPath);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A write that stops part-way (the disk filled) is repeated for the rest, which then fails with
+    // its cause instead of leaving an unexplained short count.
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        written = n > 0;
+        done += std::max<qint64>(n, 0);
+    }
+    written = written && file.flush() && file.commit();
+    if (!written) {
+        QString reason = file.errorString();
+        if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+            reason = unknownWriteFailure(folder.absolutePath(), bytes.size());
+        error = QStringLiteral("The file cannot be written: ") + reason;
         file.cancelWriting();
+        return false;
+    }
+    // The new file keeps the rights of the one it replaces.
+    if (info.exists()) QFile::setPermissions(stagingPath, QFile::permissions(target));
+    std::error_code failure;
+    std::filesystem::rename(nativePath(stagingPath), nativePath(target), failure);
+    if (failure) {
+        QFile::remove(stagingPath);
+        error = QStringLiteral("The file cannot be written: ") + QString::fromStdString(failure.message());
         return false;
     }
     return true;

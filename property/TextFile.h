@@ -12,8 +12,20 @@
 QStringList DecodeTextLines(const QByteArray& bytes);
 QByteArray EncodeTextLines(const QStringList& lines);
 
+// The largest file read as a configuration or settings file; any real one is far smaller.
+constexpr qint64 MaxTextFileSize = 64 * 1024 * 1024;
+
+// Only regular files are read: a pipe, a device or a folder is refused without waiting on it, and so
+// is a file larger than maxSize. false with the reason in error.
+bool ReadRegularFile(const QString& fileName, qint64 maxSize, QByteArray& bytes, QString& error);
+// Why an existing path is no file that can be read whole (a pipe, a device, a folder, too large);
+// empty for a regular file of at most maxSize bytes and for a path where nothing exists. Looks,
+// never opens.
+QString RegularFileProblem(const QString& fileName, qint64 maxSize);
+
 // false with a readable reason in error when the file cannot be read or written. A save that fails
-// (a full disk included) leaves the old file as it was. Every save of a configuration goes through
-// WriteTextFile.
+// (a full disk included) leaves the old file as it was; the file being written is hidden beside it
+// (".NAME.saving"), and what a save cut short left there goes at the next save of that file. Every
+// save of a configuration goes through WriteTextFile.
 bool ReadTextFile(const QString& fileName, QStringList& lines, QString& error);
 bool WriteTextFile(const QString& fileName, const QStringList& lines, QString& error);

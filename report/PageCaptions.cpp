@@ -235,6 +235,21 @@ QList<tShownValue> ShownValues(tZCfgFile& document) {
     return values;
 }
 
+QString tValueName::Text() const {
+    return Group.isEmpty() ? Caption : Group + QStringLiteral(": ") + Caption;
+}
+
+tValueName ValueName(tZCfgFile& document, const QString& path) {
+    for (const tPageCaption& row : PageCaptions(document.GetDeviceType()))
+        if (path.compare(QLatin1String(row.Path), Qt::CaseInsensitive) == 0)
+            return {QString::fromUtf8(row.Group), QString::fromUtf8(row.Caption)};
+    tPelBaseProperty* node = ResolvePath(&document, path);
+    if (!node) return {};
+    tPelBaseProperty* owner = node->Owner();
+    const bool topLevel = !owner || owner == &document || owner == document.Device();
+    return {topLevel ? QString() : PathSegment(owner), PathSegment(node)};
+}
+
 QString ValueCaption(int type, const QString& path) {
     for (const tPageCaption& row : PageCaptions(type)) {
         if (path.compare(QLatin1String(row.Path), Qt::CaseInsensitive) != 0) continue;

@@ -47,6 +47,19 @@ QList<tShownValue> ShownValues(tZCfgFile& document);
 // The text a page shows for one row's value; empty when the document has no such value.
 QString ShownValueText(tZCfgFile& document, const tPageCaption& row);
 
+// A value named as the window shows it: the group box around its control and the control's caption.
+struct tValueName {
+    QString Group;   // "Relay Active On Call Types"; empty where the control is in no group box
+    QString Caption; // "Call"
+    // "Group: Caption", or the caption alone.
+    QString Text() const;
+};
+// The name of the value at `path` in the document: its row on the page of the document's device
+// type; a value that page does not show (a transmitter's factory record, the device type) is named
+// after its place in the document, with the part of the device it belongs to as its group. Empty for
+// a path that names no value.
+tValueName ValueName(tZCfgFile& document, const QString& path);
+
 // "Group: Caption" of the value at `path` on the page of the device type ("Caption" for a radio
 // group); empty when that page does not show it.
 QString ValueCaption(int type, const QString& path);

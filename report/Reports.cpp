@@ -109,7 +109,7 @@ QString settingsTable(tZCfgFile& document) {
 }
 
 QString identityTable(tZCfgFile& document) {
-    const tDeviceIdentity identity = ConfigurationIdentity(document);
+    const tEntryIdentity identity = ConfigurationIdentity(document);
     return valueTable() + tableRow(QStringLiteral("Factory Data"), orNone(identity.FactoryData)) +
            tableRow(QStringLiteral("Serial Number"), orNone(identity.SerialNumber)) +
            tableRow(QStringLiteral("Hardware Revision"), orNone(identity.HardwareRevision)) +
@@ -226,7 +226,7 @@ tReport LogReport(const QList<tCommissioningEntry>& entries, const tCommissionin
         html += QStringLiteral("<th width=\"%1%\">%2</th>").arg(width).arg(QLatin1String(heading));
     html += QStringLiteral("</tr></thead>");
     for (const tCommissioningEntry& entry : entries) {
-        const tDeviceIdentity& identity = entry.Identity;
+        const tEntryIdentity& identity = entry.Identity;
         QStringList device;
         for (const QString& part : {identity.SerialNumber, identity.FactoryData, identity.HardwareRevision,
                                     identity.FirmwareRevision})

@@ -40,7 +40,11 @@ void TCommissioningRecorder::Record(const tTransferOutcome& outcome) {
         context.Action = tCommissioningAction::SelfTest;
     if (!context.Action && !CommissioningActionOf(outcome.Kind)) return;
     context.AdapterSerial = TransferAdapterName(link_);
-    context.Differences = CaptionedDifferenceLines(outcome.Differences, document_.GetDeviceType());
+    // A Program that identified the device has kept its backup, if backups are on.
+    if (outcome.Kind == tTransferKind::Program && outcome.DeviceConfiguration && backup_)
+        context.BackupFile = backup_();
+    const tZCfgFile& written = outcome.Programmed ? *outcome.Programmed : document_;
+    context.Differences = CaptionedDifferenceLines(outcome.Differences, written.GetDeviceType());
     Log()->Append(TransferEntry(outcome, document_, context));
     for (const auto& handler : onRecorded_)
         handler();

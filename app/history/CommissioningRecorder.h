@@ -31,7 +31,10 @@ public:
     void Record(const tTransferOutcome& outcome);
     // Whether a Read that ends is the adapter self-test's.
     void SetSelfTestQuery(std::function<bool()> selfTest) { selfTest_ = std::move(selfTest); }
-    // The next Program is recorded as a Restore (a configuration programmed again from the log).
+    // The backup file the last Program kept before writing the device; empty when none was kept.
+    void SetBackupQuery(std::function<QString()> backup) { backup_ = std::move(backup); }
+    // The next Program is recorded as a Restore (a backup, or a configuration from the log,
+    // programmed again).
     // Any other outcome, or false, takes that back.
     void ExpectRestore(bool expect) { expectRestore_ = expect; }
     // Where the problem is shown besides the warning (the status bar).
@@ -45,6 +48,7 @@ private:
     const QString settingsFile_;
     std::shared_ptr<tCommissioningLog> log_;
     std::function<bool()> selfTest_;
+    std::function<QString()> backup_;
     std::function<void(const QString&)> statusMessage_;
     std::vector<std::function<void()>> onRecorded_;
     bool expectRestore_ = false;

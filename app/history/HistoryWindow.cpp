@@ -7,7 +7,6 @@
 #include "commissioning/TransferEntries.h"
 #include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
-#include "programmer/USBPanel.h"
 #include "property/PelError.h"
 #include "report/Reports.h"
 
@@ -37,7 +36,6 @@
 #include <QVBoxLayout>
 
 const QString THistoryWindow::NoConfiguration = QStringLiteral("This entry holds no configuration.");
-const QString THistoryWindow::CompareUnchanged = QStringLiteral("The device holds this configuration.");
 
 namespace {
 
@@ -98,9 +96,6 @@ THistoryWindow::THistoryWindow(const tServices& services, QWidget* parent)
     services_.transfers.AddBusyListener([self](bool) {
         if (self) self->updateButtons();
     });
-    services_.transfers.AddOutcomeListener([self](const tTransferOutcome& outcome) {
-        if (self) self->compareEnded(outcome);
-    });
     services_.recorder.AddOnRecorded([self] {
         if (self && self->isVisible()) self->Refresh();
     });
@@ -109,9 +104,6 @@ THistoryWindow::THistoryWindow(const tServices& services, QWidget* parent)
     };
     ask_ = [this](const QString& question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
-    };
-    showCompareResult_ = [this](const QString& text) {
-        QMessageBox::information(this, QStringLiteral("Compare with Device"), text);
     };
     Refresh();
 }
@@ -365,43 +357,40 @@ void THistoryWindow::OpenAsNewDocument() {
     if (openEntryAsDocument() && parentWidget()) parentWidget()->activateWindow();
 }
 
-// The entry's configuration becomes the document, and the attached device is read and compared with
-// it; the values that differ are shown when it ends.
+// The entry's configuration becomes the document, and the attached device is compared with it as
+// the Device menu's Compare does: the values that differ are shown in the Differences window, where
+// the document can take them.
 void THistoryWindow::CompareWithDevice() {
     if (!openEntryAsDocument()) return;
-    try {
-        services_.link.SetActive(true);
-    } catch (...) {
-        throw EZcfgError(TProgrammerWorkflows::UnableToConnect);
-    }
-    compareStarted_ = true;
-    services_.document.StartCompare();
+    if (services_.compare) services_.compare();
 }
 
-void THistoryWindow::compareEnded(const tTransferOutcome& outcome) {
-    if (outcome.Kind != tTransferKind::Compare || !std::exchange(compareStarted_, false) || !outcome.Ok())
-        return;
-    QString text = CompareUnchanged;
-    if (!outcome.Differences.isEmpty())
-        text = outcome.Message + QStringLiteral("\n\nIn the window -> in the device:\n") +
-               services_.transfers.DifferenceLines(outcome).join(QLatin1Char('\n'));
-    if (showCompareResult_) showCompareResult_(text);
-}
-
-// After a confirmation, the entry's configuration becomes the document and is programmed into the
-// attached device, verified as any Program; the log records it as a Restore.
+// After a confirmation, the entry's configuration is programmed into the attached device and
+// verified as any Program, the document staying as it is; the log records it as a Restore.
 void THistoryWindow::ProgramThisConfiguration() {
-    if (!current_ || current_->Configuration.isEmpty() || services_.transfers.Busy()) return;
+    if (!current_ || services_.transfers.Busy()) return;
+    if (current_->Configuration.isEmpty()) {
+        ShowWarning(NoConfiguration);
+        return;
+    }
     const QString question =
         QStringLiteral("Program the attached device with the configuration of this entry (%1, %2 of %3)?")
             .arg(current_->DeviceType, current_->Action, localTime(current_->Time));
-    if (!ask_ || !ask_(question) || !openEntryAsDocument()) return;
+    if (!ask_ || !ask_(question)) return;
+    std::shared_ptr<tZCfgFile> configuration(Create<tZCfgFile>(QStringLiteral("ZCFG File"), nullptr));
+    const tLoadResult result = configuration->LoadFromLines(ConfigurationLines(current_->Configuration));
+    // Only a configuration that reads without a problem is programmed: nothing of it may be lost.
+    if (!result.ok()) {
+        ShowError(QStringLiteral("The configuration of this entry cannot be programmed: %1")
+                      .arg(result.errors.isEmpty()
+                               ? result.message
+                               : tPelFileProperty::ProblemsText(
+                                     QStringLiteral("the configuration of this entry"), result.errors)));
+        return;
+    }
+    services_.workflows.OpenLink();
     services_.recorder.ExpectRestore(true);
-    // A Program that could not start (no adapter) leaves nothing to record as a Restore.
-    const auto started = qScopeGuard([this] {
-        if (!services_.document.TransferRunning()) services_.recorder.ExpectRestore(false);
-    });
-    services_.workflows.SpeedButtonProgramClick();
+    services_.document.StartProgramOf(std::move(configuration));
 }
 
 bool THistoryWindow::writeExport(const QString& caption, const QString& suggested, const QString& filter,

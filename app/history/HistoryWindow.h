@@ -24,10 +24,8 @@ class TCommissioningRecorder;
 class THistoryModel;
 class TProgrammerWorkflows;
 class TTransferCoordinator;
-class TUSBPanel;
 class tCommissioningLog;
 class tZCfgFile;
-struct tTransferOutcome;
 
 class THistoryWindow : public QWidget {
 public:
@@ -38,10 +36,10 @@ public:
     // What the history acts on: the window's document, its transfers and its log.
     struct tServices {
         tZCfgFile& document;
-        TUSBPanel& link;
         TProgrammerWorkflows& workflows;
         TTransferCoordinator& transfers;
         TCommissioningRecorder& recorder;
+        std::function<void()> compare; // the Device menu's Compare of the document with the device
     };
     // The window a file is chosen in: (caption, suggested file, filter) -> the file, empty to stop.
     using tFileNameHook = std::function<QString(const QString&, const QString&, const QString&)>;
@@ -64,23 +62,17 @@ public:
     void ExportCsv();
     void ExportReport();
 
-    // Seams for the dialogs: where a file goes, the confirmation before programming, and how the
-    // result of a compare is shown.
+    // Seams for the dialogs: where a file goes and the confirmation before programming.
     void SetFileNameHook(tFileNameHook hook) { fileName_ = std::move(hook); }
     void SetAsk(std::function<bool(const QString&)> ask) { ask_ = std::move(ask); }
-    void SetOnShowCompareResult(std::function<void(const QString&)> show) {
-        showCompareResult_ = std::move(show);
-    }
 
     static const QString NoConfiguration;
-    static const QString CompareUnchanged;
 
 private:
     void buildControls();
     void currentChanged();
     void showDetails();
     void updateButtons();
-    void compareEnded(const tTransferOutcome& outcome);
     bool openEntryAsDocument();
     bool writeExport(const QString& caption, const QString& suggested, const QString& filter,
                      const std::function<bool(const QString& file, QString& error)>& write);
@@ -105,8 +97,6 @@ private:
     QPushButton* reportButton_ = nullptr;
     qint64 count_ = 0;
     std::optional<tCommissioningEntry> current_;
-    bool compareStarted_ = false; // a Compare this window started is running
     tFileNameHook fileName_;
     std::function<bool(const QString&)> ask_;
-    std::function<void(const QString&)> showCompareResult_;
 };

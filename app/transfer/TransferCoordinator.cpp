@@ -59,7 +59,9 @@ void TTransferCoordinator::ended(const tTransferOutcome& outcome) {
         DeviceTypeInfo(outcome.DeviceConfiguration ? outcome.DeviceConfiguration->GetDeviceType()
                                                    : document_.GetDeviceType());
     const QString device = info.Type == dt_None ? QString() : QLatin1String(info.ModelName);
-    panel_.ShowOutcome(outcome, device, DifferenceLines(outcome).join(QLatin1Char('\n')));
+    lastNote_.clear();
+    if (outcomeNote_) Guarded([&] { lastNote_ = outcomeNote_(outcome); });
+    panel_.ShowOutcome(outcome, device, DifferenceLines(outcome).join(QLatin1Char('\n')), lastNote_);
     setBusy(false);
     for (const tOutcomeListener& listener : listeners_)
         Guarded([&] { listener(outcome); });
@@ -107,11 +109,15 @@ QStringList TTransferCoordinator::DifferenceLines(const tTransferOutcome& outcom
 
 QString TTransferCoordinator::ResultText(const QString& text) const {
     const tTransferOutcome& outcome = document_.LastOutcome();
-    if (outcome.Differences.isEmpty() || outcome.Message != text) return text;
-    const QStringList lines = DifferenceLines(outcome);
-    QString shown = text + QStringLiteral("\n\nIn the window -> read back from the device:\n") +
-                    lines.mid(0, MaxListedDifferences).join(QLatin1Char('\n'));
-    if (lines.size() > MaxListedDifferences)
-        shown += QStringLiteral("\n... and %1 more").arg(lines.size() - MaxListedDifferences);
+    if (outcome.Message != text) return text;
+    QString shown = text;
+    if (!outcome.Differences.isEmpty()) {
+        const QStringList lines = DifferenceLines(outcome);
+        shown += QStringLiteral("\n\nIn the window -> read back from the device:\n") +
+                 lines.mid(0, MaxListedDifferences).join(QLatin1Char('\n'));
+        if (lines.size() > MaxListedDifferences)
+            shown += QStringLiteral("\n... and %1 more").arg(lines.size() - MaxListedDifferences);
+    }
+    if (!lastNote_.isEmpty()) shown += QStringLiteral("\n\n") + lastNote_;
     return shown;
 }

@@ -28,6 +28,8 @@ public:
     using tAskHook = std::function<bool(const QString& question)>;
     // The caption a value has on its page ("Group: Caption"); empty when the value has no control.
     using tCaptionLookup = std::function<QString(const QString& path)>;
+    // A note on how a transfer ended, beyond its result (which backup a Program kept); empty for none.
+    using tOutcomeNote = std::function<QString(const tTransferOutcome& outcome)>;
 
     static const QString StopAndCloseQuestion;
     static constexpr int MaxListedDifferences = 10;
@@ -46,6 +48,9 @@ public:
     }
     void SetAsk(tAskHook ask) { ask_ = std::move(ask); }
     void SetCaptionLookup(tCaptionLookup lookup) { captionOf_ = std::move(lookup); }
+    // Asked once per outcome; the note is shown with the last result and in the result form.
+    void SetOutcomeNote(tOutcomeNote note) { outcomeNote_ = std::move(note); }
+    const QString& LastNote() const { return lastNote_; }
 
     bool Busy() const { return busy_; }
     // Ends the running transfer at once (Cancel button, Escape); false when none runs.
@@ -53,7 +58,8 @@ public:
     // The window's close check: true when no transfer runs, or the user chose to stop it.
     bool MayClose();
     // The text of a result as the result form shows it: the document's text and, for values that
-    // differ, the first ten of them ("Caption: in the window -> in the device") and how many more.
+    // differ, the first ten of them ("Caption: in the window -> in the device") and how many more;
+    // then the outcome's note.
     QString ResultText(const QString& text) const;
     // The values that differ, one per line, captions as on the page.
     QStringList DifferenceLines(const tTransferOutcome& outcome) const;
@@ -75,5 +81,7 @@ private:
     std::vector<std::function<void(bool)>> busyListeners_;
     tAskHook ask_;
     tCaptionLookup captionOf_;
+    tOutcomeNote outcomeNote_;
+    QString lastNote_;
     bool busy_ = false;
 };

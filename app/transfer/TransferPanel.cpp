@@ -108,16 +108,18 @@ void TTransferPanel::showLatestProgress() {
 }
 
 void TTransferPanel::ShowOutcome(const tTransferOutcome& outcome, const QString& deviceName,
-                                 const QString& details) {
+                                 const QString& details, const QString& note) {
     const QString time = QLocale().toString(QTime::currentTime(), QLocale::ShortFormat);
     QString text =
         QStringLiteral("%1 %2").arg(outcome.Ok() ? QStringLiteral("\u2714") : QStringLiteral("\u2716"), time);
     if (!deviceName.isEmpty()) text += QStringLiteral(" \u00b7 ") + deviceName;
     text += QStringLiteral(" \u00b7 ") + TransferKindName(outcome.Kind) + QStringLiteral(": ") +
             outcome.Message.section(QLatin1Char('\n'), 0, 0);
+    if (!note.isEmpty()) text += QLatin1Char('\n') + note.section(QLatin1Char('\n'), 0, 0);
     result_->setText(text);
-    result_->setToolTip(details.isEmpty() ? outcome.Message
-                                          : outcome.Message + QStringLiteral("\n\n") + details);
+    QString tip = details.isEmpty() ? outcome.Message : outcome.Message + QStringLiteral("\n\n") + details;
+    if (!note.isEmpty()) tip += QStringLiteral("\n\n") + note;
+    result_->setToolTip(tip);
     result_->setStyleSheet(outcome.Ok() ? QStringLiteral("QLabel { color: #1f6f2b; }")
                                         : QStringLiteral("QLabel { color: #b00020; }"));
     setRunning(false);

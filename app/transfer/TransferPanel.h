@@ -23,8 +23,10 @@ public:
     // at once on every value, which would cost more than the transfer itself.
     void ShowProgress(const tTransferProgress& progress);
     // The result of the transfer that ended, for the device named; `details` (the values that differ)
-    // go into the result's tooltip.
-    void ShowOutcome(const tTransferOutcome& outcome, const QString& deviceName, const QString& details);
+    // go into the result's tooltip. The first line of `note` (the backup a Program kept) is shown
+    // under the result, the whole of it in the tooltip.
+    void ShowOutcome(const tTransferOutcome& outcome, const QString& deviceName, const QString& details,
+                     const QString& note = QString());
     // Names the simulated device; empty: a real adapter, no mark.
     void SetSimulated(const QString& deviceName);
 

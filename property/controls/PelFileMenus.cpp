@@ -77,16 +77,16 @@ void TPelFileMenus::buildEditMenu(QMenuBar* mainMenu) {
 }
 
 void TPelFileMenus::buildDeviceMenu(QMenuBar* mainMenu) {
-    // The written shortcut texts of these items name no key, so they have none; Shift+F3 and
-    // Shift+F4 belong to reading and programming in the Tools menu.
+    // Shift+F3 and Shift+F4 read and program as the Tools entries do; the window leaves the keys to
+    // these items, so each key acts once.
     deviceMenu_ = insertMenu(mainMenu, document_->Translate(QStringLiteral("&Device")), 2);
-    compare_ = addItem(deviceMenu_, "&Compare", nullptr, [this] {
+    compare_ = addItem(deviceMenu_, "&Compare", "Shift+F2", [this] {
         if (document_->OnCompare()) document_->OnCompare()(document_.get());
     });
-    loadFromDevice_ = addItem(deviceMenu_, "&Load from Device", nullptr, [this] {
+    loadFromDevice_ = addItem(deviceMenu_, "&Load from Device", "Shift+F3", [this] {
         if (document_->OnLoadFromDevice()) document_->OnLoadFromDevice()(document_.get());
     });
-    saveToDevice_ = addItem(deviceMenu_, "&Save to Device", nullptr, [this] {
+    saveToDevice_ = addItem(deviceMenu_, "&Save to Device", "Shift+F4", [this] {
         if (document_->OnSaveToDevice()) document_->OnSaveToDevice()(document_.get());
     });
 }

@@ -4,9 +4,12 @@
 #include "property/PelError.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +35,8 @@ private slots:
     void settingsStore();
     void windowPlacement_data();
     void windowPlacement();
+    void anUnusableSettingsFileIsLeftAlone_data();
+    void anUnusableSettingsFileIsLeftAlone();
 
     void querySave_data();
     void querySave();
@@ -183,6 +188,19 @@ void TestSaveDialog::windowPlacement_data() {
     QTest::newRow("restore from an empty store changes nothing") << "" << small << 0 << false << "" << small;
     QTest::newRow("restore stops silently at a missing value")
         << "State=Normal Top=77 Width=333" << small << 0 << false << "" << QRect(10, 77, 200, 100);
+    // Stored values are kept within the screens, so no arithmetic on the window's geometry overflows
+    // (run under UndefinedBehaviorSanitizer to see the difference).
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int right = screen.right() - MinimumVisibleExtent, bottom = screen.bottom() - MinimumVisibleExtent;
+    QTest::newRow("restore the largest values onto the screen")
+        << "State=Normal Top=2147483647 Left=2147483647 Width=2147483647 Height=2147483647" << small << 0
+        << false << "" << QRect(right, bottom, screen.width(), screen.height());
+    QTest::newRow("restore the smallest values onto the screen")
+        << "State=Normal Top=-2147483648 Left=-2147483648 Width=-2147483648 Height=0" << small << 0 << false
+        << "" << QRect(screen.left(), screen.top(), 1, 1);
+    QTest::newRow("restore a window far below and left onto the screen")
+        << "State=Normal Top=32767 Left=-5000 Width=500 Height=300" << small << 0 << false << ""
+        << QRect(screen.left(), bottom, 500, 300);
 }
 
 void TestSaveDialog::windowPlacement() {
@@ -221,6 +239,59 @@ void TestSaveDialog::windowPlacement() {
         QCOMPARE(widget.width(), window.width()); // the stored width is ignored
     else
         QCOMPARE(QRect(widget.pos(), widget.size()), expectedWindow);
+}
+
+// A settings file that is a pipe, a device, a folder or far too large is never read: the program
+// starts, keeps the run's settings in memory, says so once, and leaves the file as it is.
+void TestSaveDialog::anUnusableSettingsFileIsLeftAlone_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("pipe") << "fifo"
+                          << "It is a pipe, not a file";
+    QTest::newRow("pipe in the user's settings folder") << "native fifo"
+                                                        << "It is a pipe, not a file";
+    QTest::newRow("endless device") << "/dev/zero"
+                                    << "It is a device, not a file";
+    QTest::newRow("larger than any settings") << "huge"
+                                              << "It is larger than 64 MB";
+}
+
+void TestSaveDialog::anUnusableSettingsFileIsLeftAlone() {
+    QFETCH(QString, kind);
+    QFETCH(QString, problem);
+    registry_.reset();
+    QString file = kind.startsWith('/') ? kind : settingsFile();
+    QStandardPaths::setTestModeEnabled(true);
+    if (kind == "native fifo") {
+        registry_ = std::make_unique<TPelRegistry>();
+        registry_->SetKey(QStringLiteral("Zentara Test %1").arg(QCoreApplication::applicationPid()));
+        file = registry_->StoreFile();
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    }
+    const auto cleanUp = qScopeGuard([&] {
+        QStandardPaths::setTestModeEnabled(false);
+        if (kind == "native fifo") QFile::remove(file);
+    });
+    if (kind.endsWith("fifo")) QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    QFile huge(file);
+    if (kind == "huge") QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(64) * 1024 * 1024 + 1));
+    huge.close();
+    const QFileInfo before(file);
+    if (!registry_) registry_ = std::make_unique<TPelRegistry>(file);
+    QStringList warnings;
+    const MessagePresenter previous =
+        SetMessagePresenter([&](MessageKind, const QString& text) { warnings << text; });
+    registry_->AddHistory("/site/a.zcf");
+    registry_->WriteInteger("Program Mode", 1);
+    QCOMPARE(registry_->ReadInteger("Program Mode"), 1);
+    QCOMPARE(registry_->GetHistory(0), "/site/a.zcf");
+    registry_.reset(); // writes the history, into memory
+    SetMessagePresenter(previous);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first().contains(QDir::toNativeSeparators(file)) && warnings.first().contains(problem),
+             qPrintable(warnings.first()));
+    QCOMPARE(QFileInfo(file).isFile(), before.isFile());
+    QCOMPARE(QFileInfo(file).size(), before.size());
 }
 
 // Prompt answers in order, save-as dialog answers in order ("" = cancelled).
@@ -380,16 +451,28 @@ void TestSaveDialog::promptButtons() {
 // Texts set before the prompt exists, and after; empty restores the built-in text.
 void TestSaveDialog::promptTexts() {
     TFormFileNotSaved defaults;
-    const QStringList builtIn{"File Not Saved", "The file has not been save. Save Now?", "&Yes", "&No",
+    const QStringList builtIn{"File Not Saved", "The file has not been saved. Save Now?", "&Yes", "&No",
                               "Cancel"};
     QCOMPARE(::promptTexts(defaults), builtIn);
+    QCOMPARE(defaults.LabelNotSavedFile()->text(), "<No Name>");
     dialog_->SetNotSavedCaption("Nicht gespeichert");
     dialog_->SetAskNotSaved({});
     dialog_->SetModified(true);
-    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    // The prompt names the file its Yes saves into, in full; a long path is shortened in the middle.
+    const QString site = QStringLiteral("/sites/%1/ward7.zcf").arg(QString(200, 'x'));
+    dialog_->Open(site);
+    QString shownFile;
+    QTimer::singleShot(0, [&shownFile] {
+        auto* prompt = qobject_cast<TFormFileNotSaved*>(QApplication::activeModalWidget());
+        shownFile = prompt->LabelNotSavedFile()->text();
+        prompt->close();
+    });
     QVERIFY(!dialog_->QuerySave());
     TFormFileNotSaved* form = dialog_->NotSavedForm();
     QVERIFY(form);
+    QVERIFY2(shownFile.startsWith("/sites/") && shownFile.endsWith("/ward7.zcf") && shownFile.size() < 100,
+             qPrintable(shownFile));
+    QCOMPARE(form->LabelNotSavedFile()->toolTip(), site);
     dialog_->SetNotSavedLabel("Jetzt speichern?");
     dialog_->SetYesText("&Ja");
     dialog_->SetNoText("&Nein");

@@ -162,7 +162,8 @@ void progressCost(SimHarness& sim, int reads) {
 int main(int argc, char** argv) {
     qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
     qunsetenv("ZCFG_SIM");
-    // The window records every transfer in the commissioning log: this one's goes to a folder of its own.
+    // XDG_DATA_HOME: each Program keeps a backup of the device there, and the window records every
+    // transfer in the commissioning log there.
     const QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QApplication application(argc, argv);

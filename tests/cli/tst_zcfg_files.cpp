@@ -1,5 +1,6 @@
 // The zcfg file commands run as a user runs them: output, messages and exit codes.
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -99,7 +100,7 @@ void TestZcfgFiles::helpAndUsage() {
     qsizetype count = 0;
     for (qsizetype i = first; i < lines.size() && !lines[i].isEmpty(); ++i, ++count)
         columns << description.match(lines[i]).capturedStart(1);
-    QCOMPARE(count, 11);
+    QCOMPARE(count, 13);
     QCOMPARE(columns.size(), 1);
     run = zcfg({"--version"});
     QCOMPARE(run.exitCode, 0);
@@ -208,21 +209,29 @@ void TestZcfgFiles::commandsOnANewFile() {
                  qPrintable(text));
 }
 
+// Problems are listed at their lines; a file that cannot be read (missing, a pipe) is named with why,
+// without waiting on it.
 void TestZcfgFiles::checkReportsProblemsWithLines() {
     const QString clean = dir_.filePath("clean.zcf");
     QCOMPARE(zcfg({"new", "relay", "-o", clean}).exitCode, 0);
     QCOMPARE(zcfg({"check", clean}).exitCode, 0);
     const QString broken = dir_.filePath("broken.zcf");
     writeFile(broken,
-              "File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Bogus = 1\r\n  Name( a = 1\r\n");
+              "File ZCFG File\r\n  Device Type = dt_Relay_Output\r\n  Bogus = 1\r\n  Object Device\r\n"
+              "    Active In Call = MAYBE\r\n  Name( a = 1\r\n");
     Run run = zcfg({"check", clean, broken});
     QCOMPARE(run.exitCode, 1);
-    for (const char* problem : {":3: Unexpected \"Bogus\"", ":4: Syntax error", ":4: Unexpected end of file"})
-        QVERIFY(run.out.contains(broken + problem));
+    for (const char* problem :
+         {":3: Unexpected \"Bogus\"", ":5: Invalid value \"MAYBE\" for Active In Call (TRUE or FALSE)",
+          ":6: Syntax error", ":6: Unexpected end of file"})
+        QVERIFY2(run.out.contains(broken + problem), qPrintable(run.out));
     QVERIFY(!run.out.contains(clean));
-    run = zcfg({"check", clean, dir_.filePath("missing.zcf")});
+    const QString pipe = dir_.filePath("pipe.zcf");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    run = zcfg({"check", clean, dir_.filePath("missing.zcf"), pipe});
     QCOMPARE(run.exitCode, 2);
-    QVERIFY(run.err.contains("missing.zcf: cannot read"));
+    QVERIFY(run.err.contains("missing.zcf: cannot read: No such file or directory"));
+    QVERIFY(run.err.contains("pipe.zcf: cannot read: It is a pipe, not a file"));
 }
 
 void TestZcfgFiles::setRefusesAFileWithProblemsUnlessForced() {
@@ -297,6 +306,7 @@ void TestZcfgFiles::writeErrorsKeepTheOldFile() {
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.contains(fullDisk ? "cannot write" : "cannot write to standard output"),
              qPrintable(run.err));
+    if (fullDisk) QVERIFY2(run.err.contains("No space left on device"), qPrintable(run.err)); // the cause
     QCOMPARE(readFile(file), before);
     QVERIFY(!before.isEmpty());
 }

@@ -1,5 +1,6 @@
 // The configuration document as the editor uses it: files, device types, the combo box, the
 // caption, the save prompt and undo/redo wired the way the main window wires them.
+#include "app/HelpWindow.h"
 #include "app/PelRegistry.h"
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
@@ -12,7 +13,9 @@
 
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QTextBrowser>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -108,6 +111,13 @@ std::unique_ptr<tZCfgFile> reread(const QString& path) {
     return doc->LoadFromFile(path).status == tLoadResult::Loaded ? std::move(doc) : nullptr;
 }
 
+// The troubleshooting help as a reader sees it.
+QString troubleshootingText() {
+    THelpWindow window;
+    window.FollowLink(QUrl(QStringLiteral("troubleshooting.html")));
+    return window.Browser()->document()->toPlainText().simplified();
+}
+
 QByteArray readBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -124,6 +134,8 @@ private Q_SLOTS:
     void changingTheTypeKeepsOrReplacesTheDevice();
     void failedOpenOrSaveLosesNothing_data();
     void failedOpenOrSaveLosesNothing();
+    void foreignContentRoundTrips_data();
+    void foreignContentRoundTrips();
     void problemsAreShownInOneWarning();
     void promptSavesWhereTheUserLastSaved();
     void undoRedoThroughRealChanges();
@@ -238,50 +250,163 @@ void TestDocument::changingTheTypeKeepsOrReplacesTheDevice() {
     QCOMPARE(doc->AsIRRFDevice()->UserRecord()->ID()->AsInteger(), 0);
 }
 
-// A file that cannot be read, or a place that cannot be written: an error names the file, and the
-// document keeps its name, its edits and the file it came from.
+// A file that cannot be read, or a place that cannot be written: the error names the file's full path
+// and what is wrong, nothing waits on a pipe or a device, and the document keeps its name, its edits
+// and the file it came from.
 void TestDocument::failedOpenOrSaveLosesNothing_data() {
-    QTest::addColumn<QByteArray>("content"); // of other.zcf; empty name: no file at all
+    QTest::addColumn<QString>("kind"); // what other.zcf is
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<bool>("save"); // into other.zcf/other.zcf
-    QTest::newRow("missing") << QByteArray() << QString() << false;
-    QTest::newRow("empty") << QByteArray("") << QStringLiteral("Empty File") << false;
-    QTest::newRow("not a configuration")
-        << QByteArray("Hello\r\nWorld\r\n") << QStringLiteral("Error - wrong file") << false;
-    QTest::newRow("binary") << QByteArray("\x00\x01(\xff\x04", 5) << QStringLiteral("Error - wrong file")
-                            << false;
-    QTest::newRow("save into a file's place") << QByteArray("") << QString() << true;
+    QTest::addColumn<bool>("save"); // save into PLACE instead of opening it
+    QTest::addColumn<QString>("place");
+    const auto row = [](const char* tag, const char* kind, const char* reason, bool save = false,
+                        const char* place = "other.zcf") {
+        QTest::newRow(tag) << QString(kind) << QString(reason) << save << QString(place);
+    };
+    row("missing", "", "No such file or directory");
+    row("empty", "empty", "Empty File");
+    row("not a configuration", "text",
+        "Error - wrong file: a configuration file starts with \"File ZCFG File\", this one with \"Hello\"");
+    row("pipe", "fifo", "It is a pipe, not a file");
+    row("endless device", "/dev/zero", "It is a device, not a file");
+    row("larger than any configuration", "huge",
+        "It is larger than 64 MB; a configuration file is far smaller");
+    row("save under a file", "empty", "The file cannot be written: ", true, "other.zcf/inside.zcf");
+    row("save into a missing folder", "", "The file cannot be written: the folder", true, "none/inside.zcf");
+    row("save into a pipe", "fifo", "The file cannot be written: It is a pipe, not a file", true);
+    row("save where nothing can be written", "", "The file cannot be written: No such file or directory",
+        true, "/proc/other.zcf");
 }
 
 void TestDocument::failedOpenOrSaveLosesNothing() {
-    QFETCH(QByteArray, content);
+    QFETCH(QString, kind);
     QFETCH(QString, reason);
     QFETCH(bool, save);
+    QFETCH(QString, place);
     QTemporaryDir dir;
     const QString mine = dir.filePath("mine.zcf");
-    const QString other = dir.filePath("other.zcf");
+    QString other = dir.filePath("other.zcf");
+    if (kind.startsWith(QLatin1Char('/'))) other = kind;
     auto doc = newDocument(dt_Relay_Output);
     QString error;
     QVERIFY(doc->SaveToFile(mine, error));
     doc->AsRelayOutput()->ActiveInCall()->SetAsBoolean(true);
-    if (!content.isNull()) {
-        QFile file(other);
+    QFile file(other);
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(other).constData(), 0600), 0);
+    } else if (kind == "huge") { // sparse: takes no room
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(MaxTextFileSize + 1));
+    } else if (!kind.isEmpty() && !kind.startsWith(QLatin1Char('/'))) {
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        file.write(kind == "text" ? "Hello\r\nWorld\r\n" : "");
     }
+    file.close();
+    const QString target = place.startsWith(QLatin1Char('/')) ? place : dir.filePath(place);
     Messages messages;
     bool ok = true;
-    save ? doc->SaveFile(doc.get(), ok, other + "/other.zcf") : doc->LoadFile(doc.get(), ok, other);
+    save ? doc->SaveFile(doc.get(), ok, target) : doc->LoadFile(doc.get(), ok, other);
     QVERIFY(!ok);
     QCOMPARE(messages.errors.size(), 1);
-    QVERIFY2(messages.errors.first().contains(QStringLiteral("other.zcf")),
-             qPrintable(messages.errors.first()));
-    if (!reason.isEmpty()) QVERIFY(messages.errors.first().endsWith(reason));
+    const QString& shown = messages.errors.first();
+    QVERIFY2(shown.startsWith(
+                 QStringLiteral("Cannot %1 \"%2\": ").arg(save ? "save" : "open", save ? target : other)),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(reason), qPrintable(shown));
+    // The help explains it: its words up to the first quoted text.
+    const QString explained =
+        shown.section(QStringLiteral("\": "), 1).section(QLatin1Char('"'), 0, 0).trimmed();
+    QVERIFY2(troubleshootingText().contains(explained), qPrintable(explained));
     QCOMPARE(doc->FileName(), mine);
     QVERIFY(doc->Modified());
     QVERIFY(doc->AsRelayOutput()->ActiveInCall()->AsBoolean());
     auto saved = reread(mine);
     QVERIFY(saved && !saved->AsRelayOutput()->ActiveInCall()->AsBoolean());
+}
+
+// What a file holds that this program does not know, or holds oddly, is kept byte for byte through a
+// save in the editor (which held another device before), a second save writes what the first wrote,
+// and a line of megabytes is quoted in part.
+void TestDocument::foreignContentRoundTrips_data() {
+    QTest::addColumn<int>("type");         // of the file
+    QTest::addColumn<QString>("typeName"); // written as its "Device Type" instead, when given
+    QTest::addColumn<QString>("anchor");   // the line after which the lines go; "=" + start: replaced
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("problems");
+    QTest::addColumn<bool>("kept"); // the first save writes the file as it was
+    const QString huge(2'000'000, QLatin1Char('x'));
+    QTest::newRow("unknown device type with an object array")
+        << int(dt_Relay_Output) << "dt_Future_Sensor"
+        << "Zone/Group Address"
+        << QStringList{"    ObjectArray Channels", "      Max = 1",    "      Object Item( 0 )",
+                       "        Gain = 3",         "      End Object", "      Object Item( 1 )",
+                       "        Gain = 4// loud",  "      End Object", "    End ObjectArray",
+                       "    Channel Count = 2"}
+        << 1 << true; // the type, at its line
+    QTest::newRow("unknown entries and blocks")
+        << int(dt_Zone_Indicator) << QString() << "End ObjectArray"
+        << QStringList{"    Array Levels", "      Max = 0", "      Item( 0 ) = 5",
+                       "    End Array",    "    Note < x",  "    Unknown( 2 ) = a// b"}
+        << 4 << true; // the block, its item and the two entries
+    QTest::newRow("entry before the device type")
+        << int(dt_Relay_Output) << QString() << "File ZCFG File" << QStringList{"  Stray = 1"} << 1 << false;
+    QTest::newRow("line of megabytes as an entry") << int(dt_Relay_Output) << QString() << "Active In Attack"
+                                                   << QStringList{"    " + huge + " = 1"} << 1 << true;
+    QTest::newRow("line of megabytes as a value")
+        << int(dt_Staff_Transmitter) << QString() << "=Transmit Mode"
+        << QStringList{"      Transmit Mode = " + huge} << 1 << true;
+    QTest::newRow("version no device reported") // no version warning: it is a file's
+        << int(dt_Relay_Output) << QString() << "=Version" << QStringList{"    Version = 0312"} << 0 << true;
+    QTest::newRow("Boolean neither TRUE nor FALSE") << int(dt_Relay_Output) << QString() << "=Active In Call"
+                                                    << QStringList{"    Active In Call = MAYBE"} << 1 << true;
+}
+
+void TestDocument::foreignContentRoundTrips() {
+    QFETCH(int, type);
+    QFETCH(QString, typeName);
+    QFETCH(QString, anchor);
+    QFETCH(QStringList, lines);
+    QFETCH(int, problems);
+    QFETCH(bool, kept);
+    QStringList text = newDocument(uint8_t(type))->ToLines();
+    if (!typeName.isEmpty()) text[1] = QStringLiteral("  Device Type = ") + typeName;
+    const bool replace = anchor.startsWith(QLatin1Char('='));
+    const QString start = replace ? anchor.mid(1) : anchor;
+    const auto at = std::find_if(text.begin(), text.end(),
+                                 [&](const QString& line) { return line.trimmed().startsWith(start); });
+    QVERIFY(at != text.end());
+    const qsizetype index = at - text.begin() + (replace ? 0 : 1);
+    if (replace) text.removeAt(index);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        text.insert(index + i, lines[i]);
+
+    // The editor held a transmitter read from a file with entries of its own nothing knows.
+    Editor editor(dt_Staff_Transmitter);
+    QStringList old = editor.doc->ToLines();
+    old.insert(old.size() - 2, QStringLiteral("    Leftover = 1"));
+    old.insert(old.size() - 1, QStringLiteral("  Leftover = 2"));
+    QString error;
+    QVERIFY(WriteTextFile(editor.path("old.zcf"), old, error));
+    QVERIFY(editor.doc->LoadFromFile(editor.path("old.zcf")).touchedDocument());
+    editor.doc->AsIRRFDevice()->UserRecord()->ID()->SetAsInteger(77);
+    QList<int> shownTypes;
+    editor.doc->SetOnDeviceTypeChanged([&](uint8_t shown) { shownTypes << shown; });
+    QVERIFY(WriteTextFile(editor.path("a.zcf"), text, error));
+    Messages messages;
+    QCOMPARE(editor.doc->Open(editor.path("a.zcf")), problems == 0);
+    QVERIFY(messages.errors.isEmpty());
+    QCOMPARE(messages.warnings.size(), problems ? 1 : 0);
+    if (problems) {
+        QCOMPARE(messages.warnings.first().count(QStringLiteral("\nLine ")), problems);
+        QVERIFY2(messages.warnings.first().size() < 1000, qPrintable(messages.warnings.first().left(1000)));
+    }
+    bool ok = true;
+    editor.doc->SaveFile(editor.doc.get(), ok, editor.path("b.zcf"));
+    QVERIFY(ok);
+    if (kept) QCOMPARE(readBytes(editor.path("b.zcf")), readBytes(editor.path("a.zcf")));
+    auto second = newDocument(); // as zcfg reads it: no device yet
+    QVERIFY(second->LoadFromFile(editor.path("b.zcf")).touchedDocument());
+    QVERIFY(second->SaveToFile(editor.path("c.zcf"), error));
+    QCOMPARE(readBytes(editor.path("c.zcf")), readBytes(editor.path("b.zcf")));
+    if (!typeName.isEmpty()) QCOMPARE(shownTypes, QList<int>{dt_None}); // no device page
 }
 
 void TestDocument::problemsAreShownInOneWarning() {

@@ -9,6 +9,10 @@
 #include "app/ProgrammerWorkflows.h"
 #include "app/UnitFileNotSaved.h"
 #include "app/UnitFormOK.h"
+#include "app/UnitMain.h"
+#include "app/devicemenu/DeviceMenu.h"
+#include "app/devicemenu/DifferencesWindow.h"
+#include "app/devicemenu/RestoreDialog.h"
 #include "app/history/CommissioningRecorder.h"
 #include "app/history/HistoryWindow.h"
 #include "app/report/ReportActions.h"
@@ -274,7 +278,7 @@ private Q_SLOTS:
         if (answered && type != dt_Staff_Transmitter)
             QCOMPARE(entry.Identity.FactoryData, QStringLiteral("ZENTARA-SIM-0001"));
         if (type == dt_Staff_Transmitter && answered)
-            QVERIFY2(entry.Identity.FactoryData.startsWith(QLatin1String("FD")) &&
+            QVERIFY2(entry.Identity.FactoryData.startsWith(QLatin1String("W/O ")) &&
                          !entry.Identity.HardwareRevision.isEmpty(),
                      qPrintable(entry.Identity.FactoryData));
         // What was programmed is the document; what was read, what the device sent.
@@ -301,8 +305,11 @@ private Q_SLOTS:
             {QStringLiteral("program"), path("relay.zcf"), QStringLiteral("--sim"), QStringLiteral("relay")});
         zcfg(
             {QStringLiteral("factory"), path("relay.zcf"), QStringLiteral("--sim"), QStringLiteral("relay")});
+        zcfg(
+            {QStringLiteral("compare"), path("relay.zcf"), QStringLiteral("--sim"), QStringLiteral("relay")});
+        zcfg({QStringLiteral("restore"), QStringLiteral("--sim"), QStringLiteral("relay")});
         const QList<tCommissioningEntry> written = entries();
-        QCOMPARE(written.size(), 3);
+        QCOMPARE(written.size(), 5);
         QStringList actions;
         for (const tCommissioningEntry& entry : written) {
             actions << entry.Action + QLatin1Char(' ') + (entry.Success ? "ok" : "failed");
@@ -310,9 +317,39 @@ private Q_SLOTS:
             QCOMPARE(entry.DeviceType, QStringLiteral("ZX320 Relay Output"));
             QCOMPARE(entry.Identity.FactoryData, QStringLiteral("ZENTARA-SIM-0001"));
         }
-        QCOMPARE(actions, (QStringList{"Read ok", "Program ok", "Factory Program failed"}));
+        QCOMPARE(actions, (QStringList{"Read ok", "Program ok", "Factory Program failed", "Compare ok",
+                                       "Restore ok"}));
         QCOMPARE(written[1].Configuration, ConfigurationText(*relay));
         QCOMPARE(written[1].ConfigurationFile, path("relay.zcf"));
+        // A Program names the backup it kept; the restore programs the newest one back, keeping its own.
+        QVERIFY2(QFile::exists(written[1].BackupFile), qPrintable(written[1].BackupFile));
+        QVERIFY(QFile::exists(written[4].BackupFile) && written[4].BackupFile != written[1].BackupFile);
+        QCOMPARE(written[4].ConfigurationFile, written[1].BackupFile);
+    }
+
+    // The Device menu's Restore is logged as such: the backup programmed back is the entry's file and
+    // configuration, and the entry names the backup kept of what the restore wrote over.
+    void deviceMenuRestoreIsLogged() {
+        start("relay");
+        document().SetDeviceType(dt_Relay_Output);
+        document().AsRelayOutput()->ActiveInAttack()->SetAsBoolean(true);
+        window().findChild<QToolButton*>(QStringLiteral("SpeedButtonProgram"))->click();
+        runUntilIdle();
+        window().DeviceMenu().SetAsk([](const QString&) { return true; });
+        window().DeviceMenu().RestoreAction()->trigger();
+        runUntilIdle();
+        QVERIFY(window().DeviceMenu().RestoreDialog());
+        QTest::mouseClick(window().DeviceMenu().RestoreDialog()->RestoreButton(), Qt::LeftButton);
+        runUntilIdle();
+        const QList<tCommissioningEntry> written = entries();
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(written[0].Action, QStringLiteral("Program"));
+        QCOMPARE(written[1].Action, QStringLiteral("Restore"));
+        QVERIFY(written[1].Success);
+        QVERIFY2(QFile::exists(written[0].BackupFile), qPrintable(written[0].BackupFile));
+        QCOMPARE(written[1].ConfigurationFile, written[0].BackupFile);
+        QCOMPARE(written[1].Configuration, ConfigurationText(document()));
+        QVERIFY(QFile::exists(written[1].BackupFile) && written[1].BackupFile != written[0].BackupFile);
     }
 
     // A log that cannot be written stops no transfer and is told once, in the window (a warning and
@@ -427,14 +464,21 @@ private Q_SLOTS:
         QVERIFY(document().Modified() && document().FileName().isEmpty());
         QCOMPARE(ConfigurationText(document()), entry.Configuration);
 
-        QString compared;
-        shown.SetOnShowCompareResult([&compared](const QString& text) { compared = text; });
+        // Compare goes through the Device menu: the Differences window names the values as the page does.
         historyControl<QPushButton>("ButtonHistoryCompare")->click();
         QVERIFY(!historyControl<QPushButton>("ButtonHistoryProgram")->isEnabled()); // a transfer runs
         runUntilIdle();
-        QVERIFY2(compared.contains(QLatin1String("Relay Active On Call Types: Attack: TRUE -> FALSE")),
-                 qPrintable(compared));
+        TDifferencesWindow* differences = window().DeviceMenu().DifferencesWindow();
+        QVERIFY(differences && differences->isVisible());
+        QVERIFY2(
+            differences->Text().contains(QLatin1String("Relay Active On Call Types: Attack: TRUE -> FALSE")),
+            qPrintable(differences->Text()));
+        differences->close();
 
+        // Programming the entry leaves the document as it is: the entry's configuration is written,
+        // and its entry is a Restore naming the backup of what the device held.
+        document().AsRelayOutput()->ActiveInAttack()->SetAsBoolean(false);
+        const QString kept = ConfigurationText(document());
         QString question;
         shown.SetAsk([&question](const QString& text) {
             question = text;
@@ -444,11 +488,13 @@ private Q_SLOTS:
         runUntilIdle();
         QVERIFY(question.startsWith(QLatin1String("Program the attached device")));
         QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+        QCOMPARE(ConfigurationText(document()), kept);
         const QList<tCommissioningEntry> written = entries();
         QCOMPARE(written.size(), 3);
         QCOMPARE(written.last().Action, QStringLiteral("Restore"));
         QVERIFY(written.last().Success);
-        QCOMPARE(written.last().ConfigurationSha256, ConfigurationDigest(entry.Configuration));
+        QCOMPARE(written.last().Configuration, entry.Configuration);
+        QVERIFY2(QFile::exists(written.last().BackupFile), qPrintable(written.last().BackupFile));
         QCOMPARE(historyControl<QTableView>("TableHistory")->model()->rowCount(), 3); // shown at once
 
         shown.SetFileNameHook([this](const QString&, const QString& suggested, const QString&) {

@@ -118,7 +118,6 @@ private Q_SLOTS:
     void roundTripKeepsEveryKindAndUnknownBlocks();
     void readingReportsProblemsWithLines_data();
     void readingReportsProblemsWithLines();
-    void integerThatIsNotANumberStillSaves();
     void notificationsOfChangesUndoAndRedo();
     void modifiedClimbsAndClearsDown();
     void referenceModesAndComparison();
@@ -198,6 +197,12 @@ void TestPropertyTree::readingReportsProblemsWithLines_data() {
                                     << QStringList{"3: Invalid array size \"5000000\" (expected -1 to 9999)"};
     QTest::newRow("end of object in any case") << QStringList{"  object EXTRA", "  end OBJECT", "End File"}
                                                << QStringList{"2: Unexpected \"object EXTRA\""};
+    QTest::newRow("none of a node's values")
+        << QStringList{"  Flag = MAYBE", "  ID = abc", "  Tone = tt_Loud", "  Flags = true", "End File"}
+        << QStringList{"2: Invalid value \"MAYBE\" for Flag (TRUE or FALSE)",
+                       "3: 'abc' is not a valid integer value for ID",
+                       "4: Invalid value \"tt_Loud\" for Tone",
+                       "5: 'true' is not a valid integer value for Flags"};
 }
 
 void TestPropertyTree::readingReportsProblemsWithLines() {
@@ -208,15 +213,9 @@ void TestPropertyTree::readingReportsProblemsWithLines() {
         seen << QStringLiteral("%1: %2").arg(tPelFileProperty::ErrorLineNumber(e)).arg(e.Text);
     QTEST(seen, "expected");
     QCOMPARE(result.status, tLoadResult::LoadedWithProblems);
+    // Read again, the same problems, though no value changes now.
+    QCOMPARE(doc->LoadFromLines(QStringList{"File Test File"} + body).errors.size(), result.errors.size());
     QCOMPARE(doc->rows->MaxIndex(), 1); // a refused size changes nothing
-}
-
-void TestPropertyTree::integerThatIsNotANumberStillSaves() {
-    QStringList text = defaultText;
-    text[3] = "  ID = abc";
-    QCOMPARE(doc->LoadFromLines(text).status, tLoadResult::Loaded);
-    QCOMPARE(doc->id->GetComment(), QString());
-    QCOMPARE(doc->ToLines(), text);
 }
 
 void TestPropertyTree::notificationsOfChangesUndoAndRedo() {
@@ -373,7 +372,11 @@ void TestPropertyTree::secondSaveEqualsTheFirst_data() {
     row("unknown object array",
         {"  ObjectArray Set", "    Max = 0", "    Object Item( 0 )", "      X = 1", "    End Object",
          "  End ObjectArray"},
-        false);
+        true);
+    row("unknown entries keep their comments", {"  Unknown = 1// set by hand", "  Other( 2 ) = x//  two"},
+        true);
+    row("name after a TAB", {"\tUnknown = 1", "\tFlag = TRUE"}, false);
+    row("entry named as a block", {"  Rows = 1", "  Notes = "}, true);
     row("unknown array with items",
         {"  Array Levels", "    Max = 1", "    Item( 0 ) = 5", "    Item( 1 ) = 6", "  End Array"}, true);
     row("unknown array of objects",

@@ -13,6 +13,7 @@ private Q_SLOTS:
     void encodesUtf8WithMarkOtherwise();
     void failedSaveKeepsTheOldFileAndSaysSo_data();
     void failedSaveKeepsTheOldFileAndSaysSo();
+    void aSaveCutShortLeavesNothingBehind();
 };
 
 void TestTextFile::decodes_data() {
@@ -83,10 +84,35 @@ void TestTextFile::failedSaveKeepsTheOldFileAndSaysSo() {
         target = oldFile + QStringLiteral("/inside.zcf");
     }
     QVERIFY(!WriteTextFile(target, newText, error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.startsWith(QStringLiteral("The file cannot be written: ")), qPrintable(error));
+    if (fullDisk) QVERIFY2(error.endsWith(QStringLiteral("No space left on device")), qPrintable(error));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("saving")),
+             QStringList());
     QStringList lines;
     QVERIFY(ReadTextFile(oldFile, lines, error));
     QCOMPARE(lines, QStringList(30, QStringLiteral("  Name = Ward 7 east")));
+}
+
+// A save cut short leaves only hidden files beside the target, which the next save of that file
+// removes; other files stay. The saved file keeps the old one's rights, and a link keeps pointing at it.
+void TestTextFile::aSaveCutShortLeavesNothingBehind() {
+    QTemporaryDir dir;
+    const QString site = dir.filePath("site.zcf");
+    QString error;
+    QVERIFY(WriteTextFile(site, {"old"}, error) &&
+            QFile::setPermissions(site, QFile::ReadOwner | QFile::WriteOwner));
+    const QStringList others = {".other.zcf.saving", ".site.zcf.saving.old.zcf", "link.zcf", "site.zcf",
+                                "site.zcf.backup"};
+    for (const QString& name : QStringList{".site.zcf.saving", ".site.zcf.saving.Ab12Cd", "site.zcf.backup",
+                                           ".other.zcf.saving", ".site.zcf.saving.old.zcf"})
+        QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(site, dir.filePath("link.zcf")));
+    QVERIFY(WriteTextFile(dir.filePath("link.zcf"), {"new"}, error));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), others);
+    QStringList lines;
+    QVERIFY(QFileInfo(dir.filePath("link.zcf")).isSymLink() && ReadTextFile(site, lines, error));
+    QCOMPARE(lines, QStringList{"new"});
+    QCOMPARE(QFile::permissions(site) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

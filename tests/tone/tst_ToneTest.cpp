@@ -1,6 +1,8 @@
-// The zone indicator's tone test, played into a recording tone output on a virtual clock: every
-// tone's notes and start times over two periods, the buttons while playing, stopping and
-// restarting, and the stops that page switches and undo request.
+// The zone indicator's tone test. Every tone on every channel is played through the engine into the
+// real sound generator for an hour of stream on a virtual clock, its first and last cycles heard
+// sample by sample: each note must start, last and sound as the table says, to the millisecond, an
+// hour on as at the start, and "Stop" must silence it at once. A recording output on a virtual clock
+// covers stopping and restarting, and the stops that page switches and undo request.
 #include "app/ToneOutputAudio.h"
 #include "app/ToneOutputModule.h"
 #include "app/ToneOutputRecorder.h"
@@ -19,10 +21,9 @@ using NoteSound = QPair<int, int>; // (Hz, ms)
 struct ToneSequence {
     int channel;
     bool htm2015;
-    int tone;                // the channel row's tone, or the HTM08-03 tone
-    QList<int> periods;      // the first two periods
-    QList<NoteSound> notes;  // sounded at the start of each period
-    bool continuous = false; // one note after the other, without pause
+    int tone;               // the channel row's tone, or the HTM08-03 tone
+    QList<int> periods;     // the first two periods
+    QList<NoteSound> notes; // sounded at the start of each period
 };
 Q_DECLARE_METATYPE(ToneSequence)
 
@@ -32,21 +33,15 @@ constexpr int FirstStep = 10;
 enum DocumentChange { NoChange, SwitchBefore, SwitchWhilePlaying, NoDocument };
 const QString Play = QStringLiteral("Test Play"), Off = QStringLiteral("Test Play (off)");
 
-// The notes a sequence sounds in its first two periods, back to back from each step.
-std::vector<Note> expectedNotes(const ToneSequence& s) {
-    std::vector<Note> notes;
-    qint64 step = FirstStep, end = step;
-    for (int period = 0; period < 2; ++period) {
-        // A continuous tone queues one repetition ahead at its first step.
-        for (int r = 0; r < (s.continuous && period == 0 ? 2 : 1); ++r)
-            for (const auto& [frequency, duration] : s.notes) {
-                notes.push_back({std::max(step, end), frequency, duration});
-                end = notes.back().start + duration;
-            }
-        step += s.periods[period];
-    }
-    return notes;
-}
+// The sound output as the tests drive it: the real generator, read as fast as it can be.
+class GeneratorOutput : public IToneOutput {
+public:
+    explicit GeneratorOutput(const QAudioFormat& format) : generator(format) {}
+    void Play(const tPattern& pattern) override { generator.Play(pattern); }
+    void Silence() override { generator.Clear(); }
+    void SetOnUnavailable(tReport) override {}
+    TToneGenerator generator;
+};
 } // namespace
 
 class TestToneTest : public QObject {
@@ -55,20 +50,18 @@ private slots:
     void init();
     void cleanup() { engine.reset(), output.reset(), page.reset(), doc.reset(); }
 
-    void patterns_data();
-    void patterns();
+    void rhythm_data();
+    void rhythm();
     void restartOnAnotherChannel();
     void endsIdle_data();
     void endsIdle();
     void monitorPointGap();
     void withoutSoundOutput();
-
-    void synthesis_data();
-    void synthesis();
     void audioOutputWithoutDevice();
     void soundModuleLoadsWithTheFirstNote();
 
 private:
+    void playOn(IToneOutput* sound);
     QAbstractButton* button(int channel) const { return engine->Button(channel); }
     void click(int channel) { QTest::mouseClick(button(channel), Qt::LeftButton); }
     // Runs the timer's steps that fall before or at time `until`.
@@ -111,22 +104,24 @@ void TestToneTest::init() {
         b->setText(Play);
     }
     output = std::make_unique<TToneOutputRecorder>([this] { return now; });
-    engine = std::make_unique<TToneTest>(output.get());
+    playOn(output.get());
+}
+
+void TestToneTest::playOn(IToneOutput* sound) {
+    engine = std::make_unique<TToneTest>(sound);
     engine->SetRunTimer(false);
     engine->SetDocument(doc.get());
     engine->AttachButtons(page.get());
 }
 
-void TestToneTest::patterns_data() {
+void TestToneTest::rhythm_data() {
     QTest::addColumn<ToneSequence>("s");
     // The tones are spread over the six channels in turn.
     int row = 0;
-    auto zonal = [&row](const char* name, tZonalTone tone, QList<int> periods, QList<NoteSound> notes,
-                        bool continuous = false) {
-        QTest::newRow(name) << ToneSequence{
-            row++ % TToneTest::ChannelCount, false, tone, periods, notes, continuous};
+    auto zonal = [&row](const char* name, tZonalTone tone, QList<int> periods, QList<NoteSound> notes) {
+        QTest::newRow(name) << ToneSequence{row++ % TToneTest::ChannelCount, false, tone, periods, notes};
     };
-    zonal("500 Hz", zt_500Hz, {1000, 1000}, {{500, 1000}}, true);
+    zonal("500 Hz", zt_500Hz, {1000, 1000}, {{500, 1000}}); // one endless note
     zonal("Presence", zt_Presence, {20000, 20000}, {{500, 500}});
     zonal("Std Call", zt_Standard_Call, {8000, 8000}, {{2800, 500}});
     zonal("Mon. Call", zt_Monitor_Point_Call, {1000, 8000}, {{2800, 500}});
@@ -156,33 +151,121 @@ void TestToneTest::patterns_data() {
     }
 }
 
-void TestToneTest::patterns() {
+void TestToneTest::rhythm() {
     QFETCH(ToneSequence, s);
     // The channel's own row holds the tone, every other row a different one.
     const tZonalTone other = s.tone == zt_Beep ? zt_Red_Alert : zt_Beep;
     for (int row = 0; row < TToneTest::ChannelCount; ++row)
         setTone(row, row == s.channel && !s.htm2015 ? tZonalTone(s.tone) : other);
     if (s.htm2015) setHTM2015(true, tHTM2015Tone(s.tone));
+    // A rate with an uneven number of samples per millisecond, so that rounding which adds up would
+    // show; whole and floating-point samples in turn.
+    QAudioFormat format;
+    format.setSampleRate(11025);
+    format.setChannelCount(1);
+    format.setSampleFormat(s.channel % 2 ? QAudioFormat::Float : QAudioFormat::Int16);
+    GeneratorOutput sound(format);
+    playOn(&sound);
 
     click(s.channel);
     QVERIFY(engine->TonePlaying());
     QStringList playing(6, Off);
     playing[s.channel] = "Stop";
-    QCOMPARE(buttons(), playing);     // only the playing channel's button can be pressed
-    QVERIFY(output->Notes().empty()); // nothing sounds before the first step
+    QCOMPARE(buttons(), playing); // only the playing channel's button can be pressed
     QCOMPARE(engine->TimerInterval(), FirstStep);
-    runUntil(FirstStep);
-    QCOMPARE(engine->TimerInterval(), s.periods[0]);
-    runUntil(FirstStep + s.periods[0]);
-    QCOMPARE(engine->TimerInterval(), s.periods[1]);
-    QCOMPARE(output->Notes(), expectedNotes(s));
-    QVERIFY(engine->TimerEnabled());
+    QVERIFY(!sound.generator.Sounding()); // nothing sounds before the first step
+    engine->TimerBeeperTimer();           // which starts the stream
 
-    // "Stop" silences the output at once and ends the pattern.
+    // The notes of two periods in the stream, from its start.
+    std::vector<std::pair<qint64, NoteSound>> cycle;
+    qint64 cycleMs = 0;
+    for (int period : s.periods) {
+        qint64 at = cycleMs;
+        for (const NoteSound& note : s.notes)
+            cycle.push_back({std::exchange(at, at + note.second), note});
+        cycleMs += period;
+    }
+    const bool continuous = s.notes.size() == 1 && s.notes[0].second == s.periods[0];
+    const qint64 rate = format.sampleRate();
+    const auto frameAt = [rate](qint64 ms) { return ms * rate / 1000; };
+    const auto msAt = [rate](qint64 frame) { return double(frame) * 1000 / double(rate); };
+
+    // The stream is taken 20 ms at a time, as a sound server takes it, while the timer's steps come
+    // 1 ms late each, as a busy window's do: they keep the window's state and move no note.
+    QByteArray chunk(format.bytesForDuration(20000), Qt::Uninitialized);
+    int steps = 1;
+    qint64 nextStep = s.periods[0] + 1;
+    const auto stepUntil = [&](qint64 frame) {
+        for (; engine->TimerEnabled() && frame * 1000 / rate >= nextStep;
+             nextStep += engine->TimerInterval() + 1) {
+            engine->TimerBeeperTimer();
+            if (engine->TimerInterval() != s.periods[steps++ % 2]) return false;
+        }
+        return true;
+    };
+    const auto hear = [&](TToneSoundAnalyser& heard, qint64 until) {
+        while (heard.Frames() < until && stepUntil(heard.Frames())) {
+            const qint64 bytes =
+                std::min<qint64>(chunk.size(), (until - heard.Frames()) * format.bytesPerFrame());
+            sound.generator.Read(chunk.data(), bytes);
+            for (qint64 b = 0; b < bytes; b += format.bytesPerFrame())
+                heard.Add(format.normalizedSampleValue(chunk.constData() + b));
+        }
+        return heard.Frames() == until;
+    };
+    // Listens to whole cycles (two periods) from cycle `first` on and checks every note against the
+    // table: its start to the millisecond, its length, its pitch, no dip. The continuous tone is one
+    // note that never ends.
+    const auto listen = [&](qint64 first, qint64 cycles) {
+        TToneSoundAnalyser heard(frameAt(3), frameAt(first * cycleMs));
+        if (!hear(heard, frameAt((first + cycles) * cycleMs))) return QStringLiteral("timer interval");
+        if (continuous)
+            return heard.Notes().size() == 1 && heard.Notes()[0].start <= frameAt(first * cycleMs) + 1 &&
+                           heard.Notes()[0].end < 0 && heard.Notes()[0].dips == 0
+                       ? QString()
+                       : QStringLiteral("the continuous tone breaks");
+        qint64 n = first * qint64(cycle.size());
+        for (const auto& note : heard.Notes()) {
+            const auto& [offset, expected] = cycle[size_t(n % qint64(cycle.size()))];
+            const double wanted = double(n++ / qint64(cycle.size()) * cycleMs + offset);
+            const double start = msAt(note.start), length = msAt(note.end - note.start);
+            if (std::abs(start - wanted) > 1 || std::abs(length - expected.second) > 1 || note.dips > 0 ||
+                std::abs(note.signChanges - 2 * expected.first * length / 1000) > 3)
+                return QStringLiteral(
+                           "note %1 at %2 ms for %3 ms, %4 sign changes, %5 dips; expected %6 Hz at %7 ms "
+                           "for %8 ms")
+                    .arg(n - 1)
+                    .arg(start)
+                    .arg(length)
+                    .arg(note.signChanges)
+                    .arg(note.dips)
+                    .arg(expected.first)
+                    .arg(wanted)
+                    .arg(expected.second);
+        }
+        return n == (first + cycles) * qint64(cycle.size()) ? QString() : QStringLiteral("%1 notes").arg(n);
+    };
+
+    // The first cycles and the last of an hour, every sample; the stream runs through the hour
+    // between them without being rendered, the timer stepping all along.
+    const qint64 cycles = std::max<qint64>(2, 10000 / cycleMs), last = 3600 * 1000 / cycleMs - cycles;
+    QString fault = listen(0, cycles);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    for (qint64 at = frameAt(cycles * cycleMs); at < frameAt(last * cycleMs);
+         at = sound.generator.Skip(std::min(rate, frameAt(last * cycleMs) - at)))
+        QVERIFY(stepUntil(at));
+    fault = listen(last, cycles);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+    // "Stop" halfway through the next note silences it at once: nothing sounds from the next sample on.
+    TToneSoundAnalyser tail(frameAt(3), frameAt((last + cycles) * cycleMs));
+    QVERIFY(hear(tail, tail.Frames() + frameAt(s.notes[0].second / 2)));
+    const qint64 stop = tail.Frames();
     click(s.channel);
-    QVERIFY(!engine->TonePlaying());
-    QVERIFY(!engine->TimerEnabled());
-    QCOMPARE(output->Silences(), 1);
+    QVERIFY(!engine->TonePlaying() && !engine->TimerEnabled());
+    QVERIFY(hear(tail, stop + frameAt(20)));
+    QCOMPARE(tail.Notes().size(), size_t(1));
+    QCOMPARE(tail.Notes()[0].end, stop);
     QStringList idle(6, Play);
     if (s.htm2015) idle[Presence] = Off;
     QCOMPARE(buttons(), idle);
@@ -228,7 +311,7 @@ void TestToneTest::endsIdle() {
     if (document == NoDocument) engine->SetDocument(nullptr);
     // The page disables Presence in HTM08-03 mode, so the handler is called directly.
     engine->SpeedButtonTestPlayClick(button(channel));
-    runUntil(FirstStep);
+    runUntil(FirstStep + 50); // halfway through the first note
     QCOMPARE(engine->TonePlaying(), plays);
     if (document == SwitchWhilePlaying) doc->SetDeviceType(dt_Relay_Output);
     engine->SetTonePlaying(false);
@@ -237,7 +320,8 @@ void TestToneTest::endsIdle() {
     QVERIFY(!engine->TimerEnabled());
     QCOMPARE(output->Silences(), int(plays));
     runUntil(30000);
-    QCOMPARE(output->Notes().size(), size_t(plays));
+    // The note sounding is cut at once, and nothing follows it.
+    QCOMPARE(output->Notes(), (plays ? std::vector<Note>{{FirstStep, 2800, 50}} : std::vector<Note>{}));
     QCOMPARE(buttons().mid(1), QStringList(5, Play));
     // Presence's enabling follows HTM08-03 mode while the page is a zone indicator's.
     if (document == NoChange) QCOMPARE(button(Presence)->isEnabled(), !htm2015);
@@ -250,11 +334,15 @@ void TestToneTest::monitorPointGap() {
     runUntil(FirstStep); // short gap taken
     QVERIFY(engine->AlternateGap());
     click(MonitorPointCall);
+    output->ClearRecord();
     click(MonitorPointCall);
-    runUntil(now + FirstStep);
+    const qint64 start = now + FirstStep;
+    runUntil(start);
     QCOMPARE(engine->TimerInterval(), 8000);
     runUntil(now + 8000);
     QVERIFY(engine->AlternateGap());
+    // The sound takes the long gap first too.
+    QCOMPARE(output->Notes(), (std::vector<Note>{{start, 800, 500}, {start + 8000, 800, 500}}));
     click(MonitorPointCall);
 
     // ...while the zonal monitor point call always begins with the short gap.
@@ -280,53 +368,15 @@ void TestToneTest::withoutSoundOutput() {
     QVERIFY(output->Notes().empty());
 }
 
-void TestToneTest::synthesis_data() {
-    QTest::addColumn<int>("frequency");
-    QTest::addColumn<int>("duration");
-    QTest::addColumn<bool>("floatSamples");
-    QTest::newRow("500 Hz, 100 ms") << 500 << 100 << false;
-    QTest::newRow("2800 Hz, 50 ms") << 2800 << 50 << false;
-    QTest::newRow("957 Hz, 600 ms, float") << 957 << 600 << true;
-}
-
-void TestToneTest::synthesis() {
-    QFETCH(int, frequency);
-    QFETCH(int, duration);
-    QFETCH(bool, floatSamples);
-    QAudioFormat format;
-    format.setSampleRate(48000);
-    format.setChannelCount(1);
-    format.setSampleFormat(floatSamples ? QAudioFormat::Float : QAudioFormat::Int16);
-    TToneGenerator generator(format);
-    generator.Queue(frequency, duration);
-    const int noteFrames = 48 * duration;
-    QByteArray bytes((noteFrames + 480) * format.bytesPerFrame(), Qt::Uninitialized); // 10 ms more
-    QCOMPARE(generator.read(bytes.data(), bytes.size()), qint64(bytes.size()));
-    std::vector<float> wave(size_t(noteFrames + 480));
-    for (size_t f = 0; f < wave.size(); ++f)
-        wave[f] = format.normalizedSampleValue(bytes.constData() + f * size_t(format.bytesPerFrame()));
-    // A square wave of the note's frequency for the note's length, faded in, then silence.
-    int crossings = 0;
-    for (size_t f = 1; f < size_t(noteFrames); ++f)
-        crossings += (wave[f - 1] > 0) != (wave[f] > 0);
-    QVERIFY2(std::abs(crossings - 2 * frequency * duration / 1000) <= 2,
-             qPrintable(QString::number(crossings)));
-    QVERIFY(std::all_of(wave.begin() + noteFrames, wave.end(), [](float v) { return v == 0.0f; }));
-    QVERIFY(std::abs(wave.front()) < 0.01f);
-    generator.Queue(frequency, duration);
-    generator.Clear();
-    QVERIFY(!generator.Sounding());
-}
-
 void TestToneTest::audioOutputWithoutDevice() {
     if (!QMediaDevices::defaultAudioOutput().isNull()) QSKIP("this machine has a sound output");
     TToneOutputAudio audio;
     QStringList messages;
     audio.SetOnUnavailable([&messages](const QString& text) { messages << text; });
-    audio.Beep(800, 100);
-    audio.Beep(800, 100);
+    audio.Play({{800, 100}, {0, 100}});
+    audio.Play({{800, 100}});
     audio.Silence();
-    audio.Beep(2800, 100);
+    audio.Play({{2800, 100}});
     QCOMPARE(messages, QStringList{TToneOutputAudio::NoSoundOutputText()});
 }
 
@@ -346,15 +396,15 @@ void TestToneTest::soundModuleLoadsWithTheFirstNote() {
         return made;
     };
     const auto missing = tryOutput("/nonexistent/libzcfg-tone-audio.so");
-    missing->Beep(800, 5);
-    missing->Beep(800, 5);
+    missing->Play({{800, 5}});
+    missing->Play({{800, 5}});
     QVERIFY(!missing->Loaded());
     QCOMPARE(messages, QStringList{IToneOutput::NoSoundOutputText()});
 
     messages.clear();
     const auto present = tryOutput(ZCFG_TONE_AUDIO_MODULE);
     QVERIFY(!present->Loaded() && !moduleMapped());
-    present->Beep(800, 5);
+    present->Play({{800, 5}});
     present->Silence();
     QVERIFY(present->Loaded() && moduleMapped());
     // Without a sound device the loaded output says so, as the missing module did.

@@ -4,8 +4,11 @@
 #include "device/DeviceTypeTable.h"
 #include "device/UnitZCfgFile.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -37,6 +40,7 @@ class TestZcfgDeviceCommands : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+    QString dataHome = QStringLiteral("data");
 
     Run zcfg(const QStringList& arguments, const QByteArray& input = QByteArray()) {
         QProcess process;
@@ -44,6 +48,9 @@ class TestZcfgDeviceCommands : public QObject {
         environment.insert(QStringLiteral("ZCFG_SIM_LIBRARY"), QStringLiteral(ZCFG_SIM_LIBRARY));
         environment.remove(QStringLiteral("ZCFG_SIM"));
         environment.remove(QStringLiteral("ZCFG_D2XX_LIBRARY"));
+        // Backups and settings in the test's own folder.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(dataHome));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(ZCFG_PROGRAM), arguments);
         if (!process.waitForStarted(10000)) return {};
@@ -178,6 +185,73 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count(TransferredAndVerified), 2);
         QVERIFY2(run.out.contains(QStringLiteral("2 verified, 0 failed")), qPrintable(run.out));
+    }
+
+    // compare lists what the device holds otherwise (exit 0, 1, 2); program keeps a backup of the
+    // device first unless --no-backup or the editor's setting says not to; restore programs the newest
+    // backup of the attached device, or the one named if it was taken from that device.
+    void compareProgramAndRestore() {
+        dataHome = QStringLiteral("restore-data"); // without the other tests' backups
+        const auto useCommonData = qScopeGuard([this] { dataHome = QStringLiteral("data"); });
+        const QString backups = dir.filePath(dataHome + QStringLiteral("/zentara-configurator/backups"));
+        const auto backupCount = [&] { return QDir(backups).entryList(QDir::Files).size(); };
+        const QString same = save(dt_Relay_Output, QStringLiteral("relay-new.zcf"));
+        std::unique_ptr<tZCfgFile> doc = newDocument(dt_Relay_Output);
+        doc->AsRelayOutput()->ActiveInAttack()->SetAsBoolean(true);
+        const QString attack = dir.filePath(QStringLiteral("relay-attack.zcf"));
+        QString error;
+        QVERIFY(doc->SaveToFile(attack, error));
+        doc->AsRelayOutput()->FactoryString()->SetValueText(QStringLiteral("SOMEONE-ELSE0001"));
+        doc->AsRelayOutput()->Version()->SetValueText(QStringLiteral("0102"));
+        const QString foreign =
+            dir.filePath(QStringLiteral("relay_SOMEONE-ELSE0001_0102_20250101T000000Z.zcf"));
+        QVERIFY(doc->SaveToFile(foreign, error));
+        const QString sim = QStringLiteral("--sim");
+        struct Step {
+            QStringList arguments;
+            int exitCode;
+            QString out; // what standard output starts with ("-" nothing at all)
+            QString err; // what standard error contains
+            qsizetype backups;
+        };
+        const QString backupLine = QStringLiteral("Backup: ") + QDir::toNativeSeparators(backups) +
+                                   QStringLiteral("/relay_ZENTARA-SIM-0001_0102_");
+        const QList<Step> steps = {
+            {{"compare", same, sim, "relay"}, 0, "-", "The device holds this configuration.", 0},
+            {{"compare", attack, sim, "relay"}, 1, "Device/Active In Attack: TRUE -> FALSE\n", "", 0},
+            {{"compare", attack, sim, "zx250"},
+             1,
+             "Device Type: ZX320 Relay Output -> ZX250/9 or ZX270RX Call Point\n",
+             "",
+             0},
+            {{"compare", attack, sim, "none"}, 2, "-", CannotFindDevice, 0},
+            {{"restore", sim, "relay"}, 1, "-", "no backup of the ZX320 Relay Output", 0},
+            {{"program", attack, "--no-backup", sim, "relay"}, 0, TransferredAndVerified, "", 0},
+            {{"program", attack, sim, "relay"}, 0, backupLine, "", 1},
+            {{"restore", sim, "relay"}, 0, backupLine, "Restoring " + backups, 2},
+            {{"restore", foreign, sim, "relay"},
+             1,
+             "-",
+             "the backup was taken from the ZX320 Relay Output "
+             "(Factory String SOMEONE-ELSE0001",
+             2},
+            {{"program", attack, sim, "relay", "keep-backups-off"}, 0, TransferredAndVerified, "", 2},
+        };
+        for (Step step : steps) {
+            const bool settingOff = step.arguments.removeAll(QStringLiteral("keep-backups-off")) > 0;
+            if (settingOff) {
+                QSettings settings(dir.filePath(QStringLiteral("config/Zentara Configurator.conf")),
+                                   QSettings::IniFormat);
+                settings.setValue(QStringLiteral("Keep Backups"), 0);
+            }
+            const Run run = zcfg(step.arguments);
+            const QString what = step.arguments.join(' ') + QStringLiteral(":\n") + run.out + run.err;
+            QVERIFY2(run.exitCode == step.exitCode, qPrintable(what));
+            QVERIFY2(step.out == QLatin1String("-") ? run.out.isEmpty() : run.out.startsWith(step.out),
+                     qPrintable(what));
+            QVERIFY2(run.err.contains(step.err), qPrintable(what));
+            QVERIFY2(backupCount() == step.backups, qPrintable(what));
+        }
     }
 
     void applyTakesFramesAsAReadWould_data() {

@@ -149,7 +149,7 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction* menu : window().menuBar()->actions())
             if (menu->isVisible()) menus << menu->text();
-        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
+        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Device", "&Tools", "&Help"}));
 
         // The Development page is hidden and its Tools entry out of sight; Ctrl+Shift+D shows and hides it.
         QVERIFY(!action("ShowHideDevelopmentpage1")->isVisible());

@@ -32,9 +32,10 @@ struct Rig {
     QByteArray received;
     QList<bool> results;
 
-    explicit Rig(const char* keyword, uint8_t type = dt_Relay_Output) {
+    // A device keyword, or a scenario in JSON.
+    explicit Rig(const char* setup, uint8_t type = dt_Relay_Output) {
         sim.reset();
-        sim.loadKeyword(keyword);
+        setup[0] == '{' ? sim.loadJson(setup) : sim.loadKeyword(setup);
         SetMessagePresenter([this](MessageKind, const QString& message) { errors.append(message); });
         ConfigureProgrammerLink(link);
         autoTest.setCheckable(true);
@@ -79,18 +80,36 @@ private slots:
         qunsetenv("ZCFG_SIM");
     }
 
-    // Read, Program and Connect with no adapter: exactly the one message, nothing sent, nothing started.
+    // Read, Program and Connect when the adapter cannot be opened: one message, its second line saying
+    // why and what to do; nothing sent, nothing started.
     void withoutAdapterNothingIsSent_data() {
         QTest::addColumn<Handler>("handler");
-        QTest::newRow("read") << &TProgrammerWorkflows::SpeedButtonReadClick;
-        QTest::newRow("program") << &TProgrammerWorkflows::SpeedButtonProgramClick;
-        QTest::newRow("connect") << &TProgrammerWorkflows::SpeedButtonProgrammerConnectClick;
+        QTest::addColumn<QByteArray>("setup");
+        QTest::addColumn<QString>("cause");
+        const QByteArray blank = R"({"adapters": [{"blank": true, "device": "relay"}]})";
+        const QByteArray held = R"({"failStatus": {"FT_Open": 3}, "adapters": [{"device": "relay"}]})";
+        const QString none = QStringLiteral("No programming adapter was found. Plug the adapter in");
+        QTest::newRow("read, none") << &TProgrammerWorkflows::SpeedButtonReadClick << QByteArray("absent")
+                                    << none;
+        QTest::newRow("program, none")
+            << &TProgrammerWorkflows::SpeedButtonProgramClick << QByteArray("absent") << none;
+        QTest::newRow("connect, none")
+            << &TProgrammerWorkflows::SpeedButtonProgrammerConnectClick << QByteArray("absent") << none;
+        QTest::newRow("read, blank EEPROM")
+            << &TProgrammerWorkflows::SpeedButtonReadClick << blank << QStringLiteral("has a blank EEPROM");
+        QTest::newRow("read, held elsewhere") << &TProgrammerWorkflows::SpeedButtonReadClick << held
+                                              << QStringLiteral("in use by another program");
     }
     void withoutAdapterNothingIsSent() {
         QFETCH(Handler, handler);
-        Rig r("absent");
+        QFETCH(QByteArray, setup);
+        QFETCH(QString, cause);
+        Rig r(setup.constData());
         r.click(handler);
-        QCOMPARE(r.errors, QStringList{TProgrammerWorkflows::UnableToConnect});
+        QCOMPARE(r.errors.size(), 1);
+        QCOMPARE(r.errors.first().section(QLatin1Char('\n'), 0, 0), TProgrammerWorkflows::UnableToConnect);
+        QVERIFY2(r.errors.first().section(QLatin1Char('\n'), 1).contains(cause),
+                 qPrintable(r.errors.first()));
         QCOMPARE(r.doc->TransferState(), uint8_t(tZCfgFile::tsIdle));
         QVERIFY(r.sent.isEmpty());
         QCOMPARE(r.connect.text(), QStringLiteral("Connect"));
