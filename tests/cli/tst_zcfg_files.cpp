@@ -100,7 +100,7 @@ void TestZcfgFiles::helpAndUsage() {
     qsizetype count = 0;
     for (qsizetype i = first; i < lines.size() && !lines[i].isEmpty(); ++i, ++count)
         columns << description.match(lines[i]).capturedStart(1);
-    QCOMPARE(count, 13);
+    QCOMPARE(count, 14);
     QCOMPARE(columns.size(), 1);
     run = zcfg({"--version"});
     QCOMPARE(run.exitCode, 0);
