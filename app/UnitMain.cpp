@@ -411,7 +411,8 @@ void TFormMain::createRecords() {
     recorder_->SetOnStatusMessage([this](const QString& text) { statusBar()->showMessage(text); });
     transferCoordinator_->AddOutcomeListener(
         [this](const tTransferOutcome& outcome) { recorder_->Record(outcome); });
-    recorder_->SetBackupQuery([this] { return deviceMenu_->Backup().LastBackup(); });
+    recorder_->SetBackupQuery(
+        [this] { return deviceMenu_ ? deviceMenu_->Backup().LastBackup() : QString(); });
     ui_->Tools1->addSeparator();
     QAction* history = ui_->Tools1->addAction(QStringLiteral("Commissioning &Log…"));
     history->setObjectName(QStringLiteral("ActionCommissioningLog"));
@@ -434,9 +435,11 @@ void TFormMain::createRecords() {
 
 THistoryWindow& TFormMain::CommissioningHistory() {
     if (!historyWindow_)
-        historyWindow_ = new THistoryWindow(
-            {*document_, *workflows_, *transferCoordinator_, *recorder_, [this] { deviceMenu_->Compare(); }},
-            this);
+        historyWindow_ = new THistoryWindow({*document_, *workflows_, *transferCoordinator_, *recorder_,
+                                             [this] {
+                                                 if (deviceMenu_) deviceMenu_->Compare();
+                                             }},
+                                            this);
     return *historyWindow_;
 }
 
