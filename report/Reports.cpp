@@ -6,11 +6,13 @@
 #include "device/UnitZCfgFile.h"
 #include "report/PageCaptions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTextDocument>
 #include <QUrl>
@@ -274,4 +276,9 @@ bool WriteReportPdf(const tReport& report, const QString& fileName, const QStrin
         return false;
     }
     return true;
+}
+
+QString DefaultReportFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
 }

@@ -47,5 +47,8 @@ void SetReportPage(QPagedPaintDevice& device, const tReport& report);
 // Lays the report out on the device's pages, 2 cm in from every edge, and draws it, numbering the
 // pages.
 void PrintReport(const tReport& report, QPagedPaintDevice& device);
+// Where a report is suggested when nothing else says: the user's documents folder, or the home
+// folder where there is none (a file dialog would otherwise start wherever the program was started).
+QString DefaultReportFolder();
 // Writes the report as a PDF file. A file that cannot be written is left as it was: false, and why.
 bool WriteReportPdf(const tReport& report, const QString& fileName, const QString& title, QString& error);

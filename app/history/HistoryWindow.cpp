@@ -30,7 +30,6 @@
 #include <QSqlError>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -395,8 +394,8 @@ void THistoryWindow::ProgramThisConfiguration() {
 
 bool THistoryWindow::writeExport(const QString& caption, const QString& suggested, const QString& filter,
                                  const std::function<bool(const QString& file, QString& error)>& write) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString file = fileName_ ? fileName_(caption, QDir(folder).filePath(suggested), filter) : QString();
+    const QString file =
+        fileName_ ? fileName_(caption, QDir(DefaultReportFolder()).filePath(suggested), filter) : QString();
     if (file.isEmpty()) return false;
     QString error;
     if (write(file, error)) return true;

@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QStandardPaths>
 #include <QTextDocument>
 
 TReportActions::TReportActions(tZCfgFile& document, std::function<std::shared_ptr<tCommissioningLog>()> log,
@@ -48,10 +47,10 @@ tReport TReportActions::Report() {
 // The report goes beside the configuration's file, named after it, unless the user chooses otherwise.
 void TReportActions::ExportReport() {
     const QFileInfo file(document_.FileName());
-    const QString suggested = document_.FileName().isEmpty()
-                                  ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                        .filePath(QStringLiteral("Configuration Report.pdf"))
-                                  : file.dir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
+    const QString suggested =
+        document_.FileName().isEmpty()
+            ? QDir(DefaultReportFolder()).filePath(QStringLiteral("Configuration Report.pdf"))
+            : file.dir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
     const QString target =
         fileName_ ? fileName_(QStringLiteral("Export Report"), suggested, QStringLiteral("PDF files (*.pdf)"))
                   : QString();
