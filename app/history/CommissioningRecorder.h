@@ -34,8 +34,7 @@ public:
     // The backup file the last Program kept before writing the device; empty when none was kept.
     void SetBackupQuery(std::function<QString()> backup) { backup_ = std::move(backup); }
     // The next Program is recorded as a Restore (a backup, or a configuration from the log,
-    // programmed again).
-    // Any other outcome, or false, takes that back.
+    // programmed again). Any other outcome, or false, takes that back.
     void ExpectRestore(bool expect) { expectRestore_ = expect; }
     // Where the problem is shown besides the warning (the status bar).
     void SetOnStatusMessage(std::function<void(const QString&)> show) { statusMessage_ = std::move(show); }

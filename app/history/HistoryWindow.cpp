@@ -24,7 +24,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScopeGuard>
 #include <QShortcut>
 #include <QSplitter>
 #include <QSqlError>
