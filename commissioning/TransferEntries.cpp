@@ -29,9 +29,9 @@ std::optional<tCommissioningAction> CommissioningActionOf(tTransferKind kind) {
 // The identity the device reports (what backups are named by), in the log's fields: the revisions
 // apart, the rest as the factory data (a wired device's factory string; a transmitter's works order
 // and date of manufacture).
-tEntryIdentity ConfigurationIdentity(tZCfgFile& configuration) {
+tLoggedIdentity ConfigurationIdentity(tZCfgFile& configuration) {
     const tDeviceIdentity reported = IdentifyDevice(configuration);
-    tEntryIdentity identity;
+    tLoggedIdentity identity;
     QList<tIdentityField> factory;
     for (const tIdentityField& field : reported.Fields) {
         if (field.Name == QLatin1String("HW"))

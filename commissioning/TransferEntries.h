@@ -28,7 +28,7 @@ struct tTransferContext {
 // ("HW", "SW" or "Version"), and the rest as its factory data (a wired device's factory string, a
 // transmitter's "W/O ..., Date ..."). None of the devices sends a serial number of its own, so that
 // field stays empty.
-tEntryIdentity ConfigurationIdentity(tZCfgFile& configuration);
+tLoggedIdentity ConfigurationIdentity(tZCfgFile& configuration);
 
 // The configuration as its file holds it, every line ended by CR LF. The document's modified state
 // is kept (writing the lines would clear it, as a save does).

@@ -111,7 +111,7 @@ QString settingsTable(tZCfgFile& document) {
 }
 
 QString identityTable(tZCfgFile& document) {
-    const tEntryIdentity identity = ConfigurationIdentity(document);
+    const tLoggedIdentity identity = ConfigurationIdentity(document);
     return valueTable() + tableRow(QStringLiteral("Factory Data"), orNone(identity.FactoryData)) +
            tableRow(QStringLiteral("Serial Number"), orNone(identity.SerialNumber)) +
            tableRow(QStringLiteral("Hardware Revision"), orNone(identity.HardwareRevision)) +
@@ -228,7 +228,7 @@ tReport LogReport(const QList<tCommissioningEntry>& entries, const tCommissionin
         html += QStringLiteral("<th width=\"%1%\">%2</th>").arg(width).arg(QLatin1String(heading));
     html += QStringLiteral("</tr></thead>");
     for (const tCommissioningEntry& entry : entries) {
-        const tEntryIdentity& identity = entry.Identity;
+        const tLoggedIdentity& identity = entry.Identity;
         QStringList device;
         for (const QString& part : {identity.SerialNumber, identity.FactoryData, identity.HardwareRevision,
                                     identity.FirmwareRevision})
