@@ -27,6 +27,7 @@ class TPelFileMenus;
 class TPelMainFormAdapter;
 class TPelRegistry;
 class TPelSaveDialog;
+class TProgramMany;
 class TProgrammerWorkflows;
 class TSerialMonitor;
 class TToneTest;
@@ -111,7 +112,8 @@ public:
     TToneTest& ToneTest() const { return *toneTest_; }
     TTransferCoordinator& Transfers() const { return *transferCoordinator_; }
     TTransferPanel& TransferPanel() const { return *transferPanel_; }
-    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; } // made when the window is first shown
+    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; }    // made when the window is first shown
+    TProgramMany& ProgramMany() const { return *programMany_; } // made when the window is first shown
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -133,6 +135,7 @@ private:
     void createTransferPanel();
     void setBusyControls();
     void createDeviceMenu();
+    void createProgramMany();
     void updateUndoRedo();
     void afterUndoOrRedo(int page);
 
@@ -170,4 +173,6 @@ private:
     bool growForNewPages_ = false; // set once the window is shown
     // Compare, backups and restore; goes before the document it is bound to.
     std::unique_ptr<TDeviceMenu> deviceMenu_;
+    // Program Many; goes first, ending a run while the document and the transfers are still there.
+    std::unique_ptr<TProgramMany> programMany_;
 };
