@@ -107,8 +107,6 @@ void TTransferCoordinator::setBusy(bool busy) {
         disabledActions_.clear();
     }
     if (onBusyChanged_) onBusyChanged_(busy);
-    for (const auto& listener : busyListeners_)
-        listener(busy);
 }
 
 QStringList TTransferCoordinator::DifferenceLines(const tTransferOutcome& outcome) const {

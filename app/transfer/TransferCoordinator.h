@@ -41,10 +41,6 @@ public:
     void SetBusyControls(QList<QWidget*> widgets, std::function<QList<QAction*>()> actions);
     // Told after the busy state changed (the window then sets Undo and Redo again).
     void SetOnBusyChanged(std::function<void(bool busy)> handler) { onBusyChanged_ = std::move(handler); }
-    // Told after the busy state changed, after the handler above; for anyone else.
-    void AddBusyListener(std::function<void(bool busy)> listener) {
-        busyListeners_.push_back(std::move(listener));
-    }
     // A mode that spans several transfers (programming many devices) keeps the window in transfer mode
     // from Hold to Release, between its transfers too. While no transfer runs, Escape calls `stop`.
     void Hold(std::function<void()> stop);
@@ -83,7 +79,6 @@ private:
     QList<QPointer<QAction>> disabledActions_;
     QList<QPointer<QWidget>> disabledWidgets_;
     std::function<void(bool)> onBusyChanged_;
-    std::vector<std::function<void(bool)>> busyListeners_;
     std::function<void()> stop_; // the held mode's own stop
     std::vector<tOutcomeListener> listeners_;
     tAskHook ask_;
