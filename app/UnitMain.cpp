@@ -70,6 +70,8 @@ TFormMain::TFormMain(const TFormMainOptions& options, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+    // Focus moves while the widgets go; the undo manager must not hear of it any more.
+    disconnect(qApp, nullptr, this, nullptr);
     Guarded([this] { FormDestroy(); });
     // Release the pages' bindings and the menus before the document they refer to goes.
     if (toneTest_) toneTest_->SetTonePlaying(false);
@@ -332,7 +334,9 @@ void TFormMain::FormShow() {
     undo_->SetOnRedoAvailable([this](tUndoRedo*, bool flag) { RedoAvailableChanged(flag); });
     // Typing into one field is one undo step; moving to another control starts the next.
     undo_->SetMergeable([](const tUndoable* property) { return IsTypedValue(property); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { undo_->BreakMerging(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (undo_) undo_->BreakMerging();
+    });
     document.SetOnSaved([this] { undo_->MarkSaved(); });
     // 4. Programmer link.
     document.AttachLink(programmerLink_);

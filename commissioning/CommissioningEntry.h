@@ -6,14 +6,15 @@
 #include <QString>
 #include <QStringList>
 
-// The device's identity as it answered; a field the device does not send stays empty.
-struct tDeviceIdentity {
+// The device's identity as an entry keeps it (the fields it answered with); a field the device does
+// not send stays empty.
+struct tLoggedIdentity {
     QString FactoryData;
     QString SerialNumber;
     QString HardwareRevision;
     QString FirmwareRevision;
 
-    bool operator==(const tDeviceIdentity&) const = default;
+    bool operator==(const tLoggedIdentity&) const = default;
 };
 
 // The transfers the log records.
@@ -34,7 +35,7 @@ struct tCommissioningEntry {
     QString AdapterSerial; // the adapter's serial number, or SimulatedAdapterName()
     QString Action;        // CommissioningActionText
     QString DeviceType;    // the device type's name as the window shows it, "ZX320 Relay Output"
-    tDeviceIdentity Identity;
+    tLoggedIdentity Identity;
     bool Success = false;
     QString Result;          // the message shown at the end of the transfer
     QStringList Differences; // the differing values of a verification with errors, one a line

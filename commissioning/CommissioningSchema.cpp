@@ -35,7 +35,7 @@ QString selectColumns(bool withConfiguration) {
 
 // The text the history's filter searches: the searched fields in lower case, one a line.
 QString searchText(const tCommissioningEntry& entry) {
-    const tDeviceIdentity& identity = entry.Identity;
+    const tLoggedIdentity& identity = entry.Identity;
     return QStringList{
         entry.DeviceType,          identity.FactoryData,    identity.SerialNumber, identity.HardwareRevision,
         identity.FirmwareRevision, entry.ConfigurationFile, entry.Comments,        entry.Result}
@@ -181,7 +181,7 @@ tBoundSql CommissioningEntryInsert(const tCommissioningEntry& entry) {
         columns << QLatin1String(entryColumns[i]);
     columns << QStringLiteral("search_text");
     QStringList placeholders(columns.size(), QStringLiteral("?"));
-    const tDeviceIdentity& identity = entry.Identity;
+    const tLoggedIdentity& identity = entry.Identity;
     return {QStringLiteral("INSERT INTO commissioning_entries (%1) VALUES (%2)")
                 .arg(columns.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))),
             {CommissioningTimeText(entry.Time), stored(entry.Operator), stored(entry.Host),

@@ -178,14 +178,8 @@ void tZCfgFile::StartIdentify() {
 }
 
 bool tZCfgFile::CancelTransfer() {
-    const uint8_t state = transferState_;
-    if (state == tsIdle) return false;
-    // A programming frame still held by the link's send delay never reaches the device.
-    const bool frameHeld =
-        (state == tsProgramSent || state == tsFactorySent) && link_ && link_->PendingSendBytes() > 0;
-    const bool written = deviceWritten_ || state == tsTransmitterVerify || state == tsWiredVerify ||
-                         state == tsFactorySecondAnswer ||
-                         ((state == tsProgramSent || state == tsFactorySent) && !frameHeld);
+    if (transferState_ == tsIdle) return false;
+    const bool written = frameWentOut();
     if (link_) {
         link_->DiscardPendingText();
         link_->StopTimeOut();
@@ -208,6 +202,15 @@ bool tZCfgFile::CancelTransfer() {
     lastOutcome_.DeviceWritten = written;
     finish(tTransferOutcome::Cancelled, message);
     return true;
+}
+
+// Whether a programming frame has left for the device: one still held by the link's send delay
+// never reaches it.
+bool tZCfgFile::frameWentOut() const {
+    const uint8_t state = transferState_;
+    const bool sent = state == tsProgramSent || state == tsFactorySent;
+    return deviceWritten_ || state == tsTransmitterVerify || state == tsWiredVerify ||
+           state == tsFactorySecondAnswer || (sent && !(link_ && link_->PendingSendBytes() > 0));
 }
 
 void tZCfgFile::SendReadRequest() {
@@ -273,6 +276,7 @@ void tZCfgFile::LinkTimeOut(tObject*) {
         return;
     }
     const QString message = Translate(CannotFindDevice);
+    lastOutcome_.DeviceWritten = frameWentOut();
     finish(tTransferOutcome::TimedOut, message);
     ShowError(message);
 }

@@ -194,6 +194,7 @@ private:
     void enterState(uint8_t state, tTransferProgress::Step step);
     void reportProgress(tTransferProgress::Step step);
     void countReceivedByte();
+    bool frameWentOut() const;
     void fail(const QString& message, bool warning = false);
     void finish(tTransferOutcome::Status status, const QString& message);
 

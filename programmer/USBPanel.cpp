@@ -288,8 +288,11 @@ void TUSBPanel::SetXOFF(uint8_t value) {
     if (flowControl_ == fcXON_XOFF) ApplyFlowControl();
 }
 
+// A rate the adapter refused is reported like any failed setting: the device would not understand
+// a single byte at another speed, and every transfer would end with a time-out instead.
 void TUSBPanel::ApplyBaudRate() {
-    if (active_ && ft_.FT_SetBaudRate) ft_.FT_SetBaudRate(handle_, baudRate_);
+    if (active_ && ft_.FT_SetBaudRate)
+        CheckStatus(QStringLiteral("Setting Baud Rate"), ft_.FT_SetBaudRate(handle_, baudRate_));
 }
 
 void TUSBPanel::ApplyDataCharacteristics() {
@@ -506,8 +509,15 @@ bool TUSBPanel::tryOpenIndex(int index) {
     }
     active_ = true;
     deviceNo_ = index;
-    ApplyBaudRate();
-    ApplyDataCharacteristics();
+    try {
+        ApplyBaudRate();
+        ApplyDataCharacteristics();
+    } catch (...) {
+        // Opened but not set up: released rather than left open at the wrong speed.
+        closeHandleQuietly();
+        UpdateOpenImage();
+        throw;
+    }
     UpdateOpenImage();
     return true;
 }

@@ -171,7 +171,7 @@ private:
 
 // The default sink's rate and channel count, from the sound server (asked through pactl, so that
 // Qt Multimedia is first loaded by the tone test itself, as in the window).
-bool defaultSinkSpec(int& rate, int& channels) {
+bool defaultSinkFormat(int& rate, int& channels) {
     const auto run = [](const QStringList& arguments) {
         QProcess pactl;
         pactl.start(QStringLiteral("pactl"), arguments);
@@ -185,10 +185,10 @@ bool defaultSinkSpec(int& rate, int& channels) {
                                    .split(QLatin1Char('\n'))) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() < 4 || fields[1] != sink) continue;
-        const QStringList spec = fields[3].split(QLatin1Char(' ')); // "s16le 2ch 48000Hz"
-        if (spec.size() < 3 || spec[0] != QLatin1String("s16le")) return false;
-        channels = spec[1].chopped(2).toInt();
-        rate = spec[2].chopped(2).toInt();
+        const QStringList format = fields[3].split(QLatin1Char(' ')); // "s16le 2ch 48000Hz"
+        if (format.size() < 3 || format[0] != QLatin1String("s16le")) return false;
+        channels = format[1].chopped(2).toInt();
+        rate = format[2].chopped(2).toInt();
         return rate > 0 && channels > 0;
     }
     return false;
@@ -349,7 +349,7 @@ void reportRecorded(const Played& played, const Capture& capture) {
 
 int recordRhythm(int seconds, const QString& only, const QString& keep) {
     int rate = 0, channels = 0;
-    if (!defaultSinkSpec(rate, channels)) {
+    if (!defaultSinkFormat(rate, channels)) {
         std::fprintf(stderr, "No PulseAudio default sink with 16-bit samples (see the usage at the top of "
                              "monitor_tone_bench.cpp)\n");
         return 2;

@@ -164,7 +164,7 @@ QStringList allComments(tCommissioningLog& log) {
 
 // Every field of an entry as text, so that a difference shows which field it is.
 QStringList fields(const tCommissioningEntry& e) {
-    const tDeviceIdentity& id = e.Identity;
+    const tLoggedIdentity& id = e.Identity;
     return QStringList() << CommissioningTimeText(e.Time) << e.Operator << e.Host << e.AdapterSerial
                          << e.Action << e.DeviceType << id.FactoryData << id.SerialNumber
                          << id.HardwareRevision << id.FirmwareRevision << (e.Success ? "success" : "failure")

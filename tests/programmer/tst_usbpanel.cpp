@@ -563,6 +563,14 @@ private slots:
         QCOMPARE(l.BaudRate(), br115200);
         sim->setStatus("FT_SetDataCharacteristics", 6);
         QCOMPARE(thrownBy([&] { l.SetParity(pEven); }), QStringLiteral("Unable to set USB parity"));
+        // A rate the adapter refuses is reported, and an adapter that cannot take it is not left open.
+        sim->setStatus("FT_SetDataCharacteristics", 0);
+        sim->setStatus("FT_SetBaudRate", 4);
+        QCOMPARE(thrownBy([&] { l.SetBaudRate(br__9600); }),
+                 QStringLiteral("Error Setting Baud Rate - General IO Error..."));
+        l.Close();
+        QVERIFY(!thrownBy([&] { l.Open(); }).isEmpty());
+        QVERIFY(!l.Active());
     }
 
     void descriptorPropertyRules() {

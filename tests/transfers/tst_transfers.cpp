@@ -412,6 +412,31 @@ private slots:
         QVERIFY2(!f.undo->CanUndo(), "a verification changed the document");
     }
 
+    // A transmitter's factory record is taken into the document only once the device has taken the
+    // new user record and sent it back: a Program that ends before leaves the document as it was.
+    void aFailedProgramLeavesTheFactoryRecord_data() {
+        QTest::addColumn<bool>("cancel"); // cancelled after the frame went out, else no answer to it
+        QTest::newRow("no answer to the frame") << false;
+        QTest::newRow("cancelled after the frame") << true;
+    }
+    void aFailedProgramLeavesTheFactoryRecord() {
+        QFETCH(bool, cancel);
+        f.connect("staff");
+        tZCfgFile& doc = f.makeDocument(dt_Staff_Transmitter);
+        editDocument(doc); // a works order of its own
+        const tLines before = doc.ToLines();
+        f.start(&tZCfgFile::StartProgram);
+        QVERIFY(f.runUntilState(tZCfgFile::tsProgramSent));
+        f.sim->setFault(0, "no-answer", 1);
+        for (int n = 0; n < 10 && f.sim->counter(0, "frames-accepted") == 0; ++n)
+            f.tick();
+        if (cancel) QVERIFY(doc.CancelTransfer());
+        f.runUntilIdle();
+        QCOMPARE(f.errors, cancel ? QStringList() : QStringList{CannotFindDevice});
+        QCOMPARE(doc.LastOutcome().DeviceWritten, true);
+        QCOMPARE(doc.ToLines(), before);
+    }
+
     // No device: the time-out reports it once, ten ticks after the request. Ticks keep arriving while a
     // message box shows; the document must neither report the missing device from inside the box nor
     // report it twice.
