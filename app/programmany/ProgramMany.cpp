@@ -61,7 +61,6 @@ TProgramMany::TProgramMany(Parts parts) : parts_(std::move(parts)) {
             if (self) self->outcome(outcome);
         });
     panel_->Prompt()->setText(AttachFirst);
-    DocumentChanged();
 }
 
 TProgramMany::~TProgramMany() {
@@ -235,8 +234,9 @@ void TProgramMany::setState(tState state) {
 
 // ---- The value that steps -------------------------------------------------------------------------
 
+// Only while the panel is shown: a device type switch need not try the values of a hidden panel.
 void TProgramMany::DocumentChanged() {
-    if (Running()) return;
+    if (Running() || !ToggleAction()->isChecked()) return;
     tZCfgFile& document = *parts_.document;
     showConfiguration();
     QComboBox* values = panel_->SteppedValue();

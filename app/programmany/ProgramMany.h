@@ -57,6 +57,7 @@ public:
     void Skip();
     void Stop();
     // The device type or file changed: the values that may step are those of the document's type.
+    // Looked at when the panel is shown, and while it is.
     void DocumentChanged();
 
 private:
