@@ -21,6 +21,7 @@
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
 #include "app/programmany/ProgramMany.h"
+#include "app/programmany/ProgramManyPanel.h"
 #include "app/transfer/TransferCoordinator.h"
 #include "app/transfer/TransferPanel.h"
 #include "device/DeviceTypeTable.h"
@@ -283,6 +284,11 @@ void TFormMain::createProgramMany() {
     toggle->setAutoRaise(true);
     programMany_->ToggleAction()->setIcon(ToolbarIcon(tToolbarGlyph::Program));
     programMany_->SetToolbarToggle(toggle);
+    // The docked panel takes its room from the pages: the window grows to show them whole again, as far
+    // as the screen allows.
+    connect(&programMany_->Panel(), &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) Guarded([this] { showPagesWhole(); });
+    });
     ui_->LayoutToolbar->insertWidget(ui_->LayoutToolbar->indexOf(ui_->SpeedButtonProgram) + 1, toggle);
 }
 
