@@ -1,7 +1,7 @@
 // A series of units programmed with one configuration, with the document wired as the window wires it
-// and the simulated adapter behind the real driver binding: each unit with its own stepped value, a
-// failure that moves nothing on, a value past its range that writes nothing, and the document left
-// exactly as it was. Time advances only by ticks.
+// and the simulated adapter behind the real driver binding: what may step, each unit with its own
+// stepped value read back from the device, and the document left exactly as it was. Failures and the
+// range are tested through the window (tst_window_program_many) and zcfg. Time advances only by ticks.
 
 #include "../transfers/TransferFixture.h"
 #include "device/DeviceTypeTable.h"
@@ -151,56 +151,6 @@ private slots:
         QVERIFY(!doc.Modified());
         QVERIFY(!f.undo->CanUndo());
         QCOMPARE(doc.ToLines(), before);
-    }
-
-    // A unit that fails holds no value: retried, or the next device after it is set aside, gets the
-    // value it would have had.
-    void failureMovesNothingOn() {
-        f.connect("staff");
-        tZCfgFile& doc = f.makeDocument(dt_Staff_Transmitter);
-        tProgramSeries series(doc);
-        QString error;
-        QVERIFY(series.SetSteppedValue({transmitterId, 40, 1}, error));
-        QVERIFY(programUnit(series, error) && doc.LastOutcome().Verified);
-        series.Verified();
-        f.sim->setFault(0, "no-answer", 1);
-        QVERIFY(programUnit(series, error));
-        QVERIFY(!doc.LastOutcome().Ok());
-        series.Failed();
-        QCOMPARE(series.NextValue(), 41);
-        series.Skipped();
-        QCOMPARE(series.Unit(), 3);
-        QCOMPARE(series.NextValue(), 41);
-        f.sim->setFault(0, "no-answer", 0);
-        const std::shared_ptr<tZCfgFile> retried = programUnit(series, error);
-        QVERIFY2(doc.LastOutcome().Verified, qPrintable(doc.LastOutcome().Message));
-        QCOMPARE(ResolvePath(retried.get(), transmitterId)->Value(), QStringLiteral("41"));
-        series.Verified();
-        QCOMPARE(series.VerifiedCount(), 2);
-        QCOMPARE(series.FailedCount(), 1);
-        QCOMPARE(series.SkippedCount(), 1);
-    }
-
-    // The unit whose value would lie past the limits is refused before anything goes to the device.
-    void pastRangeWritesNothing() {
-        f.connect("pendant");
-        tZCfgFile& doc = f.makeDocument(dt_Pendant_Transmitter);
-        tProgramSeries series(doc);
-        QString error;
-        QVERIFY(series.SetSteppedValue({transmitterId, 250, 4}, error));
-        QVERIFY(programUnit(series, error) && doc.LastOutcome().Verified);
-        series.Verified();
-        QCOMPARE(series.NextValue(), 254);
-        QVERIFY(series.NextInRange());
-        QVERIFY(programUnit(series, error) && doc.LastOutcome().Verified);
-        series.Verified();
-        QVERIFY(!series.NextInRange());
-        f.sim->clearWritten(0);
-        QVERIFY(!programUnit(series, error));
-        QCOMPARE(error, QStringLiteral("Device/User Record/ID would be 258, past its range (0 to 255)"));
-        QCOMPARE(f.sim->Written(0), QByteArray());
-        QCOMPARE(series.PastRangeText(QStringLiteral("Transmitter ID Code")),
-                 QStringLiteral("Transmitter ID Code would be 258, past its range (0 to 255)"));
     }
 };
 
