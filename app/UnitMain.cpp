@@ -22,6 +22,8 @@
 #include "app/history/HistoryWindow.h"
 #include "app/pages/DevicePage.h"
 #include "app/pages/ZonalIndicatorPage.h"
+#include "app/programmany/ProgramMany.h"
+#include "app/programmany/ProgramManyPanel.h"
 #include "app/report/ReportActions.h"
 #include "app/transfer/TransferCoordinator.h"
 #include "app/transfer/TransferPanel.h"
@@ -270,6 +272,33 @@ void TFormMain::createDeviceMenu() {
     deviceMenu_ = std::make_unique<TDeviceMenu>(std::move(parts));
 }
 
+// Program Many: its panel docked in the window, shown from the Tools menu (after Write Device
+// Configuration) and from a toolbar toggle beside Program.
+void TFormMain::createProgramMany() {
+    TProgramMany::Parts parts;
+    parts.window = this;
+    parts.document = document_.get();
+    parts.transfers = transferCoordinator_;
+    parts.openLink = [this] { workflows_->OpenLink(); };
+    parts.captionOf = [this](const QString& path) { return deviceMenu_->Caption(path); };
+    programMany_ = std::make_unique<TProgramMany>(std::move(parts));
+    const QList<QAction*> tools = ui_->Tools1->actions();
+    const qsizetype after = tools.indexOf(ui_->WriteDeviceConfiguration1);
+    ui_->Tools1->insertAction(tools.value(after + 1), programMany_->ToggleAction());
+    auto* toggle = new QToolButton(this);
+    toggle->setObjectName(QStringLiteral("SpeedButtonProgramMany"));
+    toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toggle->setAutoRaise(true);
+    programMany_->ToggleAction()->setIcon(ToolbarIcon(tToolbarGlyph::Program));
+    programMany_->SetToolbarToggle(toggle);
+    // The docked panel takes its room from the pages: the window grows to show them whole again, as far
+    // as the screen allows.
+    connect(&programMany_->Panel(), &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) Guarded([this] { showPagesWhole(); });
+    });
+    ui_->LayoutToolbar->insertWidget(ui_->LayoutToolbar->indexOf(ui_->SpeedButtonProgram) + 1, toggle);
+}
+
 // The buttons of the factory pages and of the zone indicator page, wired when the page is created:
 // the self-test toggle, Factory Program and the self-test result displays, and the tone test.
 void TFormMain::wirePage(int sheetIndex, TDevicePage& page) {
@@ -382,6 +411,7 @@ void TFormMain::FormShow() {
         formOK_->SetOnResult([this](TFormOK*, bool success) { ResultShown(success); });
     }
     createDeviceMenu();
+    createProgramMany();
     // 19. About box and its concealed gesture.
     if (aboutBox_) {
         QPointer<TAboutBox> about = aboutBox_;
@@ -531,6 +561,8 @@ void TFormMain::DevicePageSwitch(uint8_t type) {
         ui_->PelImageDevices->clear();
         document_->SetHelpContext(0);
     }
+    // The values that may step are those of the type now shown (the panel is made with the menus).
+    if (programMany_) programMany_->DocumentChanged();
     ui_->PelImageDevices->SetTransparent(true);
     if (rememberedPage_ && pages->isTabVisible(pages->indexOf(rememberedPage_)))
         pages->setCurrentWidget(rememberedPage_);

@@ -30,6 +30,7 @@ class TPelFileMenus;
 class TPelMainFormAdapter;
 class TPelRegistry;
 class TPelSaveDialog;
+class TProgramMany;
 class TProgrammerWorkflows;
 class TSerialMonitor;
 class TToneTest;
@@ -120,7 +121,8 @@ public:
     TCommissioningRecorder* CommissioningRecorder() const { return recorder_; }
     THistoryWindow& CommissioningHistory();
     TReportActions* Reports() const { return reportActions_; }
-    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; } // made when the window is first shown
+    TDeviceMenu& DeviceMenu() const { return *deviceMenu_; }    // made when the window is first shown
+    TProgramMany& ProgramMany() const { return *programMany_; } // made when the window is first shown
     int ProgramMode() const { return programMode_; }
     QWidget* RememberedPage() const { return rememberedPage_; }
     bool TrackPageChanges() const { return trackPageChanges_; }
@@ -143,6 +145,7 @@ private:
     void setBusyControls();
     void createRecords();
     void createDeviceMenu();
+    void createProgramMany();
     void updateUndoRedo();
     void afterUndoOrRedo(int page);
 
@@ -183,4 +186,6 @@ private:
     bool growForNewPages_ = false; // set once the window is shown
     // Compare, backups and restore; goes before the document it is bound to.
     std::unique_ptr<TDeviceMenu> deviceMenu_;
+    // Program Many; goes first, ending a run while the document and the transfers are still there.
+    std::unique_ptr<TProgramMany> programMany_;
 };

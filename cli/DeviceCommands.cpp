@@ -5,7 +5,9 @@
 #include "cli/Commands.h"
 #include "cli/DeviceSession.h"
 #include "cli/FrameText.h"
+#include "cli/ProgramUnits.h"
 #include "transfer/ProgramBackup.h"
+#include "transfer/ProgramSeries.h"
 
 #include <QFile>
 #include <cstdio>
@@ -59,6 +61,7 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
                                     QStringLiteral("After each device, wait for Enter (next device) or q."));
     if (!factory) {
         command.Parser().addOption(repeat);
+        command.Parser().addOption(IncrementOption());
         command.Parser().addOption(NoBackupOption());
     }
     command.Parser().addOption(SimOption());
@@ -71,12 +74,14 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
     // Factory programming writes a blank transmitter: there is nothing to keep.
     std::unique_ptr<tProgramBackup> backup;
     if (!factory) backup = MakeProgramBackup(*doc, command.Parser());
-    int verified = 0;
-    int failed = 0;
+    const bool repeating = !factory && command.Parser().isSet(repeat);
+    tProgramSeries series(*doc);
+    if (!factory && !UseIncrement(command.Parser(), series, exitCode)) return exitCode;
+    bool pastRange = false;
     do {
         if (!session.Connect()) {
-            ++failed;
-            if (!factory && command.Parser().isSet(repeat)) continue;
+            series.Failed();
+            if (repeating) continue;
             return ExitUsage;
         }
         PrintError(factory ? QStringLiteral("Programming the factory record...")
@@ -88,13 +93,15 @@ int programDevices(const QString& name, const QStringList& arguments, bool facto
             ok = outcome.gotResult && outcome.success &&
                  outcome.result == TransferText::TransferredAndVerified;
         } else {
-            ok = ProgramAndReport(session, *doc, backup.get());
+            ok = ProgramNextUnit(session, *doc, backup.get(), series);
         }
-        ok ? ++verified : ++failed;
-    } while (!factory && command.Parser().isSet(repeat) && askForNextDevice());
-    if (!factory && command.Parser().isSet(repeat))
-        PrintOut(QStringLiteral("%1 verified, %2 failed\n").arg(verified).arg(failed));
-    return failed == 0 && verified > 0 ? ExitSuccess : ExitProblems;
+        ok ? series.Verified() : series.Failed();
+        pastRange = repeating && !NextUnitInRange(series);
+    } while (repeating && !pastRange && askForNextDevice());
+    if (repeating)
+        PrintOut(
+            QStringLiteral("%1 verified, %2 failed\n").arg(series.VerifiedCount()).arg(series.FailedCount()));
+    return series.FailedCount() == 0 && series.VerifiedCount() > 0 && !pastRange ? ExitSuccess : ExitProblems;
 }
 } // namespace
 

@@ -128,9 +128,15 @@ std::unique_ptr<tProgramBackup> MakeProgramBackup(tZCfgFile& doc, const QCommand
     return backup;
 }
 
-bool ProgramAndReport(DeviceSession& session, tZCfgFile& doc, tProgramBackup* backup) {
+bool ProgramAndReport(DeviceSession& session, tZCfgFile& doc, tProgramBackup* backup,
+                      std::shared_ptr<tZCfgFile> configuration) {
     session.SetBackup(backup);
-    const Outcome outcome = session.Run([&] { doc.StartProgram(); });
+    const Outcome outcome = session.Run([&] {
+        if (configuration)
+            doc.StartProgramOf(std::move(configuration));
+        else
+            doc.StartProgram();
+    });
     const QString note = backup ? backup->TakeNote() : QString();
     if (!note.isEmpty()) PrintOut(note + QLatin1Char('\n'));
     if (outcome.gotResult) PrintOut(outcome.result + QLatin1Char('\n'));

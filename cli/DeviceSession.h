@@ -69,6 +69,8 @@ std::unique_ptr<tZCfgFile> LoadFileForDevice(const QString& command, const QComm
 const QCommandLineOption& NoBackupOption();
 std::unique_ptr<tProgramBackup> MakeProgramBackup(tZCfgFile& doc, const QCommandLineParser& parser);
 
-// Programs the device with the document and prints the result and, when a backup helper is given,
-// what became of the backup. True when the device was programmed and verified.
-bool ProgramAndReport(DeviceSession& session, tZCfgFile& doc, tProgramBackup* backup);
+// Programs the device with the document, or with `configuration` through the document's link when
+// given (StartProgramOf), and prints the result and, when a backup helper is given, what became of
+// the backup. True when the device was programmed and verified.
+bool ProgramAndReport(DeviceSession& session, tZCfgFile& doc, tProgramBackup* backup,
+                      std::shared_ptr<tZCfgFile> configuration = nullptr);

@@ -24,7 +24,7 @@ const Command commands[] = {
     {"set", CommandSet, "FILE PATH=VALUE... [-o OUT] [--force]", "change values as the editor would"},
     {"frame", CommandFrame, "FILE [--factory]", "the frame that programs this configuration"},
     {"read", CommandRead, "[-o FILE] [--sim TYPE]", "read the attached device"},
-    {"program", CommandProgram, "FILE [--repeat] [--no-backup] [--sim TYPE]",
+    {"program", CommandProgram, "FILE [--repeat [--increment PATH=START[:STEP]]] [--no-backup] [--sim TYPE]",
      "program and verify the attached device"},
     {"compare", CommandCompare, "FILE [--sim TYPE]", "list what the attached device holds otherwise"},
     {"restore", CommandRestore, "[BACKUP] [--no-backup] [--sim TYPE]",

@@ -123,6 +123,7 @@ public:
     const QString& ReceivedFactoryText() const { return receivedFactoryText_; }
     const QString& ReceivedUserText() const { return receivedUserText_; }
     void SetResultPresenter(tResultPresenter presenter) { resultPresenter_ = std::move(presenter); }
+    const tResultPresenter& ResultPresenter() const { return resultPresenter_; }
     const tProgressEvent& OnTransferProgress() const { return onTransferProgress_; }
     void SetOnTransferProgress(tProgressEvent handler) { onTransferProgress_ = std::move(handler); }
     void SetOnTransferEnded(tOutcomeEvent handler) { onTransferEnded_ = std::move(handler); }

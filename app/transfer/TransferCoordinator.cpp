@@ -39,7 +39,21 @@ void TTransferCoordinator::SetBusyControls(QList<QWidget*> widgets,
 }
 
 bool TTransferCoordinator::Cancel() {
-    return document_.CancelTransfer();
+    if (document_.CancelTransfer()) return true;
+    if (!stop_) return false;
+    const std::function<void()> stop = stop_; // it may release the hold
+    stop();
+    return true;
+}
+
+void TTransferCoordinator::Hold(std::function<void()> stop) {
+    stop_ = std::move(stop);
+    setBusy(true);
+}
+
+void TTransferCoordinator::Release() {
+    stop_ = nullptr;
+    setBusy(document_.TransferRunning());
 }
 
 bool TTransferCoordinator::MayClose() {
@@ -62,7 +76,7 @@ void TTransferCoordinator::ended(const tTransferOutcome& outcome) {
     lastNote_.clear();
     if (outcomeNote_) Guarded([&] { lastNote_ = outcomeNote_(outcome); });
     panel_.ShowOutcome(outcome, device, DifferenceLines(outcome).join(QLatin1Char('\n')), lastNote_);
-    setBusy(false);
+    setBusy(Held());
     for (const tOutcomeListener& listener : listeners_)
         Guarded([&] { listener(outcome); });
 }

@@ -41,6 +41,11 @@ public:
     void SetBusyControls(QList<QWidget*> widgets, std::function<QList<QAction*>()> actions);
     // Told after the busy state changed (the window then sets Undo and Redo again).
     void SetOnBusyChanged(std::function<void(bool busy)> handler) { onBusyChanged_ = std::move(handler); }
+    // A mode that spans several transfers (programming many devices) keeps the window in transfer mode
+    // from Hold to Release, between its transfers too. While no transfer runs, Escape calls `stop`.
+    void Hold(std::function<void()> stop);
+    void Release();
+    bool Held() const { return bool(stop_); }
     void AddOutcomeListener(tOutcomeListener listener) { listeners_.push_back(std::move(listener)); }
     // Told, after the window's own handler, whenever a transfer starts or ends (the history window).
     void AddBusyListener(std::function<void(bool busy)> listener) {
@@ -53,7 +58,8 @@ public:
     const QString& LastNote() const { return lastNote_; }
 
     bool Busy() const { return busy_; }
-    // Ends the running transfer at once (Cancel button, Escape); false when none runs.
+    // Ends the running transfer at once (Cancel button, Escape), or else a held mode; false when
+    // neither runs.
     bool Cancel();
     // The window's close check: true when no transfer runs, or the user chose to stop it.
     bool MayClose();
@@ -77,6 +83,7 @@ private:
     QList<QPointer<QAction>> disabledActions_;
     QList<QPointer<QWidget>> disabledWidgets_;
     std::function<void(bool)> onBusyChanged_;
+    std::function<void()> stop_; // the held mode's own stop
     std::vector<tOutcomeListener> listeners_;
     std::vector<std::function<void(bool)>> busyListeners_;
     tAskHook ask_;

@@ -5,6 +5,7 @@
 #include "device/UnitZCfgFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QScopeGuard>
@@ -185,6 +186,57 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count(TransferredAndVerified), 2);
         QVERIFY2(run.out.contains(QStringLiteral("2 verified, 0 failed")), qPrintable(run.out));
+    }
+
+    // --increment gives each device its own value, named on a line of its own; a value past its range
+    // stops before the next device, a value that cannot step before the first. The file stays as it was.
+    void programIncrements_data() {
+        QTest::addColumn<QString>("increment");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("units"); // the values programmed, in order
+        QTest::addColumn<QString>("err");
+        QTest::newRow("start and step") << "Device/User Record/ID=5:10" << QByteArray("\n\nq\n") << 0
+                                        << QStringList{"5", "15", "25"} << "";
+        QTest::newRow("past the range")
+            << "device/user record/id=253" << QByteArray("\n\n\n\n") << 1 << QStringList{"253", "254", "255"}
+            << "Device/User Record/ID would be 256, past its range (0 to 255); "
+               "no further device was programmed";
+        QTest::newRow("not a value that steps")
+            << "Device/User Record/Transmit ID=1" << QByteArray("q\n") << 1 << QStringList{}
+            << "cannot step (values that can: Device/User Record/ID); nothing was programmed";
+        QTest::newRow("start outside")
+            << "Device/User Record/ID=300" << QByteArray("q\n") << 1 << QStringList{} << "outside the limits";
+        QTest::newRow("no start") << "Device/User Record/ID" << QByteArray("q\n") << 2 << QStringList{}
+                                  << "is not PATH=START or PATH=START:STEP";
+    }
+    void programIncrements() {
+        QFETCH(QString, increment);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, units);
+        QFETCH(QString, err);
+        const QString path = save(dt_Staff_Transmitter, QStringLiteral("increment.zcf"));
+        const QByteArray before = [&] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        const Run run =
+            zcfg({QStringLiteral("program"), path, QStringLiteral("--repeat"), QStringLiteral("--increment"),
+                  increment, QStringLiteral("--no-backup"), QStringLiteral("--sim"), QStringLiteral("staff")},
+                 input);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        QStringList expected;
+        for (qsizetype i = 0; i < units.size(); ++i)
+            expected << QStringLiteral("Unit %1: Device/User Record/ID = %2").arg(i + 1).arg(units[i])
+                     << TransferredAndVerified;
+        if (exitCode != 2 && !units.isEmpty())
+            expected << QStringLiteral("%1 verified, 0 failed").arg(units.size());
+        QCOMPARE(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
     }
 
     // compare lists what the device holds otherwise (exit 0, 1, 2); program keeps a backup of the
