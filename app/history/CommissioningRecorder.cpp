@@ -6,12 +6,23 @@
 #include "property/PelError.h"
 #include "report/PageCaptions.h"
 
+#include <QTimer>
 #include <QtGlobal>
 #include <utility>
 
 TCommissioningRecorder::TCommissioningRecorder(tZCfgFile& document, const TUSBPanel& link,
                                                const QString& settingsFile, QObject* parent)
-    : QObject(parent), document_(document), link_(link), settingsFile_(settingsFile) {}
+    : QObject(parent), document_(document), link_(link), settingsFile_(settingsFile),
+      retry_(new QTimer(this)) {
+    retry_->setInterval(30000);
+    connect(retry_, &QTimer::timeout, this, [this] { retryWaiting(); });
+}
+
+// Entries that could not be written are tried again while they wait, so a log that is back takes
+// them even when no transfer follows.
+void TCommissioningRecorder::retryWaiting() {
+    if (!log_ || log_->Flush()) retry_->stop();
+}
 
 // Closing the log writes what still waits; entries that cannot be written even then are lost, and
 // the window is going: that is said on standard error rather than in a box.
@@ -46,6 +57,7 @@ void TCommissioningRecorder::Record(const tTransferOutcome& outcome) {
     const tZCfgFile& written = outcome.Programmed ? *outcome.Programmed : document_;
     context.Differences = CaptionedDifferenceLines(outcome.Differences, written.GetDeviceType());
     Log()->Append(TransferEntry(outcome, document_, context));
+    if (log_->PendingCount() > 0 && !retry_->isActive()) retry_->start();
     for (const auto& handler : onRecorded_)
         handler();
 }

@@ -3,7 +3,8 @@
 // Program, Compare, Restore and adapter self-test the transfer coordinator hears the end of becomes
 // one entry. The log is opened once, with the window's settings, when it is first needed. When it
 // cannot be written, the status bar and one warning say so, once until it has been written again;
-// the transfers go on and their entries wait in memory.
+// the transfers go on and their entries wait in memory, written with the next entry or, at the
+// latest, by a retry every half minute.
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TUSBPanel;
 class tCommissioningLog;
 class tZCfgFile;
@@ -51,4 +53,7 @@ private:
     std::function<void(const QString&)> statusMessage_;
     std::vector<std::function<void()>> onRecorded_;
     bool expectRestore_ = false;
+    QTimer* retry_ = nullptr; // runs while entries wait
+
+    void retryWaiting();
 };

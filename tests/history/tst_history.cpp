@@ -37,6 +37,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -353,7 +354,8 @@ private Q_SLOTS:
     }
 
     // A log that cannot be written stops no transfer and is told once, in the window (a warning and
-    // the status bar) and by zcfg (standard error); the entries wait in memory.
+    // the status bar) and by zcfg (standard error); the entries wait in memory and are written once the
+    // log is back, without waiting for another transfer.
     void aLogThatCannotBeWrittenIsToldOnce() {
         QVERIFY(QDir().mkpath(DefaultCommissioningLogFile())); // a folder where the file should be
         start("relay");
@@ -370,6 +372,14 @@ private Q_SLOTS:
         QString errors;
         zcfg({QStringLiteral("read"), QStringLiteral("--sim"), QStringLiteral("relay")}, &errors);
         QCOMPARE(errors.count(QLatin1String("cannot be written")), 1);
+        // Once the log can be written again, the retry writes what waits without a further transfer.
+        auto* retry = window().CommissioningRecorder()->findChild<QTimer*>();
+        QVERIFY(retry && retry->isActive());
+        QVERIFY(QDir(DefaultCommissioningLogFile()).removeRecursively());
+        QMetaObject::invokeMethod(retry, "timeout");
+        QCOMPARE(window().CommissioningRecorder()->Log()->PendingCount(), 0);
+        QCOMPARE(entries().size(), 2);
+        QVERIFY(!retry->isActive());
     }
 
     // The history lists the entries newest first and narrows them as the user types, by device type,
