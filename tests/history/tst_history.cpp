@@ -2,7 +2,7 @@
 // through the real window against the simulated adapter. Time advances only by explicit ticks of the
 // link; every dialog goes through its seam.
 #include "../pages/PageHost.h"
-#include "../programmer/SimHarness.h"
+#include "../window/WindowTestSession.h"
 #include "app/ApplicationForms.h"
 #include "app/MainPages.h"
 #include "app/PelSaveDialog.h"
@@ -110,17 +110,10 @@ QString shownText(QWidget* control) {
 }
 } // namespace
 
-class TestHistory : public QObject {
+class TestHistory : public QObject, protected WindowTestSession {
     Q_OBJECT
 
-    std::unique_ptr<SimHarness> sim_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    TApplicationForms forms_;
-    QStringList messages_;
-
-    TFormMain& window() { return *forms_.FormMain; }
     tZCfgFile& document() { return window().Document(); }
-    QString path(const char* name) const { return dir_->filePath(QLatin1String(name)); }
 
     // The window on the simulated adapter with `device` attached, in program mode `mode`.
     void start(const QByteArray& device, int mode = 0) {
@@ -174,21 +167,12 @@ class TestHistory : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
-        qunsetenv("ZCFG_SIM");
-        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
-    }
+    void initTestCase() { loadSimulator(); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        beginTest();
         qputenv("XDG_DATA_HOME", path("data").toLocal8Bit());
-        messages_.clear();
-        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
     }
-    void cleanup() {
-        forms_ = TApplicationForms{};
-        SetMessagePresenter(nullptr);
-    }
+    void cleanup() { endTest(); }
 
     // Every transfer of the window ends with one entry: its action, the device as it answered, the
     // result shown and the configuration, with the file, the comments and the simulated adapter.

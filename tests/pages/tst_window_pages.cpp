@@ -1,7 +1,7 @@
 // The device pages inside the editor window, as a user meets them: each page made by the window's own
 // page host when first shown, filled by a read from the simulated adapter, by a file and by undo. One
 // table for what the pages show across the device types and program modes, one for entering values.
-#include "../programmer/SimHarness.h"
+#include "../window/WindowTestSession.h"
 #include "PageHost.h"
 #include "app/ApplicationForms.h"
 #include "app/DevicePageHost.h"
@@ -33,16 +33,9 @@ QByteArray factoryRecord(char letter) {
 const QByteArray userRecord = "UD1PT1BT11BT21BT31CO0BP11BP20BP30RF11RF20RF30TM0ID1IC123BV1GP000";
 } // namespace
 
-class TestWindowPages : public QObject {
+class TestWindowPages : public QObject, protected WindowTestSession {
     Q_OBJECT
 
-    std::unique_ptr<SimHarness> sim_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    TApplicationForms forms_;
-    QStringList messages_;
-    QStringList results_; // what the result form showed
-
-    TFormMain& window() { return *forms_.FormMain; }
     tZCfgFile& document() { return window().Document(); }
     QTabWidget* pages() { return window().findChild<QTabWidget*>(QStringLiteral("PageControlEdit")); }
     template <class T = QWidget> T* control(const QString& name) { return window().findChild<T*>(name); }
@@ -114,21 +107,9 @@ class TestWindowPages : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
-        qunsetenv("ZCFG_SIM");
-        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
-    }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        messages_.clear();
-        results_.clear();
-        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
-    }
-    void cleanup() {
-        forms_ = TApplicationForms{};
-        SetMessagePresenter(nullptr);
-    }
+    void initTestCase() { loadSimulator(); }
+    void init() { beginTest(); }
+    void cleanup() { endTest(); }
 
     // Each page shows what the document holds however it got there, binds whatever a file holds, and
     // keeps the tab order; a file naming a device this program does not know leaves nothing of the

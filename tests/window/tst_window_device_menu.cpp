@@ -1,7 +1,7 @@
 // The Device menu through the real window, against the simulated adapter: its keys, Compare and the
 // Differences window, Show Differences after a verification with errors, the backup kept before every
 // Program with its Tools setting, and Restore. Time advances only by explicit ticks of the link.
-#include "../programmer/SimHarness.h"
+#include "WindowTestSession.h"
 #include "app/ApplicationForms.h"
 #include "app/PelSaveDialog.h"
 #include "app/ProgrammerWorkflows.h"
@@ -45,20 +45,14 @@ tRows rowsOf(const QTreeWidget* list) {
 }
 } // namespace
 
-class TestWindowDeviceMenu : public QObject {
+class TestWindowDeviceMenu : public QObject, protected WindowTestSession {
     Q_OBJECT
 
-    std::unique_ptr<SimHarness> sim_;
     QTemporaryDir data_; // XDG_DATA_HOME: the backups
-    std::unique_ptr<QTemporaryDir> dir_;
-    TApplicationForms forms_;
-    QStringList messages_;
-    QStringList results_;
     QStringList asked_;
     int notSavedPrompts_ = 0;
     std::function<void(TFormOK&)> onResult_;
 
-    TFormMain& window() { return *forms_.FormMain; }
     tZCfgFile& doc() { return window().Document(); }
     TDeviceMenu& menu() { return window().DeviceMenu(); }
     QString backups() const { return DefaultBackupFolder(); }
@@ -102,25 +96,17 @@ class TestWindowDeviceMenu : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
-        qunsetenv("ZCFG_SIM");
+        loadSimulator();
         qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
-        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
     }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        beginTest();
         QDir(backups()).removeRecursively();
-        messages_.clear();
-        results_.clear();
         asked_.clear();
         notSavedPrompts_ = 0;
         onResult_ = nullptr;
-        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
     }
-    void cleanup() {
-        forms_ = TApplicationForms{};
-        SetMessagePresenter(nullptr);
-    }
+    void cleanup() { endTest(); }
 
     // Shift+F2, Shift+F3 and Shift+F4 belong to the Device menu alone and each starts its transfer
     // once, from the window or from the menu bar's keyboard navigation; the Tools entries that read

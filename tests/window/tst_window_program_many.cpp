@@ -1,7 +1,7 @@
 // Program Many through the real window, against the simulated adapter: the panel from the toolbar,
 // units with a stepping transmitter ID one after another on Enter, a failure answered with Retry, Skip
 // or Stop, a value past its range, and Escape at the prompt. Time advances only by explicit ticks.
-#include "../programmer/SimHarness.h"
+#include "WindowTestSession.h"
 #include "app/ApplicationForms.h"
 #include "app/PelSaveDialog.h"
 #include "app/UnitFileNotSaved.h"
@@ -34,18 +34,12 @@ namespace {
 const QString transmitterId = QStringLiteral("Device/User Record/ID");
 }
 
-class TestWindowProgramMany : public QObject {
+class TestWindowProgramMany : public QObject, protected WindowTestSession {
     Q_OBJECT
 
-    std::unique_ptr<SimHarness> sim_;
     QTemporaryDir data_; // XDG_DATA_HOME: the backups
-    std::unique_ptr<QTemporaryDir> dir_;
-    TApplicationForms forms_;
-    QStringList messages_;
-    QStringList results_;
     tLines before_;
 
-    TFormMain& window() { return *forms_.FormMain; }
     tZCfgFile& doc() { return window().Document(); }
     TProgramManyPanel& panel() { return window().ProgramMany().Panel(); }
     const tProgramSeries& series() { return *window().ProgramMany().Series(); }
@@ -136,21 +130,11 @@ class TestWindowProgramMany : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
-        qunsetenv("ZCFG_SIM");
+        loadSimulator();
         qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
-        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
     }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        messages_.clear();
-        results_.clear();
-        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
-    }
-    void cleanup() {
-        forms_ = TApplicationForms{};
-        SetMessagePresenter(nullptr);
-    }
+    void init() { beginTest(); }
+    void cleanup() { endTest(); }
 
     // The Tools entry and the toolbar toggle beside Program show the same panel; every control in it
     // has a name a screen reader can say.

@@ -1,7 +1,7 @@
 // Reading and programming through the real window, against the simulated adapter: the toolbar and the
 // Tools keys, the Connect caption, the serial monitor on the Development page and the page of the
 // device read. Time advances only by explicit ticks of the link.
-#include "../programmer/SimHarness.h"
+#include "WindowTestSession.h"
 #include "app/ApplicationForms.h"
 #include "app/DevicePageHost.h"
 #include "app/MainPages.h"
@@ -32,18 +32,12 @@
 #include <QToolButton>
 #include <QtTest>
 
-class TestWindowWorkflows : public QObject {
+class TestWindowWorkflows : public QObject, protected WindowTestSession {
     Q_OBJECT
 
-    std::unique_ptr<SimHarness> sim_;
-    std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir data_; // XDG_DATA_HOME: where a Program keeps its backups
-    TApplicationForms forms_;
-    QStringList messages_;
-    QStringList results_;
     TToneOutputRecorder tones_{[] { return qint64(0); }};
 
-    TFormMain& window() { return *forms_.FormMain; }
     QTabWidget* pages() { return window().findChild<QTabWidget*>(QStringLiteral("PageControlEdit")); }
     QString connectCaption() {
         return window().findChild<QPushButton*>(QStringLiteral("SpeedButtonProgrammerConnect"))->text();
@@ -87,21 +81,11 @@ class TestWindowWorkflows : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        qputenv("ZCFG_D2XX_LIBRARY", ZCFG_SIM_LIBRARY);
-        qunsetenv("ZCFG_SIM");
+        loadSimulator();
         qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
-        sim_ = std::make_unique<SimHarness>(QStringLiteral(ZCFG_SIM_LIBRARY));
     }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        messages_.clear();
-        results_.clear();
-        SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
-    }
-    void cleanup() {
-        forms_ = TApplicationForms{};
-        SetMessagePresenter(nullptr);
-    }
+    void init() { beginTest(); }
+    void cleanup() { endTest(); }
 
     // Read and Program start from the toolbar button or the Tools entry's key. Without an adapter they show
     // one message and send nothing. A read brings the page of the type read to front, showing what was read;
