@@ -117,15 +117,8 @@ class TestHistory : public QObject, protected WindowTestSession {
 
     // The window on the simulated adapter with `device` attached, in program mode `mode`.
     void start(const QByteArray& device, int mode = 0) {
-        sim_->reset();
-        sim_->loadKeyword(device.constData());
-        QSettings(path("settings.ini"), QSettings::IniFormat)
-            .setValue(QStringLiteral("Zentara Configurator/Program Mode"), mode);
-        forms_ = CreateApplicationForms(TFormMainOptions{path("settings.ini"), false, nullptr});
-        window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
-        forms_.FormOK->SetRunModal([](TFormOK&) { return int(QDialog::Accepted); });
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        storeSetting(QStringLiteral("Program Mode"), mode);
+        QVERIFY(openWindow(device.constData()));
     }
 
     void runUntilIdle() {

@@ -41,22 +41,9 @@ class TestWindowPages : public QObject, protected WindowTestSession {
     template <class T = QWidget> T* control(const QString& name) { return window().findChild<T*>(name); }
     // The window on the adapter with `device` attached, in program mode `mode`, on device type `type`.
     void start(const QByteArray& device, int mode, int type) {
-        sim_->reset();
-        sim_->loadKeyword(device.constData());
-        const QString settings = dir_->filePath(QStringLiteral("settings.ini"));
-        QSettings(settings, QSettings::IniFormat)
-            .setValue(QStringLiteral("Zentara Configurator/Program Mode"), mode);
-        QSettings(settings, QSettings::IniFormat)
-            .setValue(QStringLiteral("Zentara Configurator/Last Device Type"), type);
-        forms_ = CreateApplicationForms(TFormMainOptions{settings, false, nullptr});
-        window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
-        forms_.FormOK->SetRunModal([this](TFormOK& form) {
-            results_ << form.MemoResult()->toPlainText();
-            return int(QDialog::Accepted);
-        });
-        window().show();
-        QApplication::setActiveWindow(&window());
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        storeSetting(QStringLiteral("Program Mode"), mode);
+        storeSetting(QStringLiteral("Last Device Type"), type);
+        QVERIFY(openWindow(device.constData()));
     }
 
     void read() {

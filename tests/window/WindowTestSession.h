@@ -6,11 +6,17 @@
 
 #include "../programmer/SimHarness.h"
 #include "app/ApplicationForms.h"
+#include "app/PelSaveDialog.h"
+#include "app/UnitFormOK.h"
 #include "app/UnitMain.h"
 #include "property/PelError.h"
 
+#include <QApplication>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
 #include <memory>
 
 class WindowTestSession {
@@ -36,6 +42,27 @@ protected:
         messages_.clear();
         results_.clear();
         SetMessagePresenter([this](MessageKind, const QString& text) { messages_ << text; });
+    }
+    // The window over the test's own settings file, the simulated adapter attached to a device of
+    // the keyword: the result form's texts go to results_ and the "not saved" prompt answers No
+    // (a test sets its own hooks after this). False when the window did not become active.
+    bool openWindow(const char* keyword, IToneOutput* tones = nullptr) {
+        sim_->reset();
+        sim_->loadKeyword(keyword);
+        forms_ = CreateApplicationForms(TFormMainOptions{path("settings.ini"), false, tones});
+        window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
+        forms_.FormOK->SetRunModal([this](TFormOK& form) {
+            results_ << form.MemoResult()->toPlainText();
+            return int(QDialog::Accepted);
+        });
+        window().show();
+        QApplication::setActiveWindow(&window());
+        return QTest::qWaitForWindowActive(&window());
+    }
+    // The settings the next window starts with.
+    void storeSetting(const QString& key, const QVariant& value) {
+        QSettings(path("settings.ini"), QSettings::IniFormat)
+            .setValue(QStringLiteral("Zentara Configurator/") + key, value);
     }
     void endTest() {
         forms_ = TApplicationForms{};

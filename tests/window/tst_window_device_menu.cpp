@@ -59,10 +59,7 @@ class TestWindowDeviceMenu : public QObject, protected WindowTestSession {
     QStringList backupFiles() const { return QDir(backups()).entryList(QDir::Files, QDir::Name); }
 
     void start(const char* keyword, uint8_t type) {
-        sim_->reset();
-        sim_->loadKeyword(keyword);
-        forms_ =
-            CreateApplicationForms(TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false});
+        QVERIFY(openWindow(keyword));
         window().PelSaveDialog().SetAskNotSaved([this] {
             ++notSavedPrompts_;
             return TPelSaveDialog::NotSavedAnswer::No;
@@ -72,9 +69,6 @@ class TestWindowDeviceMenu : public QObject, protected WindowTestSession {
             if (onResult_) onResult_(form);
             return int(QDialog::Accepted);
         });
-        window().show();
-        QApplication::setActiveWindow(&window());
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
         menu().SetAsk([this](const QString& question) {
             asked_ << question;
             return true;

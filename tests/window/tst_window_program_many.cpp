@@ -47,17 +47,7 @@ class TestWindowProgramMany : public QObject, protected WindowTestSession {
     // The window with a staff transmitter's configuration, and the panel opened from the toolbar with
     // the ID stepping from `start` by `step`.
     void start(int startValue, int step) {
-        sim_->reset();
-        sim_->loadKeyword("staff");
-        forms_ =
-            CreateApplicationForms(TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false});
-        forms_.FormOK->SetRunModal([this](TFormOK& form) {
-            results_ << form.MemoResult()->toPlainText();
-            return int(QDialog::Accepted);
-        });
-        window().show();
-        QApplication::setActiveWindow(&window());
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QVERIFY(openWindow("staff"));
         doc().SetDeviceType(dt_Staff_Transmitter);
         doc().SetModified(false);
         before_ = doc().ToLines();

@@ -51,20 +51,7 @@ class TestWindowWorkflows : public QObject, protected WindowTestSession {
         return texts;
     }
 
-    void start(const QByteArray& keyword) {
-        sim_->reset();
-        sim_->loadKeyword(keyword.constData());
-        forms_ = CreateApplicationForms(
-            TFormMainOptions{dir_->filePath(QStringLiteral("settings.ini")), false, &tones_});
-        window().PelSaveDialog().SetAskNotSaved([] { return TPelSaveDialog::NotSavedAnswer::No; });
-        forms_.FormOK->SetRunModal([this](TFormOK& form) {
-            results_ << form.MemoResult()->toPlainText();
-            return int(QDialog::Accepted);
-        });
-        window().show();
-        QApplication::setActiveWindow(&window());
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
-    }
+    void start(const QByteArray& keyword) { QVERIFY(openWindow(keyword.constData(), &tones_)); }
 
     void runUntilIdle() {
         for (int n = 0; n < 100 && window().Document().TransferState() != tZCfgFile::tsIdle; ++n)
